@@ -1,0 +1,83 @@
+#pragma once
+
+#include "data/hooks.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <set>
+
+namespace tolvane {
+
+class Recordset;
+
+// An ADO-style connection over Qt SQL.
+//
+// Engine: when the connection text names an Access driver and the file named by
+// dbq is a SQLite database, the file opens in the embedded SQLite engine (WAL,
+// synchronous=NORMAL, busy time-out = CommandTimeout). A "Provider=sqloledb;..."
+// text opens the equivalent ODBC text for the driver "SQL Server". Anything else
+// goes to the ODBC driver manager as it is. The connection keeps and reports the
+// text the caller set.
+//
+// Every failing operation raises Error with the driver's message and the statement.
+class Connection {
+public:
+    enum StateValue { adStateClosed = 0, adStateOpen = 1 };
+
+    Connection(Role role, DataHooks hooks);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Refused (Error) while the connection is open.
+    void SetConnectionString(const QString& text);
+    const QString& ConnectionString() const { return connectionString_; }
+    void SetCommandTimeout(int seconds) { commandTimeout_ = seconds; }
+    int CommandTimeout() const { return commandTimeout_; }
+    // 2 = server-side cursors, 3 = client-side; kept and reported, both behave alike.
+    void SetCursorLocation(int location) { cursorLocation_ = location; }
+    int CursorLocation() const { return cursorLocation_; }
+
+    // Opens with ConnectionString, or with `text` when it is not empty (which then
+    // becomes the ConnectionString). User and password are unused: the text
+    // carries them. Refused while open.
+    void Open(const QString& text = QString());
+    int State() const { return open_ ? adStateOpen : adStateClosed; }
+    // Closes every recordset still open on it first. Harmless when closed.
+    void Close();
+
+    // Runs an action statement; the number of rows it touched.
+    int Execute(const QString& statement);
+
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+    bool InTransaction() const { return inTransaction_; }
+
+    Role role() const { return role_; }
+    bool IsEmbedded() const { return embedded_; }
+
+    // For Recordset: the Qt database handle, the hooks and open-recordset tracking.
+    QSqlDatabase Database() const;
+    void Report(TraceKind kind, const QString& text) const;
+    void Attach(Recordset* rs) { recordsets_.insert(rs); }
+    void Detach(Recordset* rs) { recordsets_.erase(rs); }
+
+private:
+    void OpenEmbedded(const QString& path);
+    void OpenOdbc(const QString& odbcText);
+    void RequireOpen(const QString& statement) const;
+
+    Role role_;
+    DataHooks hooks_;
+    QString connectionString_;
+    int commandTimeout_ = 30;
+    int cursorLocation_ = 2;
+    QString qtName_;  // the unique QSqlDatabase connection name
+    bool open_ = false;
+    bool embedded_ = false;
+    bool inTransaction_ = false;
+    std::set<Recordset*> recordsets_;
+};
+
+} // namespace tolvane

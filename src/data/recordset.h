@@ -1,0 +1,78 @@
+#pragma once
+
+#include "text/amount.h"
+
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <cstdint>
+#include <vector>
+
+namespace tolvane {
+
+class Connection;
+
+// An ADO-style keyset recordset over Qt SQL.
+//
+// Rows are fetched as the caller moves; RecordCount fetches the rest once, so a
+// caller that only looks at the first row pays for one row, and RecordCount is
+// exact right after Open. Field names match without regard to case.
+//
+// The writes (AddNew/Collect/Update, Delete) serve the ID counters: they need a
+// source of the form "Select <columns> From <table> [Where <condition>]
+// [Order By ...]". Update of a fetched row and Delete apply only when the row
+// still holds every value that was read (optimistic locking); when no row is
+// touched they raise Error.
+class Recordset {
+public:
+    Recordset() = default;
+    ~Recordset();
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    // Runs `source` on `connection` (which must outlive the open recordset or close
+    // it first). Refused while open.
+    void Open(const QString& source, Connection& connection);
+    bool IsOpen() const { return connection_ != nullptr; }
+    // Harmless when closed.
+    void Close();
+
+    bool Eof() const;
+    std::int32_t RecordCount();
+    void MoveNext();
+
+    // The named field of the current row; an invalid/null QVariant is Null.
+    QVariant Field(const QString& name) const;
+    // Converting reads; Null or a value that does not fit raises Error naming the
+    // field and the source statement.
+    QString Text(const QString& name) const;          // trimmed of blanks
+    Currency Amount(const QString& name) const;
+    std::int32_t Long(const QString& name) const;     // 32-bit, fractions rounded half to even
+    std::int16_t Integer(const QString& name) const;  // 16-bit, fractions rounded half to even
+
+    void AddNew();
+    void Collect(const QString& name, const QVariant& value);
+    void Update();
+    void Delete();
+
+    const QString& Source() const { return source_; }
+
+private:
+    bool FetchOne();
+    int ColumnIndex(const QString& name) const;
+    [[noreturn]] void Fail(const QString& message) const;
+
+    Connection* connection_ = nullptr;
+    QString source_;
+    QSqlQuery query_;
+    QStringList columns_;
+    std::vector<std::vector<QVariant>> rows_;  // fetched rows
+    std::size_t current_ = 0;
+    bool exhausted_ = false;
+    bool adding_ = false;
+    std::vector<QVariant> pending_;    // values collected for AddNew/Update
+    std::vector<bool> changed_;
+};
+
+} // namespace tolvane

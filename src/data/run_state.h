@@ -1,0 +1,74 @@
+#pragma once
+
+#include "data/connection.h"
+#include "data/hooks.h"
+#include "data/recordset.h"
+#include "data/window.h"
+
+#include <QDate>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace tolvane {
+
+// One matching part row of the last part look-up.
+struct PartMatch {
+    std::int16_t UpRec = 0;
+    std::int32_t PartID = 0;
+};
+
+// The state a run shares: the members of frmKordan. Owned by the front end, passed
+// by reference to every stage; no stage keeps a recordset open across a call of
+// another. Not copyable.
+struct RunState {
+    RunState(Window& window, DataHooks hooks = {}) : window(window), hooks(hooks) {}
+    RunState(const RunState&) = delete;
+    RunState& operator=(const RunState&) = delete;
+
+    Window& window;
+    DataHooks hooks;  // handed to every connection created for this state
+
+    std::unique_ptr<Connection> cnPriceList;
+    std::unique_ptr<Connection> cnData;
+    Recordset rsList;
+    Recordset rsData;
+    Recordset rsWork;
+    QString strSQL;
+
+    std::int32_t lngBrandID = 0;
+    QString strBrand = QStringLiteral("TATA");
+    QString strVer;
+
+    std::vector<std::int32_t> lngAltID;
+    std::int32_t lngAltUB = 0;
+    std::vector<std::int32_t> lngFacID;
+    std::int32_t lngFacUB = 0;
+    std::vector<std::int32_t> lngAltGXID;
+    std::int32_t lngAltGXUB = 0;
+    std::vector<std::int16_t> intCount;
+    std::int32_t lngCountUB = 0;
+    std::vector<PartMatch> udtPartMatch;
+    std::int32_t lngPartMatchUB = 0;
+
+    // The system date; tests fix it.
+    std::function<QDate()> today = [] { return QDate::currentDate(); };
+
+    // The two connections, created on first use.
+    Connection& PriceList();
+    Connection& Data();
+    // Discards the target connection (after closing it); the next Data() makes a new one.
+    void DiscardData();
+
+    // strSQL = statement, then run it on the connection.
+    int Execute(Connection& connection, const QString& statement);
+    // strSQL = statement, then open the recordset on the connection.
+    void Open(Recordset& recordset, Connection& connection, const QString& statement);
+
+    // The brand's per-brand table name: "Pta" -> "Pta12".
+    QString Table(const char* base) const;
+};
+
+} // namespace tolvane

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tolvane {
+
+struct RunState;
+
+// A part's alternates that exist in Pta<B>: 1 with rsData left open on the first row
+// (field PartID; the caller reads to EOF and closes), 0 with rsData closed. Errors of
+// its own statement give 0. Brand ID 0 gives 0 without a statement.
+std::int16_t LoadAltG(RunState& st, std::int32_t BrandID, std::int32_t PartID);
+// The same for a part's factories (field FacID).
+std::int16_t LoadFacD(RunState& st, std::int32_t BrandID, std::int32_t PartID);
+// Keeps the first occurrence of every positive entry; later ones become 0.
+void ClearDupAltID(RunState& st);
+void ClearDupFacID(RunState& st);
+// Rewrites the links of the group {PartID, AltID1, AltID2, PartID's alternates}:
+// every member linked to every other (a lone member gets the placeholder row) and
+// carrying exactly PartID's factories. Opens no transaction.
+void SaveAltGFacD(RunState& st, std::int32_t PartID, std::int32_t AltID1, std::int32_t AltID2);
+
+} // namespace tolvane

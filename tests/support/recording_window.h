@@ -1,0 +1,60 @@
+#pragma once
+
+#include "data/window.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace tolvane::testing {
+
+// A window that records what the run shows and answers with fixed fields.
+// Geometry starts as the window after load: 4080 twips high, 15120 wide, on a
+// 1920 x 1080 pixel screen at 15 twips per pixel.
+class RecordingWindow : public Window {
+public:
+    struct Message {
+        QString text;
+        MessageStyle style;
+        QString detail;
+    };
+
+    RecordingWindow();
+
+    FormFields fields;
+
+    // Every assignment in order: "txtQTY\t<text>", "txtPartNO\t<text>",
+    // "Height\t<twips>", "Left\t<twips>", "Top\t<twips>".
+    QStringList progress;
+    QString txtQTY, txtPartNO;
+    std::vector<Message> messages;
+    std::vector<std::vector<QString>> grid;  // rows x 8 cells
+    int height = 4080, width = 15120, left = 0, top = 0;
+    int screenWidth = 28800, screenHeight = 16200;
+    int mousePointer = 1;
+    bool updateEnabled = true;
+    int yields = 0;
+
+    FormFields Fields() const override { return fields; }
+    void SetTxtQTY(const QString& text) override;
+    void SetTxtPartNO(const QString& text) override;
+    int GridRows() const override { return static_cast<int>(grid.size()); }
+    void SetGridRows(int rows) override;
+    void SetGridText(int row, int col, const QString& text) override;
+    int Height() const override { return height; }
+    int Width() const override { return width; }
+    int ScreenWidth() const override { return screenWidth; }
+    int ScreenHeight() const override { return screenHeight; }
+    void SetHeight(int twips) override;
+    void SetLeft(int twips) override;
+    void SetTop(int twips) override;
+    void ShowMessage(const QString& text, MessageStyle style, const QString& detail) override;
+    void SetMousePointer(int pointer) override { mousePointer = pointer; }
+    void SetUpdateEnabled(bool enabled) override { updateEnabled = enabled; }
+    void Yield() override { ++yields; }
+
+    // Only the txtQTY texts, in order.
+    QStringList QtyTexts() const;
+};
+
+} // namespace tolvane::testing
