@@ -59,19 +59,26 @@ public:
     const QString& Source() const { return source_; }
 
 private:
-    bool FetchOne();
+    struct WriteTarget;  // the parts of a writable source statement
+
+    bool FetchOne() const;
     int ColumnIndex(const QString& name) const;
+    const std::vector<QVariant>& CurrentRow() const;
     [[noreturn]] void Fail(const QString& message) const;
+    WriteTarget WritableSource() const;
+    void Write(const QString& statement, const std::vector<QVariant>& values,
+               const QString& description);
 
     Connection* connection_ = nullptr;
     QString source_;
-    QSqlQuery query_;
-    QStringList columns_;
-    std::vector<std::vector<QVariant>> rows_;  // fetched rows
+    mutable QSqlQuery query_;
+    QStringList columns_;       // as the driver reports them
+    QStringList lowerColumns_;  // for matching without regard to case
+    mutable std::vector<std::vector<QVariant>> rows_;  // fetched rows
     std::size_t current_ = 0;
-    bool exhausted_ = false;
+    mutable bool exhausted_ = false;
     bool adding_ = false;
-    std::vector<QVariant> pending_;    // values collected for AddNew/Update
+    std::vector<QVariant> pending_;  // values collected for AddNew/Update
     std::vector<bool> changed_;
 };
 

@@ -169,7 +169,7 @@ const RowLayout* FindRowLayout(QStringView name) {
 
 const RowLayout* LayoutForVersion(QStringView ver) {
     const VersionInfo* info = FindVersion(ver);
-    return info ? FindRowLayout(QLatin1String(info->layout)) : nullptr;
+    return info ? FindRowLayout(QString::fromLatin1(info->layout)) : nullptr;
 }
 
 } // namespace tolvane

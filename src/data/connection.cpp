@@ -1,0 +1,201 @@
+#include "data/connection.h"
+
+#include "data/connection_attributes.h"
+#include "data/connection_texts.h"
+#include "data/recordset.h"
+#include "text/error.h"
+
+#include <QAtomicInteger>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+
+namespace tolvane {
+
+namespace {
+
+// True when `path` names a SQLite database file (its header says so).
+bool IsSQLiteFile(const QString& path) {
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = file.read(16);
+    return header == QByteArray("SQLite format 3\0", 16);
+}
+
+QString DriverError(const QSqlError& error) {
+    QString text = error.text().trimmed();
+    if (text.isEmpty())
+        text = QStringLiteral("the database reported an error without a message");
+    return text;
+}
+
+// The ODBC text equivalent of a "Provider=sqloledb;..." text, for the driver "SQL Server".
+QString SqlOleDbToOdbc(const ConnectionAttributes& attributes) {
+    return SqlServerText(AttributeValue(attributes, QStringLiteral("Data Source")),
+                         AttributeValue(attributes, QStringLiteral("User Id")),
+                         AttributeValue(attributes, QStringLiteral("Password")),
+                         AttributeValue(attributes, QStringLiteral("Initial Catalog")));
+}
+
+QString NewQtConnectionName() {
+    static QAtomicInteger<quint64> counter;
+    return QStringLiteral("tolvane-%1").arg(++counter);
+}
+
+} // namespace
+
+Connection::Connection(Role role, DataHooks hooks)
+    : role_(role), hooks_(hooks), qtName_(NewQtConnectionName()) {}
+
+Connection::~Connection() {
+    try {
+        Close();
+    } catch (...) {
+        // A destructor reports nothing; the database handle is released below.
+    }
+    if (QSqlDatabase::contains(qtName_))
+        QSqlDatabase::removeDatabase(qtName_);
+}
+
+void Connection::SetConnectionString(const QString& text) {
+    if (open_)
+        throw Error(QStringLiteral("The connection text cannot be set while the connection is open."),
+                    MaskPasswords(text));
+    connectionString_ = text;
+}
+
+void Connection::Open(const QString& text) {
+    if (open_)
+        throw Error(QStringLiteral("The connection is already open."), MaskPasswords(text));
+    if (!text.isEmpty())
+        connectionString_ = text;
+
+    Report(TraceKind::Connect, connectionString_);
+    const ConnectionAttributes attributes = ParseConnectionText(connectionString_);
+    const QString driver = AttributeValue(attributes, QStringLiteral("driver"));
+    const QString dbq = AttributeValue(attributes, QStringLiteral("dbq"));
+    const QString provider = AttributeValue(attributes, QStringLiteral("Provider"));
+
+    if (driver.contains(QLatin1String("Microsoft Access Driver"), Qt::CaseInsensitive) &&
+        IsSQLiteFile(dbq)) {
+        OpenEmbedded(dbq);
+    } else if (provider.compare(QLatin1String("sqloledb"), Qt::CaseInsensitive) == 0) {
+        OpenOdbc(SqlOleDbToOdbc(attributes));
+    } else {
+        OpenOdbc(connectionString_);
+    }
+    open_ = true;
+}
+
+void Connection::OpenEmbedded(const QString& path) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), qtName_);
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(commandTimeout_ * 1000));
+    db.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    if (!db.open()) {
+        const QString message = DriverError(db.lastError());
+        QSqlDatabase::removeDatabase(qtName_);
+        throw Error(message, MaskPasswords(connectionString_));
+    }
+    embedded_ = true;
+    QSqlQuery pragma(db);
+    for (const char* statement : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"}) {
+        if (!pragma.exec(QLatin1String(statement))) {
+            const QString message = DriverError(pragma.lastError());
+            db.close();
+            throw Error(message, QLatin1String(statement));
+        }
+    }
+}
+
+void Connection::OpenOdbc(const QString& odbcText) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), qtName_);
+    db.setDatabaseName(odbcText);
+    db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1").arg(commandTimeout_));
+    db.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    if (!db.open()) {
+        const QString message = DriverError(db.lastError());
+        QSqlDatabase::removeDatabase(qtName_);
+        throw Error(message, MaskPasswords(connectionString_));
+    }
+    embedded_ = false;
+}
+
+void Connection::Close() {
+    if (!open_)
+        return;
+    // Recordsets close themselves out of the set.
+    while (!recordsets_.empty())
+        (*recordsets_.begin())->Close();
+    Report(TraceKind::Close, QString());
+    {
+        QSqlDatabase db = QSqlDatabase::database(qtName_, false);
+        if (inTransaction_)
+            db.rollback();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(qtName_);
+    open_ = false;
+    inTransaction_ = false;
+}
+
+QSqlDatabase Connection::Database() const { return QSqlDatabase::database(qtName_, false); }
+
+void Connection::RequireOpen(const QString& statement) const {
+    if (!open_)
+        throw Error(QStringLiteral("The connection is closed."), statement);
+}
+
+int Connection::Execute(const QString& statement) {
+    RequireOpen(statement);
+    Report(TraceKind::Execute, statement);
+    QSqlQuery query(Database());
+    if (!query.exec(statement))
+        throw Error(DriverError(query.lastError()), statement);
+    return query.numRowsAffected();
+}
+
+void Connection::BeginTrans() {
+    RequireOpen(QStringLiteral("BEGIN"));
+    Report(TraceKind::Begin, QString());
+    QSqlDatabase db = Database();
+    if (!db.transaction())
+        throw Error(DriverError(db.lastError()), QStringLiteral("BEGIN"));
+    inTransaction_ = true;
+}
+
+void Connection::CommitTrans() {
+    RequireOpen(QStringLiteral("COMMIT"));
+    Report(TraceKind::Commit, QString());
+    QSqlDatabase db = Database();
+    if (!inTransaction_)
+        throw Error(QStringLiteral("No transaction is pending."), QStringLiteral("COMMIT"));
+    if (!db.commit())
+        throw Error(DriverError(db.lastError()), QStringLiteral("COMMIT"));
+    inTransaction_ = false;
+}
+
+void Connection::RollbackTrans() {
+    RequireOpen(QStringLiteral("ROLLBACK"));
+    if (!inTransaction_)
+        throw Error(QStringLiteral("No transaction is pending."), QStringLiteral("ROLLBACK"));
+    Report(TraceKind::Rollback, QString());
+    // Open recordsets hold statements that would keep the rollback from finishing.
+    while (!recordsets_.empty())
+        (*recordsets_.begin())->Close();
+    QSqlDatabase db = Database();
+    inTransaction_ = false;
+    if (!db.rollback())
+        throw Error(DriverError(db.lastError()), QStringLiteral("ROLLBACK"));
+}
+
+void Connection::Report(TraceKind kind, const QString& text) const {
+    if (hooks_.trace)
+        hooks_.trace->Event(role_, kind, kind == TraceKind::Connect ? MaskPasswords(text) : text);
+    if (hooks_.faults)
+        hooks_.faults->Before(role_, kind, text);
+}
+
+} // namespace tolvane
