@@ -96,6 +96,7 @@ void Connection::OpenEmbedded(const QString& path) {
     db.setNumericalPrecisionPolicy(QSql::HighPrecision);
     if (!db.open()) {
         const QString message = DriverError(db.lastError());
+        db = QSqlDatabase();  // the handle must be released before it is removed
         QSqlDatabase::removeDatabase(qtName_);
         throw Error(message, MaskPasswords(connectionString_));
     }
@@ -104,7 +105,10 @@ void Connection::OpenEmbedded(const QString& path) {
     for (const char* statement : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"}) {
         if (!pragma.exec(QLatin1String(statement))) {
             const QString message = DriverError(pragma.lastError());
+            pragma = QSqlQuery();
             db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(qtName_);
             throw Error(message, QLatin1String(statement));
         }
     }
@@ -117,6 +121,7 @@ void Connection::OpenOdbc(const QString& odbcText) {
     db.setNumericalPrecisionPolicy(QSql::HighPrecision);
     if (!db.open()) {
         const QString message = DriverError(db.lastError());
+        db = QSqlDatabase();  // the handle must be released before it is removed
         QSqlDatabase::removeDatabase(qtName_);
         throw Error(message, MaskPasswords(connectionString_));
     }

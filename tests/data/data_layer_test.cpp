@@ -1,0 +1,329 @@
+#include "data/connection.h"
+#include "data/recordset.h"
+#include "support/sqlite_file.h"
+#include "text/error.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace tolvane {
+namespace {
+
+using testing::AccessTextFor;
+using testing::FaultPlan;
+using testing::SqliteExec;
+using testing::TraceLog;
+
+class DataLayer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        path = dir.filePath("Velmora.accdb");
+        SqliteExec(path, {"Create Table Parts (PartID INTEGER, PartNO TEXT, Price NUMERIC)",
+                          "Create Table LastID (NameID TEXT, LastID INTEGER)",
+                          "Create Table OldID (NameID TEXT, OldID INTEGER)"});
+    }
+
+    // A connection on the file, opened the way the program opens the shop's file.
+    std::unique_ptr<Connection> OpenTarget(DataHooks hooks = {}) {
+        auto cn = std::make_unique<Connection>(Role::Target, hooks);
+        cn->SetConnectionString(AccessTextFor(path));
+        cn->SetCommandTimeout(20);
+        cn->Open();
+        return cn;
+    }
+
+    QTemporaryDir dir;
+    QString path;
+};
+
+TEST_F(DataLayer, OpensASQLiteFileGivenAsAnAccessPathInTheEmbeddedEngine) {
+    auto cn = OpenTarget();
+    EXPECT_EQ(cn->State(), Connection::adStateOpen);
+    EXPECT_TRUE(cn->IsEmbedded());
+    EXPECT_EQ(cn->ConnectionString(), AccessTextFor(path));  // the text the caller set
+
+    Recordset rs;
+    rs.Open("PRAGMA journal_mode", *cn);
+    EXPECT_EQ(rs.Text("journal_mode"), "wal");
+    rs.Close();
+    rs.Open("PRAGMA busy_timeout", *cn);
+    EXPECT_EQ(rs.Long("timeout"), 20000);
+    rs.Close();
+
+    cn->Close();
+    EXPECT_EQ(cn->State(), Connection::adStateClosed);
+    cn->Close();  // harmless twice
+}
+
+TEST_F(DataLayer, AFileThatIsNotSQLiteGoesToTheOdbcDriverAndFailsWithItsMessage) {
+    SqliteExec(dir.filePath("x"), {});  // make sure the folder exists
+    Connection cn(Role::Target, {});
+    const QString text = AccessTextFor(dir.filePath("missing.accdb"));
+    try {
+        cn.Open(text);
+        FAIL() << "opened a missing file";
+    } catch (const Error& e) {
+        EXPECT_FALSE(e.message().isEmpty());
+        EXPECT_TRUE(e.statement().contains("PWD=***")) << e.statement().toStdString();
+    }
+    EXPECT_EQ(cn.State(), Connection::adStateClosed);
+}
+
+TEST_F(DataLayer, ConnectionTextIsRefusedWhileOpen) {
+    auto cn = OpenTarget();
+    EXPECT_THROW(cn->SetConnectionString("driver={SQL Server};"), Error);
+    EXPECT_THROW(cn->Open(), Error);
+    EXPECT_EQ(cn->ConnectionString(), AccessTextFor(path));
+}
+
+TEST_F(DataLayer, RecordCountIsExactRightAfterOpenAndRowsComeInOrder) {
+    QStringList inserts;
+    for (int i = 1; i <= 250; ++i)
+        inserts << QString("Insert Into Parts Values(%1, 'N%1', %1.5)").arg(i);
+    SqliteExec(path, inserts);
+    auto cn = OpenTarget();
+
+    Recordset rs;
+    rs.Open("Select PartID, PartNO From Parts Order By PartID", *cn);
+    EXPECT_EQ(rs.RecordCount(), 250);
+    int seen = 0;
+    while (!rs.Eof()) {
+        ++seen;
+        EXPECT_EQ(rs.Long("PartID"), seen);
+        EXPECT_EQ(rs.Text("partno"), QString("N%1").arg(seen));  // names match in any case
+        rs.MoveNext();
+    }
+    EXPECT_EQ(seen, 250);
+    EXPECT_THROW(rs.MoveNext(), Error);
+    rs.Close();
+
+    // Counting after a few rows were read still counts them all.
+    rs.Open("Select PartID From Parts", *cn);
+    rs.MoveNext();
+    rs.MoveNext();
+    EXPECT_EQ(rs.RecordCount(), 250);
+    EXPECT_EQ(rs.Long("PartID"), 3);
+    rs.Close();
+
+    rs.Open("Select PartID From Parts Where PartID < 0", *cn);
+    EXPECT_TRUE(rs.Eof());
+    EXPECT_EQ(rs.RecordCount(), 0);
+}
+
+TEST_F(DataLayer, NullStaysNullUntilConvertedAndThenFailsNamingTheStatement) {
+    SqliteExec(path, {"Insert Into Parts Values(Null, Null, Null)"});
+    auto cn = OpenTarget();
+    Recordset rs;
+    const QString source = "Select PartID, PartNO, Price From Parts";
+    rs.Open(source, *cn);
+    EXPECT_TRUE(rs.Field("PartNO").isNull());
+    for (const char* field : {"PartID", "PartNO", "Price"}) {
+        try {
+            if (QString(field) == "PartNO")
+                rs.Text(field);
+            else if (QString(field) == "Price")
+                rs.Amount(field);
+            else
+                rs.Long(field);
+            FAIL() << "converted a Null " << field;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.statement(), source);
+            EXPECT_TRUE(e.message().contains(field));
+        }
+    }
+    EXPECT_THROW(rs.Field("NoSuchField"), Error);
+}
+
+TEST_F(DataLayer, AmountsRoundTripExactly) {
+    auto cn = OpenTarget();
+    const char* amounts[] = {"1250", "12.5", "0.125", "-3.75", "12.3456", "99999999.99", "0"};
+    int id = 0;
+    for (const char* a : amounts)
+        cn->Execute(QString("Insert Into Parts Values(%1, 'A', %2)").arg(++id).arg(a));
+    Recordset rs;
+    rs.Open("Select Price From Parts Order By PartID", *cn);
+    for (const char* a : amounts) {
+        ASSERT_FALSE(rs.Eof());
+        EXPECT_EQ(rs.Amount("Price").ToText(), QString(a));
+        rs.MoveNext();
+    }
+    rs.Close();
+    // The amount text finds the stored value again, as the read-backs rely on.
+    rs.Open("Select PartID From Parts Where Price = " +
+                Currency::FromText(u"12.3456").ToText(),
+            *cn);
+    EXPECT_EQ(rs.RecordCount(), 1);
+}
+
+TEST_F(DataLayer, LongAndIntegerCheckTheirRange) {
+    SqliteExec(path, {"Insert Into Parts Values(2147483648, '40000', 2.5)",
+                      "Insert Into Parts Values(32767, '3.5', -2.5)"});
+    auto cn = OpenTarget();
+    Recordset rs;
+    rs.Open("Select PartID, PartNO, Price From Parts Order By PartID", *cn);
+    EXPECT_EQ(rs.Long("PartID"), 32767);
+    EXPECT_EQ(rs.Integer("PartID"), 32767);
+    EXPECT_EQ(rs.Integer("PartNO"), 4);  // half to even
+    EXPECT_EQ(rs.Long("Price"), -2);
+    rs.MoveNext();
+    EXPECT_THROW(rs.Long("PartID"), Error);
+    EXPECT_THROW(rs.Integer("PartNO"), Error);
+    EXPECT_EQ(rs.Long("Price"), 2);
+}
+
+TEST_F(DataLayer, ExecuteErrorsCarryTheDriverMessageAndTheStatement) {
+    auto cn = OpenTarget();
+    const QString bad = "Update NoSuchTable Set X = 1";
+    try {
+        cn->Execute(bad);
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_TRUE(e.message().contains("NoSuchTable")) << e.message().toStdString();
+        EXPECT_EQ(e.statement(), bad);
+        EXPECT_TRUE(e.detail().contains(bad));
+    }
+    Recordset rs;
+    EXPECT_THROW(rs.Open("Select Nothing From Nowhere", *cn), Error);
+    EXPECT_FALSE(rs.IsOpen());
+}
+
+TEST_F(DataLayer, TransactionsCommitAndRollBack) {
+    auto cn = OpenTarget();
+    cn->BeginTrans();
+    cn->Execute("Insert Into Parts Values(1, 'kept', 1)");
+    cn->CommitTrans();
+    cn->BeginTrans();
+    cn->Execute("Insert Into Parts Values(2, 'dropped', 1)");
+    EXPECT_TRUE(cn->InTransaction());
+    cn->RollbackTrans();
+    EXPECT_FALSE(cn->InTransaction());
+    EXPECT_THROW(cn->RollbackTrans(), Error);  // nothing pending
+    Recordset rs;
+    rs.Open("Select PartNO From Parts", *cn);
+    EXPECT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.Text("PartNO"), "kept");
+}
+
+TEST_F(DataLayer, ClosingTheConnectionClosesItsRecordsets) {
+    SqliteExec(path, {"Insert Into Parts Values(1, 'a', 1)"});
+    auto cn = OpenTarget();
+    Recordset rs;
+    rs.Open("Select PartID From Parts", *cn);
+    cn->Close();
+    EXPECT_FALSE(rs.IsOpen());
+    EXPECT_TRUE(rs.Eof());
+    EXPECT_THROW(cn->Execute("Delete From Parts"), Error);
+}
+
+TEST_F(DataLayer, RecordsetWritesAddUpdateAndDeleteOneTableRows) {
+    SqliteExec(path, {"Insert Into OldID Values('Pta7', 17)", "Insert Into OldID Values('Pta7', 5)",
+                      "Insert Into OldID Values('Pta8', 5)"});
+    auto cn = OpenTarget();
+    Recordset rs;
+    rs.Open("Select NameID, LastID From LastID Where NameID = 'Pta7'", *cn);
+    ASSERT_TRUE(rs.Eof());
+    rs.AddNew();
+    rs.Collect("NameID", QString("Pta7"));
+    rs.Collect("LastID", 1);
+    rs.Update();
+    rs.Close();
+
+    rs.Open("Select NameID, LastID From LastID Where NameID = 'Pta7'", *cn);
+    ASSERT_FALSE(rs.Eof());
+    EXPECT_EQ(rs.Long("LastID"), 1);
+    rs.Collect("LastID", 2);
+    rs.Update();
+    rs.Close();
+
+    // Delete removes the current row only: the other counter's freed 5 stays.
+    rs.Open("Select OldID From OldID Where NameID = 'Pta7' Order By OldID", *cn);
+    EXPECT_EQ(rs.Long("OldID"), 5);
+    rs.Delete();
+    rs.Close();
+
+    Recordset check;
+    check.Open("Select NameID, OldID From OldID Order By NameID, OldID", *cn);
+    ASSERT_EQ(check.RecordCount(), 2);
+    EXPECT_EQ(check.Long("OldID"), 17);
+    check.MoveNext();
+    EXPECT_EQ(check.Text("NameID"), "Pta8");
+    check.Close();
+    check.Open("Select LastID From LastID", *cn);
+    EXPECT_EQ(check.RecordCount(), 1);
+    EXPECT_EQ(check.Long("LastID"), 2);
+}
+
+TEST_F(DataLayer, AnOptimisticUpdateFailsWhenTheRowChangedSinceItWasRead) {
+    SqliteExec(path, {"Insert Into LastID Values('Pta7', 41)", "Insert Into OldID Values('Pta7', 5)"});
+    auto a = OpenTarget();
+    auto b = OpenTarget();
+    Recordset rs;
+    rs.Open("Select NameID, LastID From LastID Where NameID = 'Pta7'", *a);
+    ASSERT_EQ(rs.Long("LastID"), 41);
+    b->Execute("Update LastID Set LastID = 42 Where NameID = 'Pta7'");
+    rs.Collect("LastID", 42);
+    EXPECT_THROW(rs.Update(), Error);
+    rs.Close();
+
+    rs.Open("Select OldID From OldID Where NameID = 'Pta7'", *a);
+    b->Execute("Delete From OldID");
+    EXPECT_THROW(rs.Delete(), Error);
+}
+
+TEST_F(DataLayer, OnlySingleTableSourcesCanBeWritten) {
+    SqliteExec(path, {"Insert Into LastID Values('Pta7', 41)", "Insert Into OldID Values('Pta7', 41)"});
+    auto cn = OpenTarget();
+    Recordset rs;
+    rs.Open("Select LastID.LastID From LastID Inner Join OldID On LastID.LastID = OldID.OldID", *cn);
+    try {
+        rs.AddNew();
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_TRUE(e.message().contains("one table"));
+    }
+}
+
+TEST_F(DataLayer, TheTraceSeesEveryEventWithItsRole) {
+    TraceLog log;
+    auto cn = OpenTarget({&log, nullptr});
+    cn->Execute("Insert Into Parts Values(1, 'a', 1)");
+    cn->BeginTrans();
+    cn->RollbackTrans();
+    cn->BeginTrans();
+    cn->CommitTrans();
+    Recordset rs;
+    rs.Open("Select NameID, LastID From LastID", *cn);
+    rs.AddNew();
+    rs.Collect("NameID", QString("Pta7"));
+    rs.Collect("LastID", 1);
+    rs.Update();
+    rs.Close();
+    cn->Close();
+
+    ASSERT_EQ(log.lines.size(), 9) << log.lines.join("\n").toStdString();
+    EXPECT_EQ(log.lines[0], "target\tconnect\t" + AccessTextFor(path).replace("QEX418256", "***"));
+    EXPECT_EQ(log.lines[1], "target\texecute\tInsert Into Parts Values(1, 'a', 1)");
+    EXPECT_EQ(log.lines[2], "target\tbegin");
+    EXPECT_EQ(log.lines[3], "target\trollback");
+    EXPECT_EQ(log.lines[4], "target\tbegin");
+    EXPECT_EQ(log.lines[5], "target\tcommit");
+    EXPECT_EQ(log.lines[6], "target\topen\tSelect NameID, LastID From LastID");
+    EXPECT_TRUE(log.lines[7].startsWith("target\trecordset\tAddNew LastID")) << log.lines[7].toStdString();
+    EXPECT_EQ(log.lines[8], "target\tclose");
+}
+
+TEST_F(DataLayer, AFaultPlanFailsTheNthStatementLikeTheDriverWould) {
+    FaultPlan faults;
+    faults.failAt = 2;
+    auto cn = OpenTarget({nullptr, &faults});
+    cn->Execute("Insert Into Parts Values(1, 'a', 1)");
+    EXPECT_THROW(cn->Execute("Insert Into Parts Values(2, 'b', 1)"), Error);
+    cn->Execute("Insert Into Parts Values(3, 'c', 1)");
+    Recordset rs;
+    rs.Open("Select PartID From Parts", *cn);
+    EXPECT_EQ(rs.RecordCount(), 2);
+}
+
+} // namespace
+} // namespace tolvane

@@ -1,0 +1,138 @@
+#include "data/connection_texts.h"
+#include "data/open_connection.h"
+#include "data/run_state.h"
+#include "data/version_brand.h"
+#include "support/recording_window.h"
+#include "support/sqlite_file.h"
+#include "text/error.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace tolvane {
+namespace {
+
+using testing::FaultPlan;
+using testing::RecordingWindow;
+using testing::SqliteExec;
+using testing::TraceLog;
+
+class Target : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        path = dir.filePath("Velmora.accdb");
+        SqliteExec(path, {"Create Table System (Ver TEXT)",
+                          "Create Table Brand (BrandID INTEGER, BrandName TEXT)"});
+        window.fields.txtDataVelmora = " " + path + " ";
+    }
+
+    QTemporaryDir dir;
+    QString path;
+    RecordingWindow window;
+};
+
+TEST_F(Target, TheAccessFileOpensWithTheFirstPassword) {
+    TraceLog log;
+    RunState st(window, {&log, nullptr});
+    OpenConnection(st);
+    EXPECT_EQ(st.cnData->ConnectionString(), AccessTargetText(path, false));
+    EXPECT_EQ(st.cnData->CommandTimeout(), 20);
+    EXPECT_EQ(st.cnData->CursorLocation(), 2);
+    EXPECT_EQ(log.Of("connect").size(), 1);
+}
+
+TEST_F(Target, ARefusedFirstPasswordFallsBackToTheSecondSilently) {
+    FaultPlan faults;
+    faults.refuseConnectWith = "PWD=QEX418256";
+    TraceLog log;
+    RunState st(window, {&log, &faults});
+    OpenConnection(st);
+    EXPECT_EQ(st.cnData->State(), Connection::adStateOpen);
+    EXPECT_EQ(st.cnData->ConnectionString(), AccessTargetText(path, true));
+    EXPECT_EQ(log.Of("connect").size(), 2);
+    EXPECT_TRUE(window.messages.empty());
+}
+
+TEST_F(Target, WhenBothPasswordsAreRefusedTheSecondErrorReachesTheCaller) {
+    FaultPlan faults;
+    faults.refuseConnectWith = "UID=admin";
+    RunState st(window, {nullptr, &faults});
+    EXPECT_THROW(OpenConnection(st), Error);
+    EXPECT_EQ(st.cnData->State(), Connection::adStateClosed);
+}
+
+TEST_F(Target, ReopeningDiscardsTheOpenConnectionAndReadsTheFieldsAgain) {
+    TraceLog log;
+    RunState st(window, {&log, nullptr});
+    OpenConnection(st);
+    const Connection* first = st.cnData.get();
+    ReopenTarget(st);
+    EXPECT_NE(st.cnData.get(), nullptr);
+    EXPECT_EQ(st.cnData->State(), Connection::adStateOpen);
+    EXPECT_EQ(log.lines.filter("\tclose").size(), 1);
+    EXPECT_EQ(log.Of("connect").size(), 2);
+    (void)first;
+}
+
+TEST_F(Target, VersionIsReadTrimmedAndCheckedExactly) {
+    RunState st(window);
+    OpenConnection(st);
+    st.strVer = "before";
+    EXPECT_EQ(GetDBVersion(st), 0);  // empty System table
+    EXPECT_EQ(st.strVer, "before");
+
+    struct Case {
+        const char* stored;
+        int result;
+        const char* kept;
+    };
+    const Case cases[] = {
+        {"  P.45 (Bar)  ", 1, "P.45 (Bar)"}, {"V.31", 1, "V.31"},   {"D.47 (Bar)", 1, "D.47 (Bar)"},
+        {"P.45(Bar)", 0, "P.45(Bar)"},       {"p.45 (bar)", 0, "p.45 (bar)"},
+        {"V.44", 0, "V.44"},                 {"P.47", 0, "P.47"},
+    };
+    for (const Case& c : cases) {
+        st.cnData->Execute("Delete From System");
+        st.cnData->Execute(QString("Insert Into System Values('%1')").arg(c.stored));
+        EXPECT_EQ(GetDBVersion(st), c.result) << c.stored;
+        EXPECT_EQ(st.strVer, c.kept);
+        EXPECT_FALSE(st.rsData.IsOpen());
+    }
+    st.cnData->Execute("Delete From System");
+    st.cnData->Execute("Insert Into System Values(Null)");
+    EXPECT_THROW(GetDBVersion(st), Error);
+}
+
+TEST_F(Target, BrandIsFoundByNameThenWithUThenUdForUdVolvo) {
+    RunState st(window);
+    OpenConnection(st);
+    GetBrandID(st);
+    EXPECT_EQ(st.lngBrandID, 0);
+
+    st.cnData->Execute("Insert Into Brand Values(12, 'TATA_U')");
+    GetBrandID(st);
+    EXPECT_EQ(st.lngBrandID, 12);
+
+    st.cnData->Execute("Insert Into Brand Values(7, 'TATA')");
+    GetBrandID(st);
+    EXPECT_EQ(st.lngBrandID, 7);
+
+    st.cnData->Execute("Insert Into Brand Values(3, 'UD')");
+    st.strBrand = "UD_VOLVO";
+    GetBrandID(st);
+    EXPECT_EQ(st.lngBrandID, 3);
+    st.strBrand = "ISUZU";
+    GetBrandID(st);
+    EXPECT_EQ(st.lngBrandID, 0);
+    EXPECT_FALSE(st.rsData.IsOpen());
+
+    // A quote in the brand code cannot break the look-up.
+    st.strBrand = "O'BRAND";
+    st.cnData->Execute("Insert Into Brand Values(9, 'O''BRAND')");
+    GetBrandID(st);
+    EXPECT_EQ(st.lngBrandID, 9);
+}
+
+} // namespace
+} // namespace tolvane

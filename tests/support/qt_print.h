@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <ostream>
+
+// Readable QString and QStringList values in GoogleTest failure messages (found by
+// argument-dependent look-up, so they live beside the Qt types).
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+inline void PrintTo(const QStringList& list, std::ostream* os) {
+    *os << "{";
+    for (qsizetype i = 0; i < list.size(); ++i)
+        *os << (i ? ",\n  \"" : "\n  \"") << list[i].toStdString() << '"';
+    *os << (list.isEmpty() ? "}" : "\n}");
+}

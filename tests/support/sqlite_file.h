@@ -1,0 +1,52 @@
+#pragma once
+
+#include "data/hooks.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace tolvane::testing {
+
+// Runs statements on a SQLite file through Qt SQL directly (creating the file when
+// needed), independent of the program's data layer. Throws std::runtime_error on error.
+void SqliteExec(const QString& path, const QStringList& statements);
+
+// The Access-style connection text the program uses for a target file.
+QString AccessTextFor(const QString& path);
+
+// Collects the trace of every connection as "<role>\t<kind>[\t<text>]" lines.
+class TraceLog : public TraceSink {
+public:
+    QStringList lines;
+    void Event(Role role, TraceKind kind, const QString& text) override {
+        QString line = RoleName(role) + "\t" + TraceKindName(kind);
+        if (!text.isEmpty())
+            line += "\t" + text;
+        lines << line;
+    }
+    // Lines of one kind ("execute", "open", ...), without the role and kind.
+    QStringList Of(const QString& kind) const {
+        QStringList out;
+        for (const QString& line : lines) {
+            const QStringList parts = line.split('\t');
+            if (parts.size() >= 2 && parts[1] == kind)
+                out << parts.mid(2).join('\t');
+        }
+        return out;
+    }
+};
+
+// Fails chosen operations: the Nth operation of a kind, or any connect whose text
+// holds a given piece.
+class FaultPlan : public FaultInjector {
+public:
+    TraceKind failKind = TraceKind::Execute;
+    int failAt = 0;            // 1-based; 0 = never
+    QString refuseConnectWith;  // a connect whose text contains this is refused
+    QString failStatementWith;  // an open/execute whose statement contains this fails
+    int seen = 0;
+
+    void Before(Role role, TraceKind kind, const QString& text) override;
+};
+
+} // namespace tolvane::testing
