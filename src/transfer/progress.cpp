@@ -1,0 +1,26 @@
+#include "transfer/progress.h"
+
+#include "text/error.h"
+
+#include <limits>
+
+namespace tolvane {
+
+QString PercentText(std::int32_t row, std::int32_t count) {
+    // row * 100 is worked out in 32 bits, as the stages count their rows.
+    if (row > std::numeric_limits<std::int32_t>::max() / 100 ||
+        row < std::numeric_limits<std::int32_t>::min() / 100)
+        throw Error(QStringLiteral("Overflow"));
+    if (count == 0)
+        throw Error(QStringLiteral("Division by zero"));
+    // Whole part of the quotient: C++ integer division truncates toward zero.
+    return QString::number(static_cast<std::int64_t>(row) * 100 / count);
+}
+
+QString PartProgressText(const QString& kind, const QString& partNO, const QString& tname,
+                         const QString& model, const QString& gap) {
+    QString text = kind.isEmpty() ? QString() : kind + u'-';
+    return text + partNO + QStringLiteral(" - ") + tname + gap + model;
+}
+
+} // namespace tolvane
