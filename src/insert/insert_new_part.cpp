@@ -1,0 +1,264 @@
+#include "insert/insert_new_part.h"
+
+#include "data/literal.h"
+#include "data/open_connection.h"
+#include "data/run_state.h"
+#include "insert/get_new_id.h"
+#include "insert/row_layouts.h"
+#include "insert/row_writer.h"
+#include "text/error.h"
+#include "text/mdu_date.h"
+#include "text/part_keys.h"
+#include "text/thai_find.h"
+#include "text/versions.h"
+#include "transfer/alt_links.h"
+#include "transfer/part_entry.h"
+#include "transfer/progress.h"
+
+namespace tolvane {
+
+namespace {
+
+// What one insertion run works with.
+struct InsertionRun {
+    RunState& st;
+    const RowLayout& layout;
+    std::int32_t dateStamp = 0;
+
+    QString Brand() const { return QString::number(st.lngBrandID); }
+};
+
+// The staged row under the cursor, every text trimmed. A Null raises the recordset's
+// conversion error.
+PartEntry ReadStagedRow(const Recordset& rs) {
+    PartEntry row;
+    row.Kind = rs.Text(QStringLiteral("Kind"));
+    row.PartNO = rs.Text(QStringLiteral("PartNO"));
+    row.lKind = rs.Text(QStringLiteral("lKind"));
+    row.lAtNO = rs.Text(QStringLiteral("lAtNO"));
+    row.AKind = rs.Text(QStringLiteral("AKind"));
+    row.AltNO = rs.Text(QStringLiteral("AltNO"));
+    row.EName = rs.Text(QStringLiteral("EName"));
+    row.TName = rs.Text(QStringLiteral("TName"));
+    row.Model = rs.Text(QStringLiteral("Model"));
+    row.Import = rs.Text(QStringLiteral("Import"));
+    row.Price = rs.Amount(QStringLiteral("Price"));
+    row.Sale = rs.Amount(QStringLiteral("Sale"));
+    return row;
+}
+
+// The first staged row of the brand in part-number order, read and closed again;
+// false when none is left. The query runs afresh for every row, so each row sees
+// what the rows before it deleted.
+bool NextStagedRow(InsertionRun& run, PartEntry* row) {
+    RunState& st = run.st;
+    st.Open(st.rsList, st.Data(),
+            "Select Kind, PartNO, lKind, lAtNO, AKind, AltNO, EName, TName, Model, Import, "
+            "Price, Sale From PriceList Where BrandID = " +
+                run.Brand() + " Order By PartNO");
+    if (st.rsList.Eof())
+        return false;
+    try {
+        *row = ReadStagedRow(st.rsList);
+    } catch (...) {
+        st.rsList.Close();
+        throw;
+    }
+    st.rsList.Close();
+    return true;
+}
+
+// The values all parts of the row share. Layouts without the Thai search key keep
+// the name-and-model search texts instead.
+SharedValues ShareValues(const InsertionRun& run, const PartEntry& row) {
+    SharedValues shared;
+    shared.E = row.EName;
+    shared.T = row.TName;
+    shared.M = row.Model;
+    shared.I = row.Import;
+    shared.RK = row.lKind;
+    shared.RN = row.lAtNO;
+    shared.P = row.Price;
+    shared.S = row.Sale;
+    shared.B = run.st.lngBrandID;
+    shared.D = run.dateStamp;
+    if (run.layout.thaiKey) {
+        shared.X = MakeThaiFind(shared.T);
+    } else {
+        shared.EM = TrimBlanks(QString(shared.E + QStringLiteral("  ") + shared.M));
+        shared.TM = TrimBlanks(QString(shared.T + QStringLiteral("  ") + shared.M));
+    }
+    return shared;
+}
+
+// The condition that finds a part: by kind and number, or in the layouts that key
+// parts by their compact number, by that number (linked and alternate parts by the
+// compact number alone).
+QString LookupCondition(const RowLayout& layout, PartRole role, const QString& kind,
+                        const QString& number) {
+    if (!layout.lookupBySearchNumber) {
+        if (kind.isEmpty())
+            return "Where PartNO = " + Literal(number);
+        return "Where Kind = " + Literal(kind) + " And PartNO = " + Literal(number);
+    }
+    const QString compact = EditString(number);
+    if (role == PartRole::Own && !kind.isEmpty())
+        return "Where Kind = " + Literal(kind) + " And FPartNO = " + Literal(compact);
+    return "Where FPartNO = " + Literal(compact);
+}
+
+// The ID of the part, 0 when Pta<B> does not hold it.
+std::int32_t FindPart(InsertionRun& run, PartRole role, const QString& kind,
+                      const QString& number) {
+    RunState& st = run.st;
+    st.Open(st.rsData, st.Data(),
+            "Select PartID From " + st.Table("Pta") + " " +
+                LookupCondition(run.layout, role, kind, number));
+    std::int32_t id = 0;
+    if (!st.rsData.Eof()) {
+        try {
+            id = st.rsData.Long(QStringLiteral("PartID"));
+        } catch (...) {
+            st.rsData.Close();
+            throw;
+        }
+    }
+    st.rsData.Close();
+    return id;
+}
+
+// Writes a new part: its row in the layout and its alternate-price row.
+std::int32_t CreatePart(InsertionRun& run, const SharedValues& shared, PartRole role,
+                        const QString& kind, const QString& number) {
+    RunState& st = run.st;
+    const QString counter = st.Table("Pta");
+    NewPart part;
+    part.role = role;
+    part.ID = GetNewID(st, counter);
+    // A part under ID 0 would collide with every other part whose ID could not be
+    // drawn; the row is given up instead (its transaction is rolled back).
+    if (part.ID == 0)
+        throw Error("No new ID could be drawn for " + counter + ".", st.strSQL);
+    part.K = kind;
+    part.N = number;
+    part.F =
+        run.layout.fByEditString ? EditString(number) : MakeFPartNO(st.strBrand, number, st.strVer);
+    st.Execute(st.Data(), PartRowStatement(run.layout, shared, part));
+    st.Execute(st.Data(), AltRowStatement(run.layout, shared, part));
+    return part.ID;
+}
+
+// The part's ID; an existing part is left as it is.
+std::int32_t FindOrCreate(InsertionRun& run, const SharedValues& shared, PartRole role,
+                          const QString& kind, const QString& number) {
+    const std::int32_t found = FindPart(run, role, kind, number);
+    return found != 0 ? found : CreatePart(run, shared, role, kind, number);
+}
+
+// Removes the handled row (by number alone when it has no kind). A row that the
+// statement cannot match would be read again and again, so that is an error.
+void DeleteStagedRow(InsertionRun& run, const PartEntry& row) {
+    RunState& st = run.st;
+    QString statement = "Delete From PriceList Where BrandID = " + run.Brand();
+    if (!row.Kind.isEmpty())
+        statement += " And Kind = " + Literal(row.Kind);
+    statement += " And PartNO = " + Literal(row.PartNO);
+    if (st.Execute(st.Data(), statement) == 0)
+        throw Error(QStringLiteral("The staged row could not be removed from PriceList."),
+                    st.strSQL);
+}
+
+// Own, linked and alternate part, their links, and the staged row's removal.
+void HandleRow(InsertionRun& run, const PartEntry& row, const SharedValues& shared) {
+    RunState& st = run.st;
+    const std::int32_t own = FindOrCreate(run, shared, PartRole::Own, row.Kind, row.PartNO);
+    std::int32_t linked = 0;
+    if (!row.lAtNO.isEmpty() && row.lAtNO != row.PartNO)
+        linked = FindOrCreate(run, shared, PartRole::Linked, row.lKind, row.lAtNO);
+    std::int32_t alternate = 0;
+    if (!row.AltNO.isEmpty() && row.AltNO != row.PartNO)
+        alternate = FindOrCreate(run, shared, PartRole::Alternate, row.AKind, row.AltNO);
+
+    if (linked != 0 || alternate != 0) {
+        SaveAltGFacD(st, own, linked, alternate);
+    } else {
+        st.Execute(st.Data(), "Insert Into " + st.Table("AltG") + " Values( 0, " +
+                                  QString::number(own) + ", 0 )");
+    }
+    DeleteStagedRow(run, row);
+}
+
+void ShowProgress(InsertionRun& run, std::int16_t intCountNo, std::int32_t done, std::int32_t total,
+                  const PartEntry& row) {
+    RunState& st = run.st;
+    st.window.SetTxtQTY(kPhraseAdding + st.strBrand + u'_' + QString::number(intCountNo) +
+                        QStringLiteral("  ") + PercentText(done, total) + QStringLiteral(" %"));
+    st.window.SetTxtPartNO(
+        PartProgressText(row.Kind, row.PartNO, row.TName, row.Model, QStringLiteral("   ")));
+}
+
+// A failed row leaves nothing behind: its counter draw, parts, links and the
+// removal of the staged row are undone together. A failing rollback must not hide
+// the error that caused it.
+void RollBackQuietly(RunState& st) {
+    try {
+        if (st.cnData && st.cnData->InTransaction())
+            st.cnData->RollbackTrans();
+    } catch (...) {
+    }
+}
+
+void RunInsertion(InsertionRun& run, std::int16_t intCountNo) {
+    RunState& st = run.st;
+    ReopenTarget(st);
+    // Every part of one run carries the same date stamp, even past midnight.
+    if (run.layout.dateStamp)
+        run.dateStamp = mduDate::DateToNumber(mduDate::DateTextBE(st.today()));
+
+    st.Open(st.rsList, st.Data(), "Select PartNO From PriceList Where BrandID = " + run.Brand());
+    const std::int32_t total = st.rsList.RecordCount();
+    st.rsList.Close();
+
+    std::int32_t done = 0;
+    PartEntry row;
+    while (NextStagedRow(run, &row)) {
+        if (row.TName.isEmpty())
+            row.TName = row.EName;
+        const SharedValues shared = ShareValues(run, row);
+        st.window.Yield();
+        ++done;
+        ShowProgress(run, intCountNo, done, total, row);
+
+        st.Data().BeginTrans();
+        try {
+            HandleRow(run, row, shared);
+            st.Data().CommitTrans();
+        } catch (...) {
+            RollBackQuietly(st);
+            throw;
+        }
+    }
+    st.rsList.Close();
+}
+
+// Link rows of part 0 go; Alt<B> keeps exactly one placeholder row under AltID 0.
+void CleanUp(RunState& st, const RowLayout* layout) {
+    st.Execute(st.Data(), "Delete From " + st.Table("AltG") + " Where PartID = 0");
+    st.Execute(st.Data(), "Delete From " + st.Table("Alt") + " Where AltID = 0");
+    st.Execute(st.Data(),
+               AltPlaceholderStatement(layout != nullptr && layout->altRowWithSale, st.lngBrandID));
+}
+
+} // namespace
+
+std::int16_t InsertNewPart(RunState& st, std::int16_t intCountNo) {
+    const RowLayout* layout = LayoutForVersion(st.strVer);
+    if (layout != nullptr) {
+        InsertionRun run{st, *layout};
+        RunInsertion(run, intCountNo);
+    }
+    CleanUp(st, layout);
+    return 0;
+}
+
+} // namespace tolvane

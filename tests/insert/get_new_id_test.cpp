@@ -1,0 +1,110 @@
+#include "insert/get_new_id.h"
+
+#include "data/connection.h"
+#include "insert/insert_fixture.h"
+#include "support/sqlite_file.h"
+#include "text/error.h"
+
+namespace tolvane::testing {
+namespace {
+
+TEST(GetNewID, TakesTheSmallestFreedIdAndLeavesTheCounter) {
+    InsertFixture f("V.31");
+    f.Exec("Insert Into OldID Values ('Pta7', 17), ('Pta7', 5), ('Pta7', 30), ('Pta8', 1)");
+    f.SetCounter("Pta7", 41);
+
+    EXPECT_EQ(GetNewID(f.st, "Pta7"), 5);
+    EXPECT_FALSE(f.st.rsData.IsOpen());
+    EXPECT_EQ(f.Lines("Select NameID, OldID From OldID Order By NameID, OldID"),
+              QStringList({"Pta7|17", "Pta7|30", "Pta8|1"}));
+    EXPECT_EQ(f.Counter(), "41");
+    EXPECT_EQ(GetNewID(f.st, "Pta7"), 17);
+}
+
+TEST(GetNewID, AdvancesOnlyItsOwnCounter) {
+    InsertFixture f("V.31");
+    f.SetCounter("Pta7", 41);
+    f.SetCounter("Pta8", 10);
+    f.Exec("Insert Into OldID Values ('Pta8', 3)");
+
+    EXPECT_EQ(GetNewID(f.st, "Pta7"), 42);
+    EXPECT_EQ(GetNewID(f.st, "Pta7"), 43);
+    EXPECT_EQ(f.Lines("Select NameID, LastID From LastID Order By NameID"),
+              QStringList({"Pta7|43", "Pta8|10"}));
+    EXPECT_EQ(f.Count("OldID"), 1);
+    EXPECT_FALSE(f.st.rsData.IsOpen());
+}
+
+TEST(GetNewID, StartsANewCounterAtOne) {
+    InsertFixture f("V.31");
+    EXPECT_EQ(GetNewID(f.st, "Pta7"), 1);
+    EXPECT_EQ(f.Lines("Select NameID, LastID From LastID"), QStringList({"Pta7|1"}));
+    EXPECT_EQ(GetNewID(f.st, "Pta7"), 2);
+    EXPECT_EQ(f.Lines("Select NameID, LastID From LastID"), QStringList({"Pta7|2"}));
+}
+
+TEST(GetNewID, StartsAgainAtOneAfterTheLargestId) {
+    InsertFixture f("V.31");
+    f.SetCounter("Pta7", 2147483647);
+    EXPECT_EQ(GetNewID(f.st, "Pta7"), 1);
+    EXPECT_EQ(f.Counter(), "1");
+}
+
+TEST(GetNewID, MissingCounterTableGivesZeroQuietly) {
+    InsertFixture f("V.31");
+    f.Exec("Drop Table LastID");
+    std::int32_t id = -1;
+    EXPECT_NO_THROW(id = GetNewID(f.st, "Pta7"));
+    EXPECT_EQ(id, 0);
+    EXPECT_FALSE(f.st.rsData.IsOpen());
+    // The connection is still usable afterwards.
+    EXPECT_NO_THROW(f.st.Data().Execute("Delete From OldID"));
+}
+
+// Changes the counter row through a second connection at the moment the first one
+// writes it back, as another workstation drawing an ID at the same time would.
+class ConcurrentDraw : public FaultInjector {
+public:
+    ConcurrentDraw() : other(Role::Target, {}) {}
+    void Before(Role, TraceKind kind, const QString& text) override {
+        if (kind != TraceKind::Recordset || !text.startsWith("Update LastID") || fired)
+            return;
+        fired = true;
+        other.Open();
+        other.Execute("Update LastID Set LastID = 50 Where NameID = 'Pta7'");
+        other.Close();
+    }
+    Connection other;
+    bool fired = false;
+};
+
+TEST(GetNewID, CounterChangedByAnotherWriterGivesZero) {
+    ConcurrentDraw other; // outlives the fixture's connections
+    InsertFixture f("V.31", DataHooks{nullptr, &other});
+    other.other.SetConnectionString(AccessTextFor(f.path));
+    f.SetCounter("Pta7", 41);
+
+    EXPECT_EQ(GetNewID(f.st, "Pta7"), 0);
+    EXPECT_TRUE(other.fired);
+    EXPECT_FALSE(f.st.rsData.IsOpen());
+    EXPECT_EQ(f.Counter(), "50"); // the other writer's value stands
+}
+
+TEST(GetNewID, OptimisticUpdateRefusesARowChangedSinceItWasRead) {
+    InsertFixture f("V.31");
+    f.SetCounter("Pta7", 41);
+    Connection other(Role::Target, {});
+    other.Open(AccessTextFor(f.path));
+
+    Recordset rs;
+    rs.Open("Select NameID, LastID From LastID Where NameID = 'Pta7'", f.st.Data());
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(other.Execute("Update LastID Set LastID = 50 Where NameID = 'Pta7'"), 1);
+    rs.Collect("LastID", 42);
+    EXPECT_THROW(rs.Update(), Error);
+    rs.Close();
+    EXPECT_EQ(f.Counter(), "50");
+}
+
+} // namespace
+} // namespace tolvane::testing
