@@ -1,0 +1,247 @@
+#include "transfer/update_part.h"
+
+#include "data/literal.h"
+#include "data/run_state.h"
+#include "text/error.h"
+#include "text/part_keys.h"
+#include "text/thai_find.h"
+#include "text/versions.h"
+
+#include <functional>
+
+namespace tolvane {
+
+namespace {
+
+const QString kComma = QStringLiteral(", ");
+
+// Runs `write`, then `readBack`, until the read-back finds a row. A write the
+// database keeps unchanged is found at once; one that never shows up (a trigger,
+// a column that rounds) would loop for ever, so the run stops with an error naming
+// the read-back after kReadBackLimit attempts.
+void WriteUntilReadBack(RunState& st, const std::function<void()>& write, const QString& readBack) {
+    for (int attempt = 1;; ++attempt) {
+        write();
+        st.Open(st.rsWork, st.Data(), readBack);
+        const bool found = !st.rsWork.Eof();
+        st.rsWork.Close();
+        if (found)
+            return;
+        if (attempt >= kReadBackLimit)
+            throw Error(QStringLiteral("The written values could not be read back after %1 "
+                                       "attempts.")
+                            .arg(kReadBackLimit),
+                        readBack);
+    }
+}
+
+// ---- Look-up -------------------------------------------------------------------
+
+// The part number condition: the compact search number in the search-key versions,
+// the number as listed in all others.
+QString NumberCondition(const RunState& st, const PartEntry& e) {
+    if (IsSearchKeyVersion(st.strVer))
+        return "FPartNO = " + Literal(EditString(e.PartNO));
+    return "PartNO = " + Literal(TrimBlanks(e.PartNO));
+}
+
+// An empty kind matches the number in every kind.
+QString LookupStatement(const RunState& st, const PartEntry& e) {
+    const QString kind = TrimBlanks(e.Kind);
+    QString sql = "Select UpRec, PartID From " + st.Table("Pta") + " Where ";
+    if (!kind.isEmpty())
+        sql += "Kind = " + Literal(kind) + " And ";
+    return sql + NumberCondition(st, e);
+}
+
+// ---- Staging of a missing part ---------------------------------------------------
+
+// The values go by position: each number before its kind, unlike the price list.
+QString StagingInsert(const RunState& st, const PartEntry& e) {
+    const QStringList values = {QString::number(st.lngBrandID),
+                                Literal(e.PartNO),
+                                Literal(e.Kind),
+                                Literal(e.lAtNO),
+                                Literal(e.lKind),
+                                Literal(e.AltNO),
+                                Literal(e.AKind),
+                                Literal(e.EName),
+                                Literal(e.TName),
+                                Literal(e.Model),
+                                Literal(e.Import),
+                                e.Price.ToText(),
+                                e.Sale.ToText()};
+    return "Insert Into PriceList Values( " + values.join(kComma) + " )";
+}
+
+QString StagingReadBack(const RunState& st, const PartEntry& e) {
+    const QString kind = TrimBlanks(e.Kind);
+    QString sql = "Select PartNO From PriceList Where BrandID = " + QString::number(st.lngBrandID);
+    if (!kind.isEmpty())
+        sql += " And Kind = " + Literal(kind);
+    return sql + " And PartNO = " + Literal(TrimBlanks(e.PartNO));
+}
+
+void StageEntry(RunState& st, const PartEntry& e) {
+    const QString insert = StagingInsert(st, e);
+    WriteUntilReadBack(
+        st, [&] { st.Execute(st.Data(), insert); }, StagingReadBack(st, e));
+}
+
+// ---- Texts of a matched part -------------------------------------------------------
+
+// The tables that hold a copy of a part's texts; each has its own key order.
+enum class Copy { Pta, MovementStock, SPG, Price, Sale };
+// Which versions a text statement belongs to.
+enum class Versions { All, SearchText, Other };
+// The search text written in the same statement as a name.
+enum class Search { None, EFind, TFind, IndTName };
+
+struct TextStatement {
+    Versions versions;
+    Copy table;
+    const char* column;
+    QString PartEntry::*value; // also decides: skipped when it is empty after trimming
+    Search search;
+};
+
+// In the order they run; a part marked in UpRec gets none of them.
+const TextStatement kTextStatements[] = {
+    {Versions::All, Copy::Pta, "lAtNO", &PartEntry::lAtNO, Search::None},
+    {Versions::SearchText, Copy::Pta, "EName", &PartEntry::EName, Search::EFind},
+    {Versions::SearchText, Copy::Pta, "TName", &PartEntry::TName, Search::TFind},
+    {Versions::Other, Copy::Pta, "EName", &PartEntry::EName, Search::None},
+    {Versions::Other, Copy::Pta, "TName", &PartEntry::TName, Search::IndTName},
+    {Versions::All, Copy::MovementStock, "EName", &PartEntry::EName, Search::None},
+    {Versions::All, Copy::SPG, "EName", &PartEntry::EName, Search::None},
+    {Versions::All, Copy::MovementStock, "TName", &PartEntry::TName, Search::None},
+    {Versions::All, Copy::SPG, "TName", &PartEntry::TName, Search::None},
+    {Versions::All, Copy::Price, "TName", &PartEntry::TName, Search::None},
+    {Versions::All, Copy::Sale, "TName", &PartEntry::TName, Search::None},
+    {Versions::All, Copy::Pta, "Model", &PartEntry::Model, Search::None},
+    {Versions::All, Copy::MovementStock, "Model", &PartEntry::Model, Search::None},
+    {Versions::All, Copy::SPG, "Model", &PartEntry::Model, Search::None},
+    {Versions::All, Copy::Price, "Model", &PartEntry::Model, Search::None},
+    {Versions::All, Copy::Sale, "Model", &PartEntry::Model, Search::None},
+    {Versions::All, Copy::Pta, "Import", &PartEntry::Import, Search::None},
+};
+
+// "Update <table> Set <assignments> Where <the table's key for this part>".
+QString UpdateCopy(const RunState& st, Copy table, const QString& assignments, std::int32_t id) {
+    const QString b = QString::number(st.lngBrandID);
+    const QString partId = "PartID = " + QString::number(id);
+    switch (table) {
+    case Copy::Pta:
+        return "Update " + st.Table("Pta") + " Set " + assignments + " Where " + partId;
+    case Copy::SPG:
+        return "Update SPG Set " + assignments + " Where BrandID = " + b + " And " + partId;
+    case Copy::MovementStock:
+        return "Update MovementStock Set " + assignments + " Where " + partId +
+               " And BrandID = " + b;
+    case Copy::Price:
+        return "Update Price Set " + assignments + " Where " + partId + " And BrandID = " + b;
+    case Copy::Sale:
+        return "Update Sale Set " + assignments + " Where " + partId + " And BrandID = " + b;
+    }
+    return QString();
+}
+
+// A name and the model, two blanks between: the search text of the search-text versions.
+QString WithModel(const QString& name, const PartEntry& e) {
+    return TrimBlanks(TrimBlanks(name) + QStringLiteral("  ") + TrimBlanks(e.Model));
+}
+
+// The search column and its value that go before the name, or an empty text.
+QString SearchAssignment(Search search, const PartEntry& e) {
+    switch (search) {
+    case Search::None:
+        return QString();
+    case Search::EFind:
+        return "EFind = " + Literal(WithModel(e.EName, e)) + kComma;
+    case Search::TFind:
+        return "TFind = " + Literal(WithModel(e.TName, e)) + kComma;
+    case Search::IndTName:
+        return "IndTName = " + Literal(MakeThaiFind(e.TName)) + kComma;
+    }
+    return QString();
+}
+
+bool AppliesTo(Versions versions, bool searchText) {
+    return versions == Versions::All || (versions == Versions::SearchText) == searchText;
+}
+
+void WriteTexts(RunState& st, const PartEntry& e, std::int32_t id) {
+    const bool searchText = IsSearchTextVersion(st.strVer);
+    for (const TextStatement& t : kTextStatements) {
+        const QString& value = e.*t.value;
+        if (!AppliesTo(t.versions, searchText) || TrimBlanks(value).isEmpty())
+            continue;
+        const QString assignments =
+            SearchAssignment(t.search, e) + QLatin1String(t.column) + " = " + Literal(value);
+        st.Execute(st.Data(), UpdateCopy(st, t.table, assignments, id));
+    }
+}
+
+// ---- Prices of a matched part ------------------------------------------------------
+
+// The version's price columns of Pta<B> with the entry's amounts: "Price = 10, Sale = 9".
+QString PtaPrices(const RunState& st, const PartEntry& e, const QString& joint) {
+    const bool price1 = IsPrice1Version(st.strVer);
+    return QLatin1String(price1 ? "Price1 = " : "Price = ") + e.Price.ToText() + joint +
+           QLatin1String(price1 ? "Sale1 = " : "Sale = ") + e.Sale.ToText();
+}
+
+void WritePrices(RunState& st, const PartEntry& e, std::int32_t id) {
+    const QString partId = QString::number(id);
+    st.Execute(st.Data(), UpdateCopy(st, Copy::Pta, PtaPrices(st, e, kComma), id));
+    QString alt = "Update " + st.Table("Alt") + " Set APrice = " + e.Price.ToText();
+    if (IsAltSaleVersion(st.strVer))
+        alt += ", ASale = " + e.Sale.ToText();
+    st.Execute(st.Data(), alt + " Where AltID = " + partId);
+    st.Execute(st.Data(), UpdateCopy(st, Copy::SPG, "Price = " + e.Price.ToText(), id));
+}
+
+QString PriceReadBack(const RunState& st, const PartEntry& e, std::int32_t id) {
+    return "Select PartID From " + st.Table("Pta") + " Where PartID = " + QString::number(id) +
+           " And " + PtaPrices(st, e, QStringLiteral(" And "));
+}
+
+// Texts (unless the row is marked in UpRec) and prices, again until the prices read back.
+void UpdateMatch(RunState& st, const PartEntry& e, const PartMatch& match) {
+    WriteUntilReadBack(
+        st,
+        [&] {
+            if (match.UpRec == 0)
+                WriteTexts(st, e, match.PartID);
+            WritePrices(st, e, match.PartID);
+        },
+        PriceReadBack(st, e, match.PartID));
+}
+
+// Copies the look-up rows so that no recordset stays open while the updates run.
+void LoadMatches(RunState& st) {
+    st.lngPartMatchUB = st.rsData.RecordCount();
+    st.udtPartMatch.assign(static_cast<std::size_t>(st.lngPartMatchUB), PartMatch{});
+    for (PartMatch& match : st.udtPartMatch) {
+        match.UpRec = st.rsData.Integer(QStringLiteral("UpRec"));
+        match.PartID = st.rsData.Long(QStringLiteral("PartID"));
+        st.rsData.MoveNext();
+    }
+    st.rsData.Close();
+}
+
+} // namespace
+
+void UpdatePart(RunState& st, const PartEntry& entry) {
+    st.Open(st.rsData, st.Data(), LookupStatement(st, entry));
+    if (st.rsData.Eof()) {
+        st.rsData.Close();
+        StageEntry(st, entry);
+        return;
+    }
+    LoadMatches(st);
+    for (const PartMatch& match : st.udtPartMatch)
+        UpdateMatch(st, entry, match);
+}
+
+} // namespace tolvane

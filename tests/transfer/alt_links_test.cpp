@@ -1,0 +1,193 @@
+#include "transfer/alt_links.h"
+
+#include "data/run_state.h"
+#include "support/run_fixture.h"
+#include "text/error.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <utility>
+#include <vector>
+
+namespace tolvane {
+namespace {
+
+using testing::RunFixture;
+using Links = std::vector<std::pair<int, int>>;
+
+// A shop of brand 7 holding parts `ids` (no copies) and factories 5 and 6.
+struct Shop {
+    RunFixture f{"V.31"};
+
+    explicit Shop(std::initializer_list<int> ids) {
+        for (int id : ids) {
+            fixtures::Part p;
+            p.PartID = id;
+            p.Kind = "A";
+            p.PartNO = QString::number(id);
+            f.Seed(p, false);
+        }
+        f.Target().Exec("Insert Into Fac Values (5, 'F5'), (6, 'F6')");
+        f.trace.lines.clear();
+    }
+
+    void Link(const QString& table, int part, int other) {
+        f.Target().Exec("Insert Into " + table + " Values (0, " + QString::number(part) + ", " +
+                        QString::number(other) + ")");
+    }
+
+    // Every (PartID, AltID/FacID) row of a table, sorted.
+    Links Rows(const QString& table) {
+        Links rows;
+        for (const auto& row : f.Target().Query(
+                 "Select PartID, " + QString(table.startsWith("AltG") ? "AltID" : "FacID") +
+                 " From " + table))
+            rows.emplace_back(row[0].toInt(), row[1].toInt());
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+};
+
+TEST(SaveAltGFacD, LonePartGetsThePlaceholderAndLosesDeadLinks) {
+    Shop shop({1});
+    shop.Link("AltG7", 1, 999); // a part the brand does not hold
+    shop.Link("AltG7", 1, 0);
+    shop.Link("FacD7", 1, 55); // a factory Fac does not hold
+
+    SaveAltGFacD(shop.f.st(), 1, 0, 0);
+
+    EXPECT_EQ(shop.Rows("AltG7"), Links({{1, 0}}));
+    EXPECT_EQ(shop.Rows("FacD7"), Links());
+    EXPECT_EQ(shop.f.Statements(),
+              QStringList({
+                  "Select Pta7.PartID From AltG7 Inner Join Pta7 On AltG7.AltID = Pta7.PartID "
+                  "Where AltG7.PartID = 1",
+                  "Select Fac.FacID From FacD7 Inner Join Fac On FacD7.FacID = Fac.FacID Where "
+                  "PartID = 1",
+                  "Delete From AltG7 Where PartID = 1",
+                  "Delete From FacD7 Where PartID = 1",
+                  "Insert Into AltG7 Values( 0, 1, 0 )",
+              }));
+    EXPECT_FALSE(shop.f.st().rsData.IsOpen());
+    EXPECT_EQ(shop.f.st().lngFacUB, 0);
+}
+
+TEST(SaveAltGFacD, DuplicateFactoriesComeBackOnce) {
+    Shop shop({1});
+    shop.Link("FacD7", 1, 5);
+    shop.Link("FacD7", 1, 5);
+    shop.Link("FacD7", 1, 6);
+
+    SaveAltGFacD(shop.f.st(), 1, 0, 0);
+
+    EXPECT_EQ(shop.Rows("FacD7"), Links({{1, 5}, {1, 6}}));
+    EXPECT_EQ(shop.Rows("AltG7"), Links({{1, 0}}));
+}
+
+// Repeated, zero and negative IDs leave the group {1, 2}; a lone part only the placeholder.
+TEST(SaveAltGFacD, RepeatedZeroAndNegativeIdsCountOnce) {
+    const std::vector<std::pair<std::array<int, 3>, Links>> cases = {
+        {{1, 2, 2}, {{1, 2}, {2, 1}}},  {{1, 1, 2}, {{1, 2}, {2, 1}}},
+        {{1, -5, 2}, {{1, 2}, {2, 1}}}, {{1, 2, -1}, {{1, 2}, {2, 1}}},
+        {{1, 1, 0}, {{1, 0}}},
+    };
+    for (const auto& [ids, expected] : cases) {
+        SCOPED_TRACE(::testing::Message() << ids[0] << "," << ids[1] << "," << ids[2]);
+        Shop shop({1, 2});
+        SaveAltGFacD(shop.f.st(), ids[0], ids[1], ids[2]);
+        EXPECT_EQ(shop.Rows("AltG7"), expected);
+        EXPECT_TRUE(shop.f.Statements().filter("-").isEmpty());
+    }
+}
+
+// Only the part's direct alternates join; links to parts outside the group go, and
+// the outsider's own rows stay.
+TEST(SaveAltGFacD, GroupMembersAreLinkedToEachOtherAndShareTheFirstPartsFactories) {
+    Shop shop({1, 2, 3, 4, 8});
+    shop.Link("AltG7", 1, 2);
+    shop.Link("AltG7", 1, 3);
+    shop.Link("AltG7", 2, 4); // 2 also points outside the group
+    shop.Link("AltG7", 4, 2);
+    shop.Link("FacD7", 1, 5);
+    shop.Link("FacD7", 2, 6);
+    shop.Link("FacD7", 4, 6);
+
+    SaveAltGFacD(shop.f.st(), 1, 8, 0);
+
+    EXPECT_EQ(shop.Rows("AltG7"), Links({{1, 2},
+                                         {1, 3},
+                                         {1, 8},
+                                         {2, 1},
+                                         {2, 3},
+                                         {2, 8},
+                                         {3, 1},
+                                         {3, 2},
+                                         {3, 8},
+                                         {4, 2},
+                                         {8, 1},
+                                         {8, 2},
+                                         {8, 3}}));
+    EXPECT_EQ(shop.Rows("FacD7"), Links({{1, 5}, {2, 5}, {3, 5}, {4, 6}, {8, 5}}));
+    EXPECT_EQ(shop.f.st().lngAltUB, 5);
+}
+
+TEST(SaveAltGFacD, AFailingStatementReachesTheCaller) {
+    Shop shop({1});
+    shop.f.Target().Exec("Drop Table FacD7");
+    EXPECT_THROW(SaveAltGFacD(shop.f.st(), 1, 0, 0), Error);
+    EXPECT_EQ(shop.f.st().strSQL, "Delete From FacD7 Where PartID = 1");
+}
+
+TEST(LoadAltG, LeavesRsDataOpenOnTheAlternates) {
+    Shop shop({1, 2, 3});
+    shop.Link("AltG7", 1, 2);
+    shop.Link("AltG7", 1, 3);
+    shop.Link("AltG7", 1, 0);
+    RunState& st = shop.f.st();
+
+    ASSERT_EQ(LoadAltG(st, 7, 1), 1);
+    ASSERT_TRUE(st.rsData.IsOpen());
+    EXPECT_EQ(st.rsData.RecordCount(), 2);
+    st.rsData.Close();
+
+    EXPECT_EQ(LoadAltG(st, 7, 2), 0);
+    EXPECT_FALSE(st.rsData.IsOpen());
+}
+
+TEST(LoadAltG, BrandZeroAndFailingReadsGiveZeroWithRsDataClosed) {
+    Shop shop({1, 2});
+    shop.Link("AltG7", 1, 2);
+    shop.Link("FacD7", 1, 5);
+    RunState& st = shop.f.st();
+
+    EXPECT_EQ(LoadAltG(st, 0, 1), 0);
+    EXPECT_EQ(LoadFacD(st, 0, 1), 0);
+    EXPECT_TRUE(shop.f.Statements().isEmpty());
+
+    shop.f.Target().Exec("Drop Table AltG7");
+    shop.f.Target().Exec("Drop Table Fac");
+    EXPECT_EQ(LoadAltG(st, 7, 1), 0);
+    EXPECT_FALSE(st.rsData.IsOpen());
+    EXPECT_EQ(LoadFacD(st, 7, 1), 0);
+    EXPECT_FALSE(st.rsData.IsOpen());
+    EXPECT_EQ(shop.f.Statements().size(), 2);
+}
+
+TEST(ClearDupAltID, KeepsTheFirstOfEveryPositiveEntryWithinTheCount) {
+    RunFixture f("V.31");
+    RunState& st = f.st();
+    st.lngAltID = {3, 0, 3, -1, 4, -1, 3, 4, 3};
+    st.lngAltUB = 8; // the last entry lies outside the group
+    ClearDupAltID(st);
+    EXPECT_EQ(st.lngAltID, std::vector<std::int32_t>({3, 0, 0, -1, 4, -1, 0, 0, 3}));
+
+    st.lngFacID = {6, 6, 5, 6};
+    st.lngFacUB = 4;
+    ClearDupFacID(st);
+    EXPECT_EQ(st.lngFacID, std::vector<std::int32_t>({6, 0, 5, 0}));
+}
+
+} // namespace
+} // namespace tolvane
