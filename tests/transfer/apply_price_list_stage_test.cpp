@@ -1,0 +1,177 @@
+// The brand's price list applied chunk by chunk to a real shop database.
+#include "stage_fixture.h"
+
+#include "text/error.h"
+#include "transfer/price_stages.h"
+
+namespace tolvane::testing {
+namespace {
+
+const QString kMoving = QStringLiteral("กำลังย้ายข้อมูล  TATA");
+const QString kChanging = QStringLiteral("กำลังเปลี่ยนราคา  TATA");
+const QString kAdded = QStringLiteral("กำลังเพิ่มข้อมูลใหม่  TATA  100 %");
+
+TEST(ApplyPriceListStage, ChunksRunInAscendingOrderEachOnAFreshConnectionAndCleanStaging) {
+    StageFiles f;
+    f.Chunk(2, {Row("", "200", "20", "18")});
+    f.Chunk(1, {Row("", "100", "10", "9")});
+    f.Seed(Part(1, "", "100", "1", "1"));
+    f.Seed(Part(2, "", "200", "2", "2"));
+    RunState& st = f.Open();
+
+    ApplyPriceList(st);
+
+    EXPECT_EQ(st.intCount, (std::vector<std::int16_t>{1, 2}));
+    EXPECT_EQ(f.Prices("100"), "10/9");
+    EXPECT_EQ(f.Prices("200"), "20/18");
+    // Per chunk: a new target connection, the staging clean-up, then the chunk's
+    // rows.
+    QStringList order;
+    for (const QString& line : f.trace.lines) {
+        if (line.startsWith("target\tconnect"))
+            order << "connect";
+        else if (line.endsWith("Delete From PriceList Where BrandID = 7"))
+            order << "clean";
+        else if (line.contains("From PriceList_1 Order By PartNO"))
+            order << "chunk 1";
+        else if (line.contains("From PriceList_2 Order By PartNO"))
+            order << "chunk 2";
+    }
+    ASSERT_GE(order.size(), 6);
+    EXPECT_EQ(order.mid(0, 3), (QStringList{"connect", "clean", "chunk 1"}));
+    const qsizetype second = order.indexOf("chunk 2");
+    ASSERT_GT(second, 3);
+    EXPECT_EQ(order.mid(second - 2, 3), (QStringList{"connect", "clean", "chunk 2"}));
+    EXPECT_EQ(f.window.txtQTY, kAdded);
+}
+
+TEST(ApplyPriceListStage, ProgressShowsEveryRowWithItsChunkAndWholePercent) {
+    StageFiles f;
+    f.Chunk(3, {Row("A", "12345", "10", "10", "N", "M"), Row("", "12346", "10", "10", "N", "M"),
+                Row("", "12347", "10", "10", "N", "M")});
+    for (int i = 0; i < 3; ++i)
+        f.Seed(Part(i + 1, i == 0 ? "A" : "", QString::number(12345 + i), "5", "5"));
+    RunState& st = f.Open();
+
+    ApplyPriceList(st);
+
+    EXPECT_EQ(f.window.QtyTexts(),
+              (QStringList{kMoving, kChanging + "_3  33 %", kChanging + "_3  66 %",
+                           kChanging + "_3  100 %", kAdded}));
+    EXPECT_TRUE(f.window.progress.contains("txtPartNO\tA-12345 - N   M"));
+    EXPECT_TRUE(f.window.progress.contains("txtPartNO\t12346 - N   M"));
+    // One yield at the start and one per row (nothing was staged, so no insertion
+    // ran).
+    EXPECT_EQ(f.window.yields, 4);
+}
+
+TEST(ApplyPriceListStage, AMissingSalePriceSellsAtTheListPrice) {
+    StageFiles f;
+    f.Chunk(1,
+            {Row("", "100", "150", "0"), Row("", "200", "150", "120"), Row("", "300", "80", "0")});
+    f.Seed(Part(1, "", "100", "1", "1"));
+    f.Seed(Part(2, "", "200", "1", "1"));
+    RunState& st = f.Open();
+
+    ApplyPriceList(st);
+
+    EXPECT_EQ(f.Prices("100"), "150/150");
+    EXPECT_EQ(f.Prices("200"), "150/120");
+    // The new part is created from the staged row, which already carries the
+    // price.
+    EXPECT_EQ(f.Prices("300"), "80/80");
+    EXPECT_EQ(f.Count("PriceList"), 0);
+}
+
+TEST(ApplyPriceListStage, LinkedAndAlternateNumbersAreUpdatedAndCreatedToo) {
+    StageFiles f;
+    fixtures::PriceRow row = Row("", "P-1", "50", "45");
+    row.lAtNO = "L-1";
+    row.AltNO = "A-1";
+    fixtures::PriceRow same = Row("", "S-1", "60", "55");
+    same.lAtNO = "S-1"; // names itself: no second update
+    f.Chunk(1, {row, same});
+    RunState& st = f.Open();
+
+    ApplyPriceList(st);
+
+    EXPECT_EQ(f.trace.Of("open").filter("Select UpRec, PartID From Pta7").size(), 4);
+    for (const char* number : {"P-1", "L-1", "A-1"})
+        EXPECT_EQ(f.Prices(number), "50/45") << number;
+    EXPECT_EQ(f.Prices("S-1"), "60/55");
+    EXPECT_EQ(f.Count("Pta7"), 4);
+    // The own part is linked to both related parts, both ways.
+    const QVariant own =
+        fixtures::Db(f.targetPath).Scalar("Select PartID From Pta7 Where PartNO = 'P-1'");
+    EXPECT_EQ(f.Count("AltG7", "PartID = " + own.toString() + " And AltID > 0"), 2);
+    EXPECT_EQ(f.Count("AltG7", "AltID = " + own.toString()), 2);
+}
+
+TEST(ApplyPriceListStage, EmptyChunkStillCleansStagingReconnectsAndEnds) {
+    StageFiles f;
+    f.Chunk(4, {});
+    SqliteExec(f.targetPath, {"Insert Into PriceList Values( 7, 'OLD', '', '', '', '', '', 'E', "
+                              "'T', 'M', '', 1, 1 )"});
+    RunState& st = f.Open();
+
+    ApplyPriceList(st);
+
+    EXPECT_EQ(f.Count("PriceList"), 0);
+    EXPECT_EQ(f.Count("Pta7", "PartNO = 'OLD'"), 0); // deleted, not inserted
+    EXPECT_GE(f.trace.lines.filter("target\tconnect").size(), 1);
+    EXPECT_EQ(f.window.QtyTexts(), (QStringList{kMoving, kAdded}));
+}
+
+TEST(ApplyPriceListStage, AnEmptyChunkListTouchesNothing) {
+    StageFiles f;
+    SqliteExec(f.targetPath, {"Insert Into PriceList Values( 7, 'OLD', '', '', '', '', '', 'E', "
+                              "'T', 'M', '', 1, 1 )"});
+    RunState& st = f.Open();
+
+    ApplyPriceList(st);
+
+    EXPECT_EQ(f.Count("PriceList"), 1);
+    EXPECT_TRUE(f.trace.Of("execute").isEmpty());
+    EXPECT_EQ(f.window.QtyTexts(), QStringList{kMoving});
+    EXPECT_FALSE(st.rsList.IsOpen());
+}
+
+TEST(ApplyPriceListStage, BadInputStopsTheStageAndFinishedWorkStays) {
+    {
+        // Chunk 3 is listed but has no table: chunk 1 is already applied.
+        StageFiles f;
+        f.Chunk(1, {Row("", "100", "10", "9")});
+        f.Seed(Part(1, "", "100", "1", "1"));
+        SqliteExec(f.sourcePath, {"Insert Into PriceList_Count Values( 3 )"});
+        RunState& st = f.Open();
+        EXPECT_THROW(ApplyPriceList(st), Error);
+        EXPECT_EQ(f.Prices("100"), "10/9");
+        EXPECT_TRUE(st.strSQL.contains("PriceList_3"));
+    }
+    {
+        // A Null name in the second row: the first row is applied.
+        StageFiles f;
+        f.Chunk(1, {Row("", "100", "10", "9"), Row("", "200", "20", "18")});
+        SqliteExec(f.sourcePath, {"Update PriceList_1 Set TName = Null Where PartNO = '200'"});
+        f.Seed(Part(1, "", "100", "1", "1"));
+        f.Seed(Part(2, "", "200", "2", "2"));
+        RunState& st = f.Open();
+        EXPECT_THROW(ApplyPriceList(st), Error);
+        EXPECT_EQ(f.Prices("100"), "10/9");
+        EXPECT_EQ(f.Prices("200"), "2/2");
+    }
+    {
+        // A chunk number beyond 16 bits is refused before any write.
+        StageFiles f;
+        f.Chunk(1, {Row("", "100", "10", "9")});
+        f.Seed(Part(1, "", "100", "1", "1"));
+        SqliteExec(f.sourcePath, {"Insert Into PriceList_Count Values( 40000 )"});
+        RunState& st = f.Open();
+        EXPECT_THROW(ApplyPriceList(st), Error);
+        EXPECT_EQ(f.Prices("100"), "1/1");
+        EXPECT_TRUE(f.trace.Of("execute").isEmpty());
+    }
+}
+
+} // namespace
+} // namespace tolvane::testing

@@ -1,0 +1,87 @@
+// The rebuild of the brand's alternate groups through the AltGX queue.
+#include "stage_fixture.h"
+
+#include "text/error.h"
+#include "transfer/price_stages.h"
+
+namespace tolvane::testing {
+namespace {
+
+// "<PartID>><AltID>" of every AltG7 row, sorted; "<PartID>:<FacID>" of every
+// FacD7 row.
+QStringList Links(StageFiles& f, const QString& table, const QString& sep) {
+    QStringList out;
+    const QString second = table == "AltG7" ? "AltID" : "FacID";
+    for (const fixtures::Row& r :
+         f.Query(f.targetPath, "Select PartID, " + second + " From " + table))
+        out << r[0].toString() + sep + r[1].toString();
+    out.sort();
+    return out;
+}
+
+class RebuildAltGXStage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SqliteExec(f.targetPath,
+                   {"Insert Into Fac Values( 1, 'F1' )", "Insert Into Fac Values( 2, 'F2' )",
+                    "Insert Into Fac Values( 3, 'F3' )"});
+    }
+    void Parts(std::initializer_list<int> ids) {
+        for (int id : ids)
+            f.Seed(Part(id, "", "P" + QString::number(id), "1", "1"), false);
+    }
+    StageFiles f;
+};
+
+TEST_F(RebuildAltGXStage, EveryGroupIsFullyLinkedAndSharesTheHeadsFactories) {
+    Parts({10, 20, 30, 40, 50});
+    SqliteExec(f.targetPath,
+               {// 10 lists 20 and 30; 20 lists a part outside the group; 30 lists
+                // nobody.
+                "Insert Into AltG7 Values( 0, 10, 20 )", "Insert Into AltG7 Values( 0, 10, 30 )",
+                "Insert Into AltG7 Values( 0, 20, 50 )",
+                // 40 is alone; links of part 0 are junk.
+                "Insert Into AltG7 Values( 0, 0, 40 )", "Insert Into FacD7 Values( 0, 10, 1 )",
+                "Insert Into FacD7 Values( 0, 10, 2 )", "Insert Into FacD7 Values( 0, 30, 3 )",
+                "Insert Into FacD7 Values( 0, 40, 3 )", "Insert Into AltGX Values( 999 )"});
+    RunState& st = f.Open();
+
+    RebuildAltGX(st);
+
+    EXPECT_EQ(Links(f, "AltG7", ">"),
+              (QStringList{"10>20", "10>30", "20>10", "20>30", "30>10", "30>20", "40>0", "50>0"}));
+    EXPECT_EQ(Links(f, "FacD7", ":"),
+              (QStringList{"10:1", "10:2", "20:1", "20:2", "30:1", "30:2", "40:3"}));
+    EXPECT_EQ(f.Count("AltGX"), 0);
+    EXPECT_FALSE(st.rsList.IsOpen());
+    EXPECT_FALSE(st.cnData->InTransaction());
+    EXPECT_EQ(f.window.QtyTexts(), QStringList{QStringLiteral("จัดระเบียบเบอร์แทนใหม่  TATA")});
+    // 20 and 30 left the queue with their head: three groups, three heads shown.
+    EXPECT_EQ(f.window.progress.filter("txtPartNO").join(','),
+              "txtPartNO\t10,txtPartNO\t40,txtPartNO\t50");
+    EXPECT_EQ(f.trace.Of("begin").size(), 3);
+    EXPECT_EQ(f.trace.Of("commit").size(), 3);
+}
+
+TEST_F(RebuildAltGXStage, NonPositivePartIDsLeaveTheQueueSoTheRebuildEnds) {
+    Parts({0, -3, 10});
+    RunState& st = f.Open();
+
+    RebuildAltGX(st);
+
+    EXPECT_EQ(f.Count("AltGX"), 0);
+    EXPECT_TRUE(f.trace.Of("execute").contains("Delete From AltGX Where PartID = 0"));
+    EXPECT_TRUE(f.trace.Of("execute").contains("Delete From AltGX Where PartID = -3"));
+    EXPECT_EQ(Links(f, "AltG7", ">"), QStringList{"10>0"});
+}
+
+TEST_F(RebuildAltGXStage, AHeadThatIsNoNumberStopsWithAnErrorAndEarlierGroupsStay) {
+    Parts({10, 20});
+    SqliteExec(f.targetPath, {"Update Pta7 Set PartID = Null Where PartID = 20"});
+    RunState& st = f.Open();
+    EXPECT_THROW(RebuildAltGX(st), Error);
+    EXPECT_EQ(Links(f, "AltG7", ">"), QStringList{"10>0"});
+}
+
+} // namespace
+} // namespace tolvane::testing

@@ -1,0 +1,116 @@
+#pragma once
+
+// A run's two database files for the stage tests: the supplier's price list and the shop
+// database of a chosen version, opened the way the Update command opens them.
+
+#include "data/open_connection.h"
+#include "data/run_state.h"
+#include "data/version_brand.h"
+#include "fixtures/fixtures.h"
+#include "support/run_fixture.h"
+#include "text/versions.h"
+
+#include <gtest/gtest.h>
+
+namespace tolvane::testing {
+
+constexpr int kBrand = 7;
+
+// RunFixture with the supplier's file opened too, and the version and brand read from
+// the shop database as the Update command reads them.
+class StageFiles : public RunFixture {
+public:
+    explicit StageFiles(const QString& version = QStringLiteral("V.31"))
+        : RunFixture(version, kBrand) {
+        // The shop's part counter stands past the parts the tests seed.
+        SqliteExec(targetPath, {"Insert Into LastID Values( 'Pta7', 1000 )"});
+    }
+    ~StageFiles() {
+        state->rsList.Close();
+        state->rsData.Close();
+        state->rsWork.Close();
+        if (state->cnPriceList)
+            state->cnPriceList->Close();
+        state->DiscardData();
+    }
+
+    void Chunk(int n, const std::vector<fixtures::PriceRow>& rows) {
+        fixtures::AddChunk(sourcePath, n, rows);
+    }
+
+    // Both connections open, version and brand read: what a stage may take for granted.
+    RunState& Open() {
+        Reopen();
+        RunState& s = st();
+        s.strVer.clear();
+        s.lngBrandID = 0;
+        OpenPriceListConnection(s);
+        EXPECT_EQ(GetDBVersion(s), 1);
+        GetBrandID(s);
+        EXPECT_EQ(s.lngBrandID, kBrand);
+        window.progress.clear();
+        window.yields = 0;
+        trace.lines.clear();
+        return s;
+    }
+
+    // Column names that hold a part's prices in this version.
+    QString PriceColumn() const { return IsPrice1Version(version) ? "Price1" : "Price"; }
+    QString SaleColumn() const { return IsPrice1Version(version) ? "Sale1" : "Sale"; }
+
+    // "<price>/<sale>" of the part rows with this number, in PartID order; "" when none.
+    QString Prices(const QString& partNO) {
+        QStringList out;
+        for (const fixtures::Row& r : Query(
+                 targetPath, QString("Select %1, %2 From Pta7 Where PartNO = '%3' Order By PartID")
+                                 .arg(PriceColumn(), SaleColumn(), partNO)))
+            out << r[0].toString() + "/" + r[1].toString();
+        return out.join(',');
+    }
+    // Rows of a table: PriceListAll in the supplier's file, any other in the shop's.
+    int Count(const QString& table, const QString& where = QString()) {
+        fixtures::Db db(table == "PriceListAll" ? sourcePath : targetPath);
+        return db.Count(table, where);
+    }
+    std::vector<fixtures::Row> Query(const QString& path, const QString& sql) {
+        fixtures::Db db(path);
+        return db.Query(sql);
+    }
+};
+
+// A price-list row with the fields the tests care about.
+inline fixtures::PriceRow Row(const QString& kind, const QString& partNO, const QString& price,
+                              const QString& sale, const QString& tname = "NAME",
+                              const QString& model = "MODEL") {
+    fixtures::PriceRow r;
+    // Empty texts, not null ones: a null in the list is a fault the stages report.
+    for (QString* text : {&r.lKind, &r.lAtNO, &r.AKind, &r.AltNO, &r.PartNew, &r.FPartNew})
+        *text = QStringLiteral("");
+    r.Kind = kind;
+    r.PartNO = partNO;
+    r.EName = "E-" + partNO;
+    r.TName = tname;
+    r.Model = model;
+    r.Import = "1";
+    r.Price = price;
+    r.Sale = sale;
+    return r;
+}
+
+// A shop part with its number, kind and prices.
+inline fixtures::Part Part(int id, const QString& kind, const QString& partNO, const QString& price,
+                           const QString& sale) {
+    fixtures::Part p;
+    p.PartID = id;
+    p.Kind = kind;
+    p.PartNO = partNO;
+    p.FPartNO = QString(partNO).remove(' ').remove('/').remove('-');
+    p.EName = "OLD";
+    p.TName = "OLD";
+    p.Model = "OLD";
+    p.Price = price;
+    p.Sale = sale;
+    return p;
+}
+
+} // namespace tolvane::testing
