@@ -1,0 +1,116 @@
+#pragma once
+
+#include "data/run_state.h"
+#include "data/window.h"
+
+#include <QPoint>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+
+namespace tolvane {
+
+// The program's one window: the operator's fields, the progress boxes, the button
+// and the detail grid. It owns the run's shared state and holds no transfer logic:
+// the button hands the state to cmdUpDate_Click. Geometry towards the run is in
+// twips (15 per pixel at 96 dots per inch, scaled by the screen's logical dpi).
+class frmKordan : public QWidget, public Window {
+public:
+    explicit frmKordan(QWidget* parent = nullptr);
+    ~frmKordan() override;
+
+    RunState& state() { return state_; }
+
+    // Instead of a modal box, hands every message to `recorder` (tests answer
+    // messages this way); an empty function restores the modal box.
+    using MessageRecorder =
+        std::function<void(const QString& text, MessageStyle style, const QString& detail)>;
+    void SetMessageRecorder(MessageRecorder recorder) { recorder_ = std::move(recorder); }
+
+    // What the operator's press of cmdUpDate does.
+    void PressUpdate();
+    bool Running() const { return running_; }
+    // True once the window was closed while a run was under way.
+    bool ClosedDuringRun() const { return closedDuringRun_; }
+
+    int Left() const;
+    int Top() const;
+    QString GridText(int row, int col) const;
+    int GridCols() const;
+    // The grid's width in twips, as column 4's width is derived from it.
+    double GridWidthTwips() const;
+    // A column's width in twips.
+    int GridColWidth(int col) const;
+
+    // Window
+    FormFields Fields() const override;
+    void SetTxtQTY(const QString& text) override;
+    void SetTxtPartNO(const QString& text) override;
+    int GridRows() const override;
+    void SetGridRows(int rows) override;
+    void SetGridText(int row, int col, const QString& text) override;
+    int Height() const override;
+    int Width() const override;
+    int ScreenWidth() const override;
+    int ScreenHeight() const override;
+    void SetHeight(int twips) override;
+    void SetLeft(int twips) override;
+    void SetTop(int twips) override;
+    void ShowMessage(const QString& text, MessageStyle style,
+                     const QString& detail = QString()) override;
+    void SetMousePointer(int pointer) override;
+    void SetUpdateEnabled(bool enabled) override;
+    void Yield() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    void BuildControls();
+    void SetTabOrder();
+    void Form_Load();
+    void PlaceAtLoad();
+    void SetupGrid();
+    // Moves the outer frame; Left and Top set one after the other both count even
+    // before the platform has confirmed the first move.
+    void MoveFrame(std::optional<int> x, std::optional<int> y);
+
+    double Scale() const;
+    int Px(double twips) const;
+    int Twips(double px) const;
+
+    RunState state_;
+    MessageRecorder recorder_;
+    bool running_ = false;
+    bool closedDuringRun_ = false;
+    bool busyCursor_ = false;
+    bool shownOnce_ = false;
+    bool resizedByRun_ = false;
+    std::optional<QPoint> pendingMove_;
+
+    QCheckBox* chkLikelAt_ = nullptr;
+    QRadioButton* optAccess_ = nullptr;
+    QLineEdit* txtDataVelmora_ = nullptr;
+    QRadioButton* optSQL_ = nullptr;
+    QLineEdit* txtServer_ = nullptr;
+    QLineEdit* txtdbq_ = nullptr;
+    QCheckBox* chkComType_ = nullptr;
+    QLineEdit* txtuid_ = nullptr;
+    QLineEdit* txtpwd_ = nullptr;
+    QLineEdit* txtPriceList_ = nullptr;
+    QLineEdit* txtQTY_ = nullptr;
+    QLineEdit* txtPartNO_ = nullptr;
+    QPushButton* cmdUpDate_ = nullptr;
+    QTableWidget* msgDetail_ = nullptr;
+};
+
+} // namespace tolvane

@@ -1,0 +1,385 @@
+// The window: what the operator sees at start-up, and the Update command driven
+// through the real window with its messages recorded instead of shown.
+#if TOLVANE_TEST_GUI
+
+#include "app/frmKordan.h"
+#include "app_files.h"
+#include "support/qt_print.h"
+#include "support/sqlite_file.h"
+#include "text/error.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTableWidget>
+#include <gtest/gtest.h>
+
+namespace tolvane::testing {
+namespace {
+
+template <typename T> T* Control(frmKordan& w, const char* name) {
+    T* control = w.findChild<T*>(QLatin1String(name));
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+}
+
+// A control's Left, Top, Width, Height in twips.
+QList<int> Twips(frmKordan& w, const char* name) {
+    const QRect r = w.findChild<QWidget*>(QLatin1String(name))->geometry();
+    const double perPixel = 15.0 * 96.0 / w.screen()->logicalDotsPerInch();
+    return {qRound(r.x() * perPixel), qRound(r.y() * perPixel), qRound(r.width() * perPixel),
+            qRound(r.height() * perPixel)};
+}
+
+TEST(WindowLoad, CaptionsDefaultsAndStartState) {
+    frmKordan w;
+    EXPECT_EQ(w.windowTitle(), "Tolvane TATA");
+    EXPECT_EQ(Control<QCheckBox>(w, "chkLikelAt")->text(), "จัดระเบียบเบอร์แทน  TATA");
+    EXPECT_FALSE(Control<QCheckBox>(w, "chkLikelAt")->isChecked());
+    EXPECT_EQ(Control<QRadioButton>(w, "optAccess")->text(), "ข้อมูล Access ที่จัดเก็บ Velmora");
+    EXPECT_TRUE(Control<QRadioButton>(w, "optAccess")->isChecked());
+    EXPECT_FALSE(Control<QRadioButton>(w, "optSQL")->isChecked());
+    EXPECT_EQ(Control<QCheckBox>(w, "chkComType")->text(), "เครื่องแม่");
+    EXPECT_TRUE(Control<QCheckBox>(w, "chkComType")->isChecked());
+    EXPECT_EQ(Control<QPushButton>(w, "cmdUpDate")->text(), "UpDate");
+    EXPECT_TRUE(Control<QPushButton>(w, "cmdUpDate")->isEnabled());
+    const std::pair<const char*, const char*> labels[] = {
+        {"Label4", "Server Name"}, {"Label1", "Autherntication"},     {"Label8", "Login"},
+        {"Label7", "Password"},    {"Label5", "ที่จัดเก็บข้อมูลPriceList"}, {"Label2", "ลำดับการทำงาน"},
+        {"Label3", "เบอร์อะไหล่"}};
+    for (const auto& [name, caption] : labels) {
+        EXPECT_EQ(Control<QLabel>(w, name)->text(), QString::fromUtf8(caption)) << name;
+        EXPECT_TRUE(Control<QLabel>(w, name)->font().bold()) << name;
+        EXPECT_DOUBLE_EQ(Control<QLabel>(w, name)->font().pointSizeF(), 12) << name;
+    }
+
+    const FormFields f = w.Fields();
+    EXPECT_EQ(f.txtDataVelmora, "G:\\DataVelmora\\Velmora.accdb");
+    EXPECT_EQ(f.txtPriceList, "G:\\DataVelmora\\PriceList_TATA.mdb");
+    EXPECT_TRUE(f.optAccess);
+    EXPECT_TRUE(f.chkComType);
+    EXPECT_FALSE(f.chkLikelAt);
+    for (const QString& empty : {f.txtServer, f.txtdbq, f.txtuid, f.txtpwd})
+        EXPECT_TRUE(empty.isEmpty());
+    EXPECT_EQ(w.state().strBrand, "TATA");
+
+    EXPECT_DOUBLE_EQ(Control<QLineEdit>(w, "txtPriceList")->font().pointSizeF(), 12);
+    EXPECT_DOUBLE_EQ(Control<QTableWidget>(w, "msgDetail")->font().pointSizeF(), 8.25);
+    EXPECT_EQ(w.palette().color(QPalette::Window), QColor(192, 192, 192));
+}
+
+TEST(WindowLoad, FieldsReadWhatTheOperatorChose) {
+    frmKordan w;
+    Control<QLineEdit>(w, "txtServer")->setText("srv");
+    Control<QLineEdit>(w, "txtdbq")->setText("shop");
+    Control<QLineEdit>(w, "txtuid")->setText("sa");
+    Control<QLineEdit>(w, "txtpwd")->setText("abc");
+    Control<QRadioButton>(w, "optSQL")->setChecked(true);
+    Control<QCheckBox>(w, "chkComType")->setChecked(false);
+    Control<QCheckBox>(w, "chkLikelAt")->setChecked(true);
+    const FormFields f = w.Fields();
+    EXPECT_FALSE(f.optAccess); // the option buttons exclude each other
+    EXPECT_FALSE(f.chkComType);
+    EXPECT_TRUE(f.chkLikelAt);
+    EXPECT_EQ(QStringList({f.txtServer, f.txtdbq, f.txtuid, f.txtpwd}),
+              QStringList({"srv", "shop", "sa", "abc"}));
+    // The password box masks every character with "*".
+    EXPECT_EQ(Control<QLineEdit>(w, "txtpwd")->displayText(), "***");
+    EXPECT_EQ(Control<QLineEdit>(w, "txtuid")->displayText(), "sa");
+}
+
+TEST(WindowLoad, TabOrderFollowsTheFields) {
+    frmKordan w;
+    const QStringList expected = {"chkLikelAt", "optAccess",    "txtDataVelmora", "optSQL",
+                                  "txtServer",  "txtdbq",       "chkComType",     "txtuid",
+                                  "txtpwd",     "txtPriceList", "txtQTY",         "txtPartNO",
+                                  "cmdUpDate",  "msgDetail"};
+    QStringList seen;
+    QWidget* widget = w.findChild<QWidget*>("chkLikelAt");
+    for (int step = 0; step < 200 && seen.size() < expected.size(); ++step) {
+        if (expected.contains(widget->objectName()) && !seen.contains(widget->objectName()))
+            seen << widget->objectName();
+        widget = widget->nextInFocusChain();
+    }
+    EXPECT_EQ(seen, expected);
+}
+
+TEST(WindowLoad, GeometryInTwips) {
+    frmKordan w;
+    // Placed at load (before it is shown, so no platform moves it): compact,
+    // centred horizontally, a sixth of the screen height from the top.
+    EXPECT_EQ(w.Height(), 4080);
+    EXPECT_EQ(w.Width(), 15120);
+    // Within half a pixel: the window lies on whole pixels.
+    EXPECT_NEAR(w.Left(), w.ScreenWidth() / 2 - w.Width() / 2, 8);
+    EXPECT_NEAR(w.Top(), w.ScreenHeight() / 6, 8);
+    const QRect grid = w.findChild<QWidget*>("msgDetail")->geometry();
+
+    EXPECT_EQ(Twips(w, "chkLikelAt"), (QList<int>{9120, 600, 5655, 375}));
+    EXPECT_EQ(Twips(w, "txtDataVelmora"), (QList<int>{4320, 120, 10455, 375}));
+    EXPECT_EQ(Twips(w, "txtpwd"), (QList<int>{4320, 1680, 1815, 360}));
+    EXPECT_EQ(Twips(w, "cmdUpDate"), (QList<int>{9960, 2640, 855, 735}));
+    EXPECT_EQ(Twips(w, "msgDetail"), (QList<int>{240, 3600, 14535, 7095}));
+    // Every label ends just before its text box.
+    for (const char* label :
+         {"Label1", "Label2", "Label3", "Label4", "Label5", "Label7", "Label8"}) {
+        const QList<int> t = Twips(w, label);
+        EXPECT_EQ(t[0] + t[2], 4215) << label;
+    }
+
+    // Enlarged and moved as a run does it, on screen: the whole grid comes into view
+    // and Left and Top set one after the other both hold.
+    w.show();
+    QCoreApplication::processEvents();
+    w.SetHeight(11520);
+    w.SetLeft(300);
+    w.SetTop(0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.Height(), 11520);
+    EXPECT_EQ(w.Left(), 300);
+    EXPECT_EQ(w.Top(), 0);
+    EXPECT_LE(grid.bottom(), w.height());
+}
+
+TEST(WindowGrid, SetUpAtLoadAndAddressedByGridRowAndColumn) {
+    frmKordan w;
+    EXPECT_EQ(w.GridRows(), 30);
+    EXPECT_EQ(w.GridCols(), 8);
+    EXPECT_LT(w.GridColWidth(0), 15); // one twip: less than a pixel
+    const QList<int> widths = {w.GridColWidth(1), w.GridColWidth(2), w.GridColWidth(3),
+                               w.GridColWidth(4), w.GridColWidth(5), w.GridColWidth(6),
+                               w.GridColWidth(7)};
+    // Within half a pixel: widths are whole pixels on screen.
+    const QList<int> expected = {1200, 1200, 2700, 4645, 1800, 1300, 1300};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_NEAR(widths[i], expected[i], 8) << "column " << i + 1;
+    const QStringList headers = {"     ลำดับ",
+                                 "  สินค้าใหม่",
+                                 "               รหัสสินค้า",
+                                 QString(35, ' ') + "รายการ",
+                                 QString(13, ' ') + "รุ่น",
+                                 "    ราคาเก่า",
+                                 "   ราคาใหม่"};
+    for (int col = 1; col < 8; ++col)
+        EXPECT_EQ(w.GridText(0, col), headers[col - 1]) << col;
+    EXPECT_EQ(w.GridText(0, 0), "");
+
+    auto* table = w.findChild<QTableWidget*>("msgDetail");
+    w.SetGridText(1, 3, "A-100");
+    w.SetGridText(29, 7, "155");
+    w.SetGridText(1, 6, "150");
+    EXPECT_EQ(w.GridText(1, 3), "A-100");
+    EXPECT_EQ(table->item(0, 3)->text(), "A-100"); // grid row 1 is the table's first row
+    EXPECT_EQ(table->item(28, 7)->text(), "155");
+    EXPECT_TRUE(table->item(0, 3)->textAlignment() & Qt::AlignLeft);
+    EXPECT_TRUE(table->item(0, 6)->textAlignment() & Qt::AlignRight); // general: number right
+    EXPECT_THROW(w.SetGridText(30, 1, "x"), Error);
+    EXPECT_THROW(w.SetGridText(1, 8, "x"), Error);
+
+    w.SetGridRows(41);
+    EXPECT_EQ(w.GridRows(), 41);
+    w.SetGridText(40, 2, "*");
+    EXPECT_EQ(w.GridText(40, 2), "*");
+    EXPECT_EQ(w.GridText(29, 7), "155"); // growing keeps what is there
+}
+
+// The real window with its fields pointed at test files and its messages recorded.
+struct WindowRun {
+    struct Message {
+        QString text;
+        int style;
+        QString detail;
+    };
+
+    explicit WindowRun(AppFiles& files) {
+        w.SetMessageRecorder(
+            [this](const QString& text, MessageStyle style, const QString& detail) {
+                messages.push_back({text, style, detail});
+                busyWhileShown = QApplication::overrideCursor() != nullptr;
+                buttonWhileShown = button()->isEnabled();
+            });
+        w.state().hooks = DataHooks{&trace, &faults};
+        SetPaths(files.source, files.target);
+    }
+    void SetPaths(const QString& source, const QString& target) {
+        w.findChild<QLineEdit*>("txtPriceList")->setText(source);
+        w.findChild<QLineEdit*>("txtDataVelmora")->setText(target);
+    }
+    QPushButton* button() { return w.findChild<QPushButton*>("cmdUpDate"); }
+    QString Press() {
+        messages.clear();
+        trace.lines.clear();
+        w.PressUpdate();
+        return messages.empty() ? QString() : messages.back().text;
+    }
+    bool BothClosed() {
+        const RunState& st = w.state();
+        return (!st.cnPriceList || st.cnPriceList->State() == 0) &&
+               (!st.cnData || st.cnData->State() == 0);
+    }
+    // Nothing was written: no statement other than queries, no recordset change,
+    // no transaction.
+    bool NothingWritten() const {
+        return trace.Of("execute").isEmpty() && trace.Of("recordset").isEmpty() &&
+               trace.Of("begin").isEmpty();
+    }
+
+    frmKordan w;
+    TraceLog trace;
+    FaultPlan faults;
+    std::vector<Message> messages;
+    bool busyWhileShown = false;
+    bool buttonWhileShown = true;
+};
+
+struct PathCase {
+    const char* name;
+    QString source; // "<src>" stands for the real supplier's file, "<dir>" for the folder
+    QString target;
+    QString message;
+};
+
+class WindowPathChecks : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(WindowPathChecks, OneMessageNothingOpenedButtonBack) {
+    AppFiles files;
+    WindowRun run(files);
+    const PathCase& c = GetParam();
+    auto resolve = [&](QString path) {
+        return path.replace("<src>", files.source).replace("<dir>", files.dir.path());
+    };
+    run.SetPaths(resolve(c.source), resolve(c.target));
+
+    EXPECT_EQ(run.Press(), c.message);
+    ASSERT_EQ(run.messages.size(), 1u);
+    EXPECT_EQ(run.messages[0].style, 48);
+    EXPECT_TRUE(run.busyWhileShown);
+    EXPECT_TRUE(run.trace.lines.isEmpty()) << run.trace.lines.join('\n').toStdString();
+    EXPECT_TRUE(run.button()->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, WindowPathChecks,
+    ::testing::Values(
+        PathCase{"SourceBlank", "   ", "<src>", "ยังมิได้กำหนดที่อยู่ข้อมูล  PriceList_TATA.mdb"},
+        PathCase{"SourceMissing", "<dir>/nothing.mdb", "<src>",
+                 "ที่จัดเก็บข้อมูล  PriceList_TATA.mdb  หาไม่พบ"},
+        PathCase{"SourceIsAFolder", " <dir> ", "<src>", "ที่จัดเก็บข้อมูล  PriceList_TATA.mdb  หาไม่พบ"},
+        PathCase{"TargetBlank", "<src>", "  ", "ยังมิได้กำหนดที่อยู่ข้อมูล"},
+        PathCase{"TargetMissingAccdb", "<src>", "<dir>/gone.accdb",
+                 "ที่จัดเก็บข้อมูล  Velmora.accdb  หาไม่พบ"},
+        PathCase{"TargetMissingMdb", "<src>", "<dir>/gone.mdb", "ที่จัดเก็บข้อมูล  Velmora.mdb  หาไม่พบ"},
+        PathCase{"TargetMissingUpperCaseAccdb", "<src>", "<dir>/GONE.ACCDB",
+                 "ที่จัดเก็บข้อมูล  Velmora.mdb  หาไม่พบ"}),
+    [](const ::testing::TestParamInfo<PathCase>& info) { return std::string(info.param.name); });
+
+TEST(WindowUpdate, SqlTargetSkipsThePathCheck) {
+    AppFiles files;
+    WindowRun run(files);
+    run.SetPaths(files.source, "");
+    run.w.findChild<QRadioButton*>("optSQL")->setChecked(true);
+    // The target connection (the second connect) is refused: the run got past the
+    // checks without a target path.
+    run.faults.failKind = TraceKind::Connect;
+    run.faults.failAt = 2;
+    EXPECT_EQ(run.Press(), "ไม่สามรถบันทึกได้");
+    EXPECT_TRUE(run.messages[0].detail.contains("Injected failure."));
+    EXPECT_TRUE(run.BothClosed());
+    EXPECT_TRUE(run.button()->isEnabled());
+}
+
+TEST(WindowUpdate, UnsupportedVersionWritesNothing) {
+    AppFiles files;
+    SqliteExec(files.target, {"Update System Set Ver = 'P.99'"});
+    WindowRun run(files);
+    EXPECT_EQ(run.Press(), "กำหนด Vertion ของฐานข้อมูลผิด  ให้ติดต่อผู้ติดตั้งระบบ  หรือ  ผู้จำหน่าย VelmoraSoft");
+    ASSERT_EQ(run.messages.size(), 1u);
+    EXPECT_EQ(run.messages[0].style, 32);
+    EXPECT_TRUE(run.NothingWritten()) << run.trace.lines.join('\n').toStdString();
+    EXPECT_TRUE(run.BothClosed());
+    EXPECT_TRUE(run.button()->isEnabled());
+    // The next press starts afresh: the connections were let go.
+    SqliteExec(files.target, {"Update System Set Ver = 'P.52'"});
+    EXPECT_EQ(run.Press(), "เสร็จแล้วจ้า");
+}
+
+TEST(WindowUpdate, MissingBrandWritesNothing) {
+    AppFiles files(QStringLiteral("P.52"), QStringLiteral("HINO"));
+    WindowRun run(files);
+    EXPECT_EQ(run.Press(), "ไม่สามารถหา Files TATA ไม่สามารถบันทึกได้");
+    ASSERT_EQ(run.messages.size(), 1u);
+    EXPECT_EQ(run.messages[0].style, 32);
+    EXPECT_TRUE(run.NothingWritten()) << run.trace.lines.join('\n').toStdString();
+    EXPECT_TRUE(run.BothClosed());
+    EXPECT_TRUE(run.button()->isEnabled());
+}
+
+TEST(WindowUpdate, BrandFoundAsTataURunsToTheEnd) {
+    AppFiles files(QStringLiteral("V.31"), QStringLiteral("TATA_U"));
+    WindowRun run(files);
+    EXPECT_EQ(run.Press(), "เสร็จแล้วจ้า");
+    ASSERT_EQ(run.messages.size(), 1u);
+    EXPECT_EQ(run.messages[0].style, 0);
+    EXPECT_EQ(run.w.state().lngBrandID, 7);
+    EXPECT_TRUE(run.BothClosed());
+    // The run listed the one difference left and enlarged the window.
+    EXPECT_EQ(run.w.GridText(1, 3), "A-100");
+    EXPECT_EQ(run.w.Height(), 11520);
+    EXPECT_TRUE(run.busyWhileShown);
+    EXPECT_FALSE(run.buttonWhileShown); // disabled for the whole run
+    EXPECT_TRUE(run.button()->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(WindowUpdate, FailureMidRunEndsInOneMessageAndASecondPressSucceeds) {
+    AppFiles files;
+    WindowRun run(files);
+    run.faults.failKind = TraceKind::Execute;
+    run.faults.failAt = 3;
+    EXPECT_EQ(run.Press(), "ไม่สามรถบันทึกได้");
+    ASSERT_EQ(run.messages.size(), 1u);
+    EXPECT_EQ(run.messages[0].style, 0);
+    EXPECT_TRUE(run.messages[0].detail.startsWith("Injected failure.\n"))
+        << run.messages[0].detail.toStdString();
+    EXPECT_GE(run.trace.Of("execute").size(), 2); // it failed mid-way, not at the start
+    EXPECT_TRUE(run.BothClosed());
+    EXPECT_TRUE(run.button()->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    run.faults.failAt = 0;
+    EXPECT_EQ(run.Press(), "เสร็จแล้วจ้า");
+    EXPECT_EQ(run.messages.size(), 1u);
+    EXPECT_TRUE(run.BothClosed());
+}
+
+TEST(WindowUpdate, ClosingDuringARunEndsItWithoutAMessage) {
+    AppFiles files;
+    WindowRun run(files);
+    run.w.show();
+    QLineEdit* qty = run.w.findChild<QLineEdit*>("txtQTY");
+    int changes = 0;
+    QObject::connect(qty, &QLineEdit::textChanged, &run.w, [&] {
+        if (++changes == 3)
+            run.w.close();
+    });
+    run.Press();
+    EXPECT_TRUE(run.messages.empty());
+    EXPECT_TRUE(run.w.ClosedDuringRun());
+    EXPECT_FALSE(run.w.Running());
+    // The run stopped there: it never came to list differences or enlarge the window.
+    EXPECT_EQ(run.w.GridText(1, 3), "");
+    EXPECT_EQ(run.w.Height(), 4080);
+    EXPECT_TRUE(run.BothClosed());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+} // namespace
+} // namespace tolvane::testing
+
+#endif
