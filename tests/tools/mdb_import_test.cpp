@@ -1,0 +1,183 @@
+// tools/mdb-to-sqlite on real Access files of three formats: every table and row
+// arrives, texts keep their quotes and letters (JET3 read in the Thai code page
+// unless told otherwise), and the program reads the amounts back exactly.
+
+#include "data/connection.h"
+#include "data/recordset.h"
+#include "fixtures/fixtures.h"
+#include "support/sqlite_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using tolvane::Currency;
+using tolvane::fixtures::Db;
+
+const QString kAccess = QStringLiteral(TOLVANE_SOURCE_DIR "/../shared/testdata/access/");
+const QString kScript = QStringLiteral(TOLVANE_SOURCE_DIR "/tools/mdb-to-sqlite");
+
+struct Result {
+    int code = -1;
+    QString out, err;
+};
+
+// Runs a program with MDB_JET3_CHARSET set to `charset`, or unset when it is empty.
+Result RunTool(const QString& program, const QStringList& args, const QString& charset) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("MDB_JET3_CHARSET");
+    if (!charset.isEmpty())
+        env.insert("MDB_JET3_CHARSET", charset);
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    Result r;
+    if (!p.waitForFinished(120000))
+        return r;
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+class MdbToSqlite : public ::testing::Test {
+protected:
+    // Converts one of the sample files; fails the test when the script fails.
+    QString Convert(const QString& file, const QString& charset = QString()) {
+        const QString target = dir.filePath(file + ".sqlite");
+        last = RunTool("bash", {kScript, kAccess + file, target}, charset);
+        EXPECT_EQ(last.code, 0) << last.err.toStdString();
+        return target;
+    }
+
+    QTemporaryDir dir;
+    Result last;
+};
+
+QStringList Lines(const QString& text) {
+    return text.split('\n', Qt::SkipEmptyParts);
+}
+
+// The amount of one field as the program's data layer reads it.
+Currency ProgramAmount(const QString& path, const QString& query, const QString& field) {
+    tolvane::Connection cn(tolvane::Role::Source, {});
+    cn.Open(tolvane::testing::AccessTextFor(path));
+    tolvane::Recordset rs;
+    rs.Open(query, cn);
+    const Currency amount = rs.Amount(field);
+    rs.Close();
+    cn.Close();
+    return amount;
+}
+
+TEST_F(MdbToSqlite, EveryTableArrivesWithEveryRow) {
+    for (const QString file : {"nwind.mdb", "DateTestDatabase.mdb", "ASampleDatabase.accdb"}) {
+        SCOPED_TRACE(file.toStdString());
+        const QString path = Convert(file, "CP1252");
+        // mdb-json writes one line per row, new lines inside texts escaped.
+        const QStringList tables =
+            Lines(RunTool("mdb-tables", {"-1", kAccess + file}, "CP1252").out);
+        ASSERT_FALSE(tables.isEmpty());
+        Db db(path);
+        QStringList arrived;
+        for (const auto& row : db.Query("SELECT name FROM sqlite_master WHERE type = 'table'"))
+            arrived << row[0].toString();
+        EXPECT_EQ(QSet<QString>(arrived.begin(), arrived.end()),
+                  QSet<QString>(tables.begin(), tables.end()));
+        for (const QString& table : tables) {
+            const int rows =
+                Lines(RunTool("mdb-json", {kAccess + file, table}, "CP1252").out).size();
+            QString quoted = table;
+            quoted.replace('"', "\"\"");
+            EXPECT_EQ(db.Count("\"" + quoted + "\""), rows) << table.toStdString();
+        }
+    }
+}
+
+TEST_F(MdbToSqlite, NorthwindKeepsQuotesLettersAndAmounts) {
+    const QString path = Convert("nwind.mdb", "CP1252");
+    EXPECT_TRUE(last.out.contains("JET3, CP1252")) << last.out.toStdString();
+    Db db(path);
+    auto name = [&](int id) {
+        return db
+            .Scalar("SELECT ProductName FROM Products WHERE ProductID = " + QString::number(id))
+            .toString();
+    };
+    EXPECT_EQ(name(4), QString("Chef Anton's Cajun Seasoning"));
+    EXPECT_EQ(name(22), QString::fromUtf8("Gustaf's Knäckebröd"));
+    EXPECT_EQ(name(38), QString::fromUtf8("Côte de Blaye"));
+    EXPECT_EQ(db.Scalar("SELECT ShipName FROM Orders WHERE OrderID = 10331").toString(),
+              QString("Bon app'"));
+    EXPECT_EQ(db.Count(QString::fromUtf8("\"Umsätze\"")), 830);
+    EXPECT_EQ(db.Count("\"Order Details\""), 2155);
+    EXPECT_GT(db.Scalar("SELECT length(Picture) FROM Categories WHERE CategoryID = 1").toInt(),
+              1000); // pictures arrive as blobs
+
+    // Currency columns arrive as REAL; the program reads them as exact amounts.
+    EXPECT_EQ(db.Scalar("SELECT typeof(UnitPrice) FROM Products WHERE ProductID = 5").toString(),
+              QString("real"));
+    const QString price = "Select UnitPrice From Products Where ProductID = ";
+    EXPECT_EQ(ProgramAmount(path, price + "5", "UnitPrice"), Currency::FromUnits(213500));
+    EXPECT_EQ(ProgramAmount(path, price + "29", "UnitPrice"), Currency::FromUnits(1237900));
+    EXPECT_EQ(ProgramAmount(path, price + "38", "UnitPrice"), Currency::FromUnits(2635000));
+}
+
+// Without MDB_JET3_CHARSET an Access 97 file is read in the Thai code page: the
+// Western letters of this file come out as the Thai letters of the same bytes
+// (0xE4 is ไ, 0xF6 is ๖ in CP874), which is what a Thai shop's file needs.
+TEST_F(MdbToSqlite, Jet3TextsAreThaiUnlessTheCallerSaysOtherwise) {
+    const QString path = Convert("nwind.mdb");
+    EXPECT_TRUE(last.out.contains("JET3, CP874")) << last.out.toStdString();
+    Db db(path);
+    EXPECT_EQ(db.Count(QString::fromUtf8("\"Umsไtze\"")), 830);
+    EXPECT_EQ(db.Scalar("SELECT ProductName FROM Products WHERE ProductID = 22").toString(),
+              QString::fromUtf8("Gustaf's Knไckebr๖d"));
+}
+
+TEST_F(MdbToSqlite, UnicodeFormatsKeepTextsAndAmounts) {
+    // The caller's JET3 code page does not touch a JET4 or ACE file.
+    const QString dates = Convert("DateTestDatabase.mdb", "CP874");
+    EXPECT_TRUE(last.out.contains("JET4, Unicode")) << last.out.toStdString();
+    Db dateDb(dates);
+    EXPECT_EQ(dateDb.Scalar("SELECT LongTextCol FROM DateTest WHERE IDCol = 6").toString(),
+              QString("New line\nin field"));
+    EXPECT_EQ(dateDb.Scalar("SELECT DateTimeCol FROM DateTest WHERE IDCol = 1").toString(),
+              QString("2021-12-02 00:00:00"));
+
+    const QString assets = Convert("ASampleDatabase.accdb");
+    EXPECT_TRUE(last.out.contains("ACE12, Unicode")) << last.out.toStdString();
+    Db assetDb(assets);
+    EXPECT_EQ(assetDb.Count("\"Asset Items\""), 65);
+    EXPECT_EQ(
+        assetDb.Scalar("SELECT Make FROM \"Asset Items\" WHERE \"Asset No\" = '30050'").toString(),
+        QString("GEO Rocket"));
+    EXPECT_EQ(
+        ProgramAmount(assets, "Select Cost From [Asset Items] Where Make = 'GEO Rocket'", "Cost"),
+        Currency::FromUnits(19955000));
+}
+
+TEST_F(MdbToSqlite, AFailedConversionLeavesTheTargetAlone) {
+    const QString notAccess = dir.filePath("notes.mdb");
+    const QString target = dir.filePath("PriceList_TATA.mdb");
+    for (const QString& path : {notAccess, target}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a database\n");
+    }
+    const Result r = RunTool("bash", {kScript, notAccess, target}, QString());
+    EXPECT_NE(r.code, 0);
+    EXPECT_TRUE(r.err.contains("mdb-to-sqlite:")) << r.err.toStdString();
+    QFile kept(target);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("not a database\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2); // nothing half-written
+
+    EXPECT_NE(RunTool("bash", {kScript, kAccess + "nwind.mdb"}, QString()).code, 0); // usage
+}
+
+} // namespace
