@@ -28,25 +28,6 @@ struct InsertionRun {
     QString Brand() const { return QString::number(st.lngBrandID); }
 };
 
-// The staged row under the cursor, every text trimmed. A Null raises the recordset's
-// conversion error.
-PartEntry ReadStagedRow(const Recordset& rs) {
-    PartEntry row;
-    row.Kind = rs.Text(QStringLiteral("Kind"));
-    row.PartNO = rs.Text(QStringLiteral("PartNO"));
-    row.lKind = rs.Text(QStringLiteral("lKind"));
-    row.lAtNO = rs.Text(QStringLiteral("lAtNO"));
-    row.AKind = rs.Text(QStringLiteral("AKind"));
-    row.AltNO = rs.Text(QStringLiteral("AltNO"));
-    row.EName = rs.Text(QStringLiteral("EName"));
-    row.TName = rs.Text(QStringLiteral("TName"));
-    row.Model = rs.Text(QStringLiteral("Model"));
-    row.Import = rs.Text(QStringLiteral("Import"));
-    row.Price = rs.Amount(QStringLiteral("Price"));
-    row.Sale = rs.Amount(QStringLiteral("Sale"));
-    return row;
-}
-
 // The first staged row of the brand in part-number order, read and closed again;
 // false when none is left. The query runs afresh for every row, so each row sees
 // what the rows before it deleted.
@@ -59,7 +40,7 @@ bool NextStagedRow(InsertionRun& run, PartEntry* row) {
     if (st.rsList.Eof())
         return false;
     try {
-        *row = ReadStagedRow(st.rsList);
+        *row = ReadPartEntry(st.rsList, true);
     } catch (...) {
         st.rsList.Close();
         throw;

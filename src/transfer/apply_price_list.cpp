@@ -13,19 +13,7 @@ namespace {
 const QString kPriceGap = QStringLiteral("   ");
 
 PartEntry ReadChunkRow(const Recordset& rs) {
-    PartEntry e;
-    e.Kind = rs.Text(QStringLiteral("Kind"));
-    e.PartNO = rs.Text(QStringLiteral("PartNO"));
-    e.lKind = rs.Text(QStringLiteral("lKind"));
-    e.lAtNO = rs.Text(QStringLiteral("lAtNO"));
-    e.AKind = rs.Text(QStringLiteral("AKind"));
-    e.AltNO = rs.Text(QStringLiteral("AltNO"));
-    e.EName = rs.Text(QStringLiteral("EName"));
-    e.TName = rs.Text(QStringLiteral("TName"));
-    e.Model = rs.Text(QStringLiteral("Model"));
-    e.Import = rs.Text(QStringLiteral("Import"));
-    e.Price = rs.Amount(QStringLiteral("Price"));
-    e.Sale = rs.Amount(QStringLiteral("Sale"));
+    PartEntry e = ReadPartEntry(rs, true);
     // A list without a sale price sells at the list price.
     if (e.Sale.isZero())
         e.Sale = e.Price;

@@ -12,18 +12,7 @@ const QString kPriceGap = QStringLiteral("   ");
 
 // A collected row: no link fields, and the sale price as the list gives it, 0
 // included.
-PartEntry ReadCollectedRow(const Recordset& rs) {
-    PartEntry e;
-    e.Kind = rs.Text(QStringLiteral("Kind"));
-    e.PartNO = rs.Text(QStringLiteral("PartNO"));
-    e.EName = rs.Text(QStringLiteral("EName"));
-    e.TName = rs.Text(QStringLiteral("TName"));
-    e.Model = rs.Text(QStringLiteral("Model"));
-    e.Import = rs.Text(QStringLiteral("Import"));
-    e.Price = rs.Amount(QStringLiteral("Price"));
-    e.Sale = rs.Amount(QStringLiteral("Sale"));
-    return e;
-}
+PartEntry ReadCollectedRow(const Recordset& rs) { return ReadPartEntry(rs, false); }
 
 } // namespace
 

@@ -16,20 +16,9 @@ const QString kCheckGap = QStringLiteral("  ");
 
 CheckEntry ReadEntry(const Recordset& rs) {
     CheckEntry e;
-    e.Kind = rs.Text(QStringLiteral("Kind"));
-    e.PartNO = rs.Text(QStringLiteral("PartNO"));
+    static_cast<PartEntry&>(e) = ReadPartEntry(rs, true);
     e.PartNew = rs.Text(QStringLiteral("PartNew"));
     e.FPartNew = rs.Text(QStringLiteral("FPartNew"));
-    e.lKind = rs.Text(QStringLiteral("lKind"));
-    e.lAtNO = rs.Text(QStringLiteral("lAtNO"));
-    e.AKind = rs.Text(QStringLiteral("AKind"));
-    e.AltNO = rs.Text(QStringLiteral("AltNO"));
-    e.EName = rs.Text(QStringLiteral("EName"));
-    e.TName = rs.Text(QStringLiteral("TName"));
-    e.Model = rs.Text(QStringLiteral("Model"));
-    e.Import = rs.Text(QStringLiteral("Import"));
-    e.Price = rs.Amount(QStringLiteral("Price"));
-    e.Sale = rs.Amount(QStringLiteral("Sale"));
     return e;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "text/amount.h"
+#include "transfer/part_entry.h"
 
 #include <QString>
 #include <functional>
@@ -9,11 +10,10 @@ namespace tolvane {
 
 struct RunState;
 
-// One entry of a chunk table as the checks read it: the twelve texts trimmed.
-struct CheckEntry {
-    QString Kind, PartNO, PartNew, FPartNew, lKind, lAtNO, AKind, AltNO, EName, TName, Model,
-        Import;
-    Currency Price, Sale;
+// One entry of a chunk table as the checks read it: the twelve texts trimmed,
+// including the two the checks only carry over.
+struct CheckEntry : PartEntry {
+    QString PartNew, FPartNew;
 };
 
 // What the brand's part table holds for an entry: the first matching row's

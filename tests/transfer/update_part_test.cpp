@@ -299,8 +299,9 @@ TEST(UpdatePart, PriceColumnsFollowTheVersion) {
         auto alt = f.Target().Query("Select * From Alt7 Where AltID = 101");
         ASSERT_EQ(alt.size(), 1u);
         EXPECT_DOUBLE_EQ(alt[0][price1 ? 3 : 4].toDouble(), 100); // APrice
-        if (!price1)
+        if (!price1) {
             EXPECT_DOUBLE_EQ(alt[0][5].toDouble(), 90); // ASale
+        }
     }
 }
 
