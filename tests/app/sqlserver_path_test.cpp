@@ -1,0 +1,603 @@
+// The SQL Server path on a real server: the private PostgreSQL server of the test run
+// stands in for the shop's SQL Server, reached through the ODBC driver registered as
+// "SQL Server". A run against it must leave the same rows as the same run against a
+// shop file; the traced connection texts hide the password; a refused log-in ends in
+// the one failure message; two connections drawing IDs at once never share one.
+#include "app/batch_run.h"
+#include "data/open_connection.h"
+#include "data/run_state.h"
+#include "fixtures/fixtures.h"
+#include "insert/get_new_id.h"
+#include "insert/insert_new_part.h"
+#include "support/qt_print.h"
+#include "support/recording_window.h"
+#include "support/sqlite_file.h"
+#include "text/amount.h"
+#include "text/error.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <iostream>
+#include <latch>
+#include <memory>
+#include <set>
+#include <thread>
+
+namespace tolvane::testing {
+namespace {
+
+using fixtures::Db;
+using fixtures::Flavour;
+using fixtures::OdbcText;
+using fixtures::PgDatabase;
+using fixtures::PgServer;
+using fixtures::PriceRow;
+
+constexpr int kBrand = 7;
+
+// The tables a run writes in the shop database.
+const QStringList kShopTables = {"Pta7", "Alt7",  "AltG7", "FacD7",  "PriceList", "MovementStock",
+                                 "SPG",  "Price", "Sale",  "LastID", "OldID"};
+
+// ---- the shop and the supplier's list, the same on both engines ----
+
+fixtures::Part ShopPart(int id, const QString& kind, const QString& partNO, const QString& price,
+                        const QString& sale, const QString& name = "OLD") {
+    fixtures::Part p;
+    p.PartID = id;
+    p.Kind = kind;
+    p.PartNO = partNO;
+    p.FPartNO = QString(partNO).remove('-');
+    p.EName = p.TName = name;
+    p.Model = "OLD";
+    p.Import = p.lKind = p.lAtNO = QStringLiteral("");
+    p.Price = price;
+    p.Sale = sale;
+    return p;
+}
+
+// Existing parts (one of them already linked to another, with a factory), freed IDs
+// waiting in the pool, and a pool of another brand that must stay untouched.
+void SeedShop(QSqlDatabase& db, const QString& version) {
+    for (const fixtures::Part& p :
+         {ShopPart(1, "A", "100", "1", "1"), ShopPart(2, "", "300", "5", "5"),
+          ShopPart(3, "", "400", "9.5", "9.5"), ShopPart(4, "B", "LNK-9", "20", "18"),
+          ShopPart(5, "", "500", "2", "2", "O'RING")})
+        fixtures::SeedPartOn(db, version, kBrand, p);
+    for (const char* sql :
+         {"Insert Into AltG7 Values( 0, 1, 4 )", "Insert Into AltG7 Values( 0, 4, 1 )",
+          "Insert Into FacD7 Values( 0, 1, 3 )", "Insert Into Fac Values( 3, 'FAC-3' )",
+          "Insert Into OldID Values( 'Pta7', 50 )", "Insert Into OldID Values( 'Pta7', 40 )",
+          "Insert Into OldID Values( 'Pta8', 2 )"})
+        fixtures::ExecOn(db, QString::fromLatin1(sql));
+}
+
+PriceRow ListRow(const QString& kind, const QString& partNO, const QString& price,
+                 const QString& sale, const QString& name = "NAME") {
+    PriceRow r;
+    for (QString* text : {&r.lKind, &r.lAtNO, &r.AKind, &r.AltNO, &r.PartNew, &r.FPartNew})
+        *text = QStringLiteral("");
+    r.Kind = kind;
+    r.PartNO = partNO;
+    r.EName = "E-" + partNO;
+    r.TName = name;
+    r.Model = "MODEL";
+    r.Import = "1";
+    r.Price = price;
+    r.Sale = sale;
+    return r;
+}
+
+// Chunk 1 reprices parts, makes a part with a new linked and a new alternate part and
+// one linked to existing parts; chunk 2 lists A-100 at another price (left in the
+// grid) and adds one more part.
+void WriteList(const QString& path) {
+    fixtures::CreateSource(path);
+    PriceRow fresh = ListRow("", "NEW-1", "80", "70", "ใหม่");
+    fresh.lAtNO = "LNK-1";
+    fresh.AltNO = "ALT-1";
+    PriceRow joined = ListRow("C", "NEW-2", "12.5", "11.25");
+    joined.lKind = "B";
+    joined.lAtNO = "LNK-9";
+    joined.AKind = "A";
+    joined.AltNO = "100";
+    fixtures::AddChunk(path, 1,
+                       {ListRow("A", "100", "150", "140"), ListRow("", "300", "60", "0"), fresh,
+                        joined, ListRow("", "500", "33.3333", "30", "โอ'ริง")});
+    fixtures::AddChunk(path, 2,
+                       {ListRow("A", "100", "155", "140"), ListRow("", "400", "9.5", "9.5"),
+                        ListRow("", "NEW-3", "7", "6.5")});
+}
+
+// ---- comparing the two shops ----
+
+// A value in a form both engines agree on: amounts and numbers as amount text,
+// yes/no as 0/1, Null as Null.
+QString Normalised(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return QStringLiteral("Null");
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool() ? "1" : "0";
+    const QString text = value.toString();
+    if (text == "true" || text == "false")
+        return text == "true" ? "1" : "0";
+    static const QRegularExpression number(QStringLiteral("^-?[0-9]+(\\.[0-9]+)?$"));
+    if (number.match(text).hasMatch())
+        return Currency::FromVariant(value).ToText();
+    return text;
+}
+
+// Every row of a table, values normalised and joined by tabs, sorted over all columns.
+QStringList TableRows(Db& db, const QString& table) {
+    QStringList rows;
+    for (const fixtures::Row& row : db.Query("Select * From " + table)) {
+        QStringList cells;
+        for (const QVariant& value : row)
+            cells << Normalised(value);
+        rows << cells.join('\t');
+    }
+    rows.sort();
+    return rows;
+}
+
+QStringList LowerColumns(Db& db, const QString& table) {
+    QStringList names = db.Columns(table);
+    for (QString& name : names)
+        name = name.toLower();
+    return names;
+}
+
+void ExpectSameShop(Db& expected, Db& actual) {
+    for (const QString& table : kShopTables) {
+        SCOPED_TRACE(table.toStdString());
+        ASSERT_EQ(LowerColumns(expected, table), LowerColumns(actual, table));
+        EXPECT_EQ(TableRows(expected, table), TableRows(actual, table));
+    }
+}
+
+// ---- the runner ----
+
+struct Result {
+    int status;
+    QString out, err;
+};
+
+Result Runner(QStringList args) {
+    args.prepend("tolvane-batch");
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    const int status = batch::RunBatch(args, outStream, errStream, false);
+    return {status, out, err};
+}
+
+QStringList Lines(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+// The window's SQL Server fields for a database of the test server.
+QStringList SqlServerArgs(const PgServer& server, const QString& database, const QString& password,
+                          bool serverMachine) {
+    QStringList args{"--sql",  "--server",  server.socketDir, "--database", database,
+                     "--user", server.user, "--password",     password};
+    if (!serverMachine)
+        args << "--client";
+    return args;
+}
+
+class SqlServerPath : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server_ = fixtures::PgServerFromEnvironment();
+        if (!server_.available())
+            GTEST_SKIP() << "TOLVANE_PG_SOCKET_DIR not set: run through scripts/test";
+        ASSERT_TRUE(dir_.isValid());
+    }
+
+    QString File(const QString& name) const { return dir_.filePath(name); }
+
+    PgServer server_;
+    QTemporaryDir dir_;
+};
+
+// ---- 1 and 2: a whole run on both engines ----
+
+struct RunCase {
+    const char* version;
+    bool serverMachine; // chkComType checked: the ODBC text; else the sqloledb text
+    bool rebuildAlternates;
+};
+
+void PrintTo(const RunCase& c, std::ostream* os) {
+    *os << c.version << (c.serverMachine ? ", server machine" : ", other machine")
+        << (c.rebuildAlternates ? ", rebuild" : "");
+}
+
+class SqlServerRun : public SqlServerPath, public ::testing::WithParamInterface<RunCase> {};
+
+TEST_P(SqlServerRun, LeavesTheRowsTheShopFileRunLeavesAndHidesThePassword) {
+    const RunCase c = GetParam();
+    const QString version = QString::fromLatin1(c.version);
+
+    // The shop file run.
+    const QString fileList = File("file/PriceList_TATA.mdb");
+    const QString shopFile = File("file/Velmora.accdb");
+    ASSERT_TRUE(QDir().mkpath(File("file")));
+    WriteList(fileList);
+    fixtures::CreateTarget(shopFile, version, kBrand);
+    {
+        Db shop(shopFile);
+        SeedShop(shop.database(), version);
+    }
+    QStringList common;
+    if (c.rebuildAlternates)
+        common << "--rebuild-alternates";
+    const Result onFile = Runner(
+        QStringList{"--price-list", fileList, "--data", shopFile, "--grid", File("file/grid.txt")} +
+        common);
+    ASSERT_EQ(onFile.status, 0) << onFile.out.toStdString() << onFile.err.toStdString();
+
+    // The same run on the server.
+    PgDatabase database(server_);
+    Db server(OdbcText{database.ConnectionText()});
+    fixtures::CreateTargetOn(server.database(), version, kBrand, "TATA", Flavour::PostgreSQL);
+    SeedShop(server.database(), version);
+    const QString serverList = File("server/PriceList_TATA.mdb");
+    ASSERT_TRUE(QDir().mkpath(File("server")));
+    WriteList(serverList);
+    const QString trace = File("server/sql.txt");
+    const Result onServer =
+        Runner(QStringList{"--price-list", serverList, "--trace-sql", trace, "--grid",
+                           File("server/grid.txt")} +
+               SqlServerArgs(server_, database.name(), server_.password, c.serverMachine) + common);
+    ASSERT_EQ(onServer.status, 0) << onServer.out.toStdString() << onServer.err.toStdString();
+    EXPECT_EQ(onServer.out, "0\tเสร็จแล้วจ้า\n");
+
+    // Every table of the shop, row for row; the collected list and the grid too.
+    Db shop(shopFile);
+    ExpectSameShop(shop, server);
+    {
+        Db a(fileList), b(serverList);
+        EXPECT_EQ(TableRows(a, "PriceListAll"), TableRows(b, "PriceListAll"));
+    }
+    EXPECT_EQ(Lines(File("file/grid.txt")), Lines(File("server/grid.txt")));
+
+    // The run did its work: new parts with their links, freed IDs used first.
+    EXPECT_EQ(server.Count("Pta7"), 5 + 4 + 1); // NEW-1, LNK-1, ALT-1, NEW-2; NEW-3
+    EXPECT_EQ(server.Count("PriceList"), 0);
+    EXPECT_EQ(server.Count("OldID", "NameID = 'Pta7'"), 0);
+    EXPECT_EQ(server.Count("OldID", "NameID = 'Pta8'"), 1);
+    // The staged rows go in part-number order: ALT-1 and LNK-1 take the freed IDs.
+    EXPECT_EQ(server.Scalar("Select PartID From Pta7 Where PartNO = 'ALT-1'").toInt(), 40);
+    EXPECT_EQ(server.Scalar("Select PartID From Pta7 Where PartNO = 'LNK-1'").toInt(), 50);
+    EXPECT_EQ(server.Scalar("Select PartID From Pta7 Where PartNO = 'NEW-1'").toInt(), 6);
+    EXPECT_EQ(server.Scalar("Select LastID From LastID Where NameID = 'Pta7'").toInt(), 8);
+    EXPECT_EQ(server.Count("AltG7", "PartID = 6 And AltID > 0"), 2);
+    EXPECT_EQ(Lines(File("server/grid.txt")).value(1), "\t1\t\tA-100\tNAME\tMODEL\t150\t155");
+    if (c.rebuildAlternates) {
+        EXPECT_EQ(server.Count("AltGX"), 0);
+    }
+
+    // The target's connection text as traced, the password hidden, at every re-open.
+    const QStringList lines = Lines(trace);
+    const QString masked = c.serverMachine ? "driver={SQL Server};server=" + server_.socketDir +
+                                                 ";uid=" + server_.user +
+                                                 ";pwd=***;database=" + database.name() + ";"
+                                           : "Provider=sqloledb;Data Source=" + server_.socketDir +
+                                                 ";Initial Catalog=" + database.name() +
+                                                 ";User Id=" + server_.user + ";Password=***;";
+    const QStringList connects = lines.filter(QRegularExpression("^target\tconnect\t"));
+    ASSERT_GE(connects.size(), 3); // the command, each chunk, each insertion run
+    for (const QString& line : connects)
+        EXPECT_EQ(line, "target\tconnect\t" + masked);
+    EXPECT_TRUE(lines.filter(server_.password).isEmpty());
+}
+
+std::string RunCaseName(const ::testing::TestParamInfo<RunCase>& info) {
+    return QString::fromLatin1(info.param.version).left(4).remove('.').toStdString() +
+           (info.param.serverMachine ? "_ServerMachine" : "_OtherMachine") +
+           (info.param.rebuildAlternates ? "_Rebuild" : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, SqlServerRun,
+                         ::testing::Values(RunCase{"V.31", true, true},
+                                           RunCase{"V.31", false, false},
+                                           RunCase{"P.49 (Bar)", false, true}),
+                         RunCaseName);
+
+// Every other row layout once, so each layout's part rows go through the server.
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, SqlServerRun,
+    ::testing::Values(RunCase{"V.33", true, false}, RunCase{"V.34", false, false},
+                      RunCase{"V.42", true, false}, RunCase{"V.43", false, false},
+                      RunCase{"V.45", true, false}, RunCase{"V.46 (Bar)", false, false},
+                      RunCase{"P.43", true, false}, RunCase{"P.44 (Bar)", false, false},
+                      RunCase{"P.45 (Bar)", true, true}, RunCase{"P.46 (Bar)", false, false},
+                      RunCase{"P.48 (Bar)", true, false}, RunCase{"P.52", false, true},
+                      RunCase{"P.61 (Bar)", true, false}, RunCase{"P.64 (Bar)", false, false}),
+    RunCaseName);
+
+// ---- 3: a refused log-in ----
+
+TEST_F(SqlServerPath, AWrongPasswordEndsInTheOneFailureMessage) {
+    PgDatabase database(server_);
+    {
+        Db server(OdbcText{database.ConnectionText()});
+        fixtures::CreateTargetOn(server.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
+    }
+    const QString list = File("PriceList_TATA.mdb");
+    WriteList(list);
+    for (const bool serverMachine : {true, false}) {
+        SCOPED_TRACE(serverMachine ? "server machine" : "other machine");
+        const Result r =
+            Runner(QStringList{"--price-list", list} +
+                   SqlServerArgs(server_, database.name(), "wrong-pass", serverMachine));
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "0\tไม่สามรถบันทึกได้\n");
+        // The driver's own words reach standard error, the password does not.
+        EXPECT_TRUE(r.err.contains("password authentication failed")) << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains("wrong-pass")) << r.err.toStdString();
+    }
+    Db server(OdbcText{database.ConnectionText()});
+    EXPECT_EQ(server.Count("Pta7"), 0);
+}
+
+// ---- 4: two connections on one counter ----
+
+// A window whose fields reach the test server as the program reaches SQL Server.
+void PointAtServer(RecordingWindow& window, const PgServer& server, const QString& database) {
+    window.fields.optAccess = false;
+    window.fields.chkComType = true;
+    window.fields.txtServer = server.socketDir;
+    window.fields.txtdbq = database;
+    window.fields.txtuid = server.user;
+    window.fields.txtpwd = server.password;
+}
+
+// One operator's side: its own window, state and connection, all made and used on
+// the calling thread (a Qt SQL connection belongs to the thread that made it).
+struct Operator {
+    Operator(const PgServer& server, const QString& database, const QString& version) {
+        PointAtServer(window, server, database);
+        state = std::make_unique<RunState>(window);
+        state->lngBrandID = kBrand;
+        state->strVer = version;
+    }
+    ~Operator() {
+        state->rsList.Close();
+        state->rsData.Close();
+        state->DiscardData();
+    }
+    RecordingWindow window;
+    std::unique_ptr<RunState> state;
+};
+
+// Draws `count` IDs, each in a transaction of its own that commits when an ID was
+// drawn and rolls back when the draw failed (0), as a row of the insertion does.
+void DrawIDs(const PgServer& server, const QString& database, int count, std::latch& start,
+             std::vector<std::int32_t>& ids, std::string& failure) {
+    try {
+        Operator op(server, database, "V.31");
+        RunState& st = *op.state;
+        OpenConnection(st);
+        start.arrive_and_wait();
+        for (int i = 0; i < count; ++i) {
+            st.Data().BeginTrans();
+            const std::int32_t id = GetNewID(st, QStringLiteral("Pta7"));
+            if (id != 0)
+                st.Data().CommitTrans();
+            else
+                st.Data().RollbackTrans();
+            ids.push_back(id);
+        }
+    } catch (const Error& e) {
+        failure = e.detail().toStdString();
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+}
+
+TEST_F(SqlServerPath, TwoConnectionsDrawingAtOnceNeverShareAnID) {
+    PgDatabase database(server_);
+    Db server(OdbcText{database.ConnectionText()});
+    fixtures::CreateTargetOn(server.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
+    constexpr int kStart = 100;
+    const std::set<std::int32_t> freed = {7, 12, 30, 55, 81};
+    server.Exec(QString("Insert Into LastID Values( 'Pta7', %1 )").arg(kStart));
+    for (const std::int32_t id : freed)
+        server.Exec(QString("Insert Into OldID Values( 'Pta7', %1 )").arg(id));
+
+    constexpr int kDraws = 50;
+    std::latch start(2);
+    std::vector<std::int32_t> first, second;
+    std::string firstFailure, secondFailure;
+    std::thread a(DrawIDs, std::cref(server_), database.name(), kDraws, std::ref(start),
+                  std::ref(first), std::ref(firstFailure));
+    std::thread b(DrawIDs, std::cref(server_), database.name(), kDraws, std::ref(start),
+                  std::ref(second), std::ref(secondFailure));
+    a.join();
+    b.join();
+    ASSERT_EQ(firstFailure, "");
+    ASSERT_EQ(secondFailure, "");
+    ASSERT_EQ(first.size() + second.size(), 2u * kDraws);
+
+    std::vector<std::int32_t> drawn;
+    for (const auto* ids : {&first, &second})
+        std::copy_if(ids->begin(), ids->end(), std::back_inserter(drawn),
+                     [](std::int32_t id) { return id != 0; });
+    const std::set<std::int32_t> distinct(drawn.begin(), drawn.end());
+    EXPECT_EQ(distinct.size(), drawn.size()) << "an ID was handed out twice";
+
+    // What was handed out is exactly the freed IDs that were taken plus an unbroken
+    // run after the start, and the counter and the pool say the same.
+    std::set<std::int32_t> fromPool, fromCounter;
+    for (const std::int32_t id : distinct)
+        (freed.count(id) != 0 ? fromPool : fromCounter).insert(id);
+    const int last = server.Scalar("Select LastID From LastID Where NameID = 'Pta7'").toInt();
+    EXPECT_EQ(last, kStart + static_cast<int>(fromCounter.size()));
+    std::set<std::int32_t> run;
+    for (int id = kStart + 1; id <= last; ++id)
+        run.insert(id);
+    EXPECT_EQ(fromCounter, run);
+    EXPECT_EQ(server.Count("OldID"), static_cast<int>(freed.size() - fromPool.size()));
+    EXPECT_EQ(server.Count("LastID"), 1);
+    // Every freed ID was handed out again.
+    EXPECT_EQ(fromPool, freed);
+    std::cout << "[ info     ] " << drawn.size() << " IDs drawn, "
+              << 2 * kDraws - static_cast<int>(drawn.size()) << " draws lost to the other side\n";
+}
+
+// ---- 4: a conflict ends the row's transaction without a half-written part ----
+
+// Staged rows as the price-list stage leaves them in PriceList.
+void StageRows(Db& server, const QStringList& numbers) {
+    for (const QString& number : numbers)
+        server.Exec("Insert Into PriceList Values( 7, '" + number +
+                    "', '', '', '', '', '', 'E', 'T', 'M', '1', 10, 9 )");
+}
+
+// Inserts the staged parts; the error text of a row that failed, empty when none did.
+void InsertParts(const PgServer& server, const QString& database, std::latch& start,
+                 std::string& failure) {
+    try {
+        Operator op(server, database, "V.31");
+        start.arrive_and_wait();
+        InsertNewPart(*op.state, 1);
+    } catch (const Error& e) {
+        failure = e.message().toStdString();
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+}
+
+// A shop with twelve staged rows, two of them naming a linked part to create.
+void StageShop(Db& server) {
+    fixtures::CreateTargetOn(server.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
+    server.Exec("Insert Into LastID Values( 'Pta7', 10 )");
+    QStringList numbers;
+    for (int i = 1; i <= 12; ++i)
+        numbers << QString("N-%1").arg(i, 2, 10, QChar('0'));
+    StageRows(server, numbers);
+    server.Exec("Update PriceList Set lAtNO = 'L-' || PartNO Where PartNO In ('N-03', 'N-07')");
+}
+
+// The parts, their price rows and their link rows named by part number instead of
+// ID, sorted: what two shops hold regardless of which part got which ID.
+QStringList PartsByNumber(Db& db) {
+    QStringList rows;
+    for (const fixtures::Row& r : db.Query("Select PartNO, Kind, lAtNO, Price, Sale From Pta7"))
+        rows << "Pta7\t" + r[0].toString() + "\t" + r[1].toString() + "\t" + r[2].toString() +
+                    "\t" + Normalised(r[3]) + "/" + Normalised(r[4]);
+    for (const fixtures::Row& r :
+         db.Query("Select Coalesce(p.PartNO, '-'), a.PartNO, a.APrice From Alt7 a "
+                  "Left Join Pta7 p On a.AltID = p.PartID"))
+        rows << "Alt7\t" + r[0].toString() + "\t" + r[1].toString() + "\t" + Normalised(r[2]);
+    for (const fixtures::Row& r :
+         db.Query("Select Coalesce(p.PartNO, '-'), Coalesce(q.PartNO, '-') From AltG7 g "
+                  "Left Join Pta7 p On g.PartID = p.PartID Left Join Pta7 q On g.AltID = q.PartID"))
+        rows << "AltG7\t" + r[0].toString() + "\t" + r[1].toString();
+    rows.sort();
+    return rows;
+}
+
+TEST_F(SqlServerPath, TwoInsertionRunsAtOnceLeaveEveryPartOnce) {
+    PgDatabase database(server_);
+    Db server(OdbcText{database.ConnectionText()});
+    StageShop(server);
+
+    std::latch start(2);
+    std::string firstFailure, secondFailure;
+    std::thread a(InsertParts, std::cref(server_), database.name(), std::ref(start),
+                  std::ref(firstFailure));
+    std::thread b(InsertParts, std::cref(server_), database.name(), std::ref(start),
+                  std::ref(secondFailure));
+    a.join();
+    b.join();
+    // A side that lost a row to the other stops on that row; nothing else may fail.
+    const QRegularExpression conflict(
+        "No new ID could be drawn|The staged row could not be removed");
+    for (const std::string& failure : {firstFailure, secondFailure})
+        EXPECT_TRUE(failure.empty() || conflict.match(QString::fromStdString(failure)).hasMatch())
+            << failure;
+    std::cout << "[ info     ] insertion runs stopped by a conflict: "
+              << !firstFailure.empty() + !secondFailure.empty() << "\n";
+
+    // Whatever is left is inserted by one more run, alone.
+    {
+        Operator op(server_, database.name(), "V.31");
+        InsertNewPart(*op.state, 1);
+    }
+    EXPECT_EQ(server.Count("PriceList"), 0);
+    const auto parts = server.Query("Select PartID From Pta7");
+    std::set<int> ids;
+    for (const fixtures::Row& row : parts)
+        ids.insert(row[0].toInt());
+    ASSERT_EQ(parts.size(), 14u); // twelve parts and two linked ones
+    EXPECT_EQ(ids.size(), 14u);
+    EXPECT_EQ(*ids.begin(), 11);
+    EXPECT_EQ(*ids.rbegin(), 24);
+    EXPECT_EQ(server.Scalar("Select LastID From LastID").toInt(), 24);
+
+    // The same parts, prices and links as one run alone leaves: nothing twice,
+    // nothing of a row that was given up.
+    PgDatabase alone(server_);
+    Db reference(OdbcText{alone.ConnectionText()});
+    StageShop(reference);
+    {
+        Operator op(server_, alone.name(), "V.31");
+        InsertNewPart(*op.state, 1);
+    }
+    const QStringList expected = PartsByNumber(reference);
+    EXPECT_EQ(expected.filter(QRegularExpression("^Pta7\t")).size(), 14);
+    EXPECT_EQ(PartsByNumber(server), expected);
+}
+
+TEST_F(SqlServerPath, AFailedDrawRollsTheWholeRowBack) {
+    PgDatabase database(server_);
+    Db server(OdbcText{database.ConnectionText()});
+    fixtures::CreateTargetOn(server.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
+    server.Exec("Insert Into LastID Values( 'Pta7', 10 )");
+    StageRows(server, {"N-01"});
+    server.Exec("Update PriceList Set lAtNO = 'L-01'");
+
+    // The own part's draw goes through; the linked part's draw finds the counter
+    // changed under it and gives 0.
+    FaultPlan faults;
+    faults.failKind = TraceKind::Recordset;
+    faults.failAt = 2;
+    {
+        RecordingWindow window;
+        PointAtServer(window, server_, database.name());
+        RunState st(window, DataHooks{nullptr, &faults});
+        st.lngBrandID = kBrand;
+        st.strVer = "V.31";
+        try {
+            InsertNewPart(st, 1);
+            ADD_FAILURE() << "the row went through without an ID";
+        } catch (const Error& e) {
+            EXPECT_TRUE(e.message().startsWith("No new ID could be drawn for Pta7"))
+                << e.message().toStdString();
+        }
+        EXPECT_FALSE(st.cnData->InTransaction());
+        st.DiscardData();
+    }
+    EXPECT_EQ(server.Count("Pta7"), 0);
+    EXPECT_EQ(server.Count("Alt7"), 0);
+    EXPECT_EQ(server.Count("AltG7"), 0);
+    EXPECT_EQ(server.Count("PriceList"), 1);
+    EXPECT_EQ(server.Scalar("Select LastID From LastID").toInt(), 10);
+
+    // The next run starts where the counter stood.
+    Operator op(server_, database.name(), "V.31");
+    InsertNewPart(*op.state, 1);
+    EXPECT_EQ(server.Count("Pta7", "PartID = 11 And PartNO = 'N-01'"), 1);
+    EXPECT_EQ(server.Count("Pta7", "PartID = 12 And PartNO = 'L-01'"), 1);
+    EXPECT_EQ(server.Scalar("Select LastID From LastID").toInt(), 12);
+}
+
+} // namespace
+} // namespace tolvane::testing
