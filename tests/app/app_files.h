@@ -5,9 +5,13 @@
 // chunk 2 lists A-100 again at another price, so the run collects a list, enlarges
 // the window and leaves one line in the grid.
 
+#include "app/batch_run.h"
 #include "fixtures/fixtures.h"
+#include "support/parts.h"
 
+#include <QFile>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 namespace tolvane::testing {
 
@@ -18,39 +22,39 @@ struct AppFiles {
         fixtures::CreateSource(source);
         fixtures::CreateTarget(target, version, 7, brandName);
         fixtures::AddChunk(source, 1,
-                           {Row("A", "100", "150", "140"), Row("", "NEW-1", "80", "70")});
-        fixtures::AddChunk(source, 2, {Row("A", "100", "155", "140")});
-        fixtures::Part part;
-        part.PartID = 1;
-        part.Kind = "A";
-        part.PartNO = "100";
-        part.FPartNO = "100";
-        part.EName = part.TName = part.Model = "OLD";
-        part.Import = part.lKind = part.lAtNO = QStringLiteral("");
-        part.Price = part.Sale = "1";
-        fixtures::SeedPart(target, version, 7, part);
+                           {ListRow("A", "100", "150", "140"), ListRow("", "NEW-1", "80", "70")});
+        fixtures::AddChunk(source, 2, {ListRow("A", "100", "155", "140")});
+        fixtures::SeedPart(target, version, 7, ShopPart(1, "A", "100", "1", "1"));
         // The shop's ID counter knows the part: new parts start after it.
         fixtures::Db(target).Exec("Insert Into LastID Values( 'Pta7', 1 )");
-    }
-
-    static fixtures::PriceRow Row(const QString& kind, const QString& partNO, const QString& price,
-                                  const QString& sale) {
-        // A supplier's file holds empty texts, not Null, in the fields it leaves blank.
-        fixtures::PriceRow r;
-        r.lKind = r.lAtNO = r.AKind = r.AltNO = r.PartNew = r.FPartNew = QStringLiteral("");
-        r.Kind = kind;
-        r.PartNO = partNO;
-        r.EName = "E-" + partNO;
-        r.TName = "NAME";
-        r.Model = "MODEL";
-        r.Import = "1";
-        r.Price = price;
-        r.Sale = sale;
-        return r;
     }
 
     QTemporaryDir dir;
     QString source, target;
 };
+
+// What the headless runner printed and returned.
+struct Result {
+    int status;
+    QString out, err;
+};
+
+inline Result Runner(QStringList args, bool live = false) {
+    args.prepend("tolvane-batch");
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    const int status = batch::RunBatch(args, outStream, errStream, live);
+    return {status, out, err};
+}
+
+// The lines of a file the runner wrote, each ended by a newline.
+inline QStringList Lines(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    QString text = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(text.isEmpty() || text.endsWith('\n'));
+    text.chop(1);
+    return text.isEmpty() ? QStringList() : text.split('\n');
+}
 
 } // namespace tolvane::testing

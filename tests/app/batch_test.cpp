@@ -15,29 +15,6 @@ namespace {
 
 using batch::BatchOptions;
 using batch::ParseBatchOptions;
-using batch::RunBatch;
-
-struct Result {
-    int status;
-    QString out, err;
-};
-
-Result Runner(QStringList args, bool live = false) {
-    args.prepend("tolvane-batch");
-    QString out, err;
-    QTextStream outStream(&out), errStream(&err);
-    const int status = RunBatch(args, outStream, errStream, live);
-    return {status, out, err};
-}
-
-QStringList Lines(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    QString text = QString::fromUtf8(file.readAll());
-    EXPECT_TRUE(text.isEmpty() || text.endsWith('\n'));
-    text.chop(1);
-    return text.isEmpty() ? QStringList() : text.split('\n');
-}
 
 TEST(BatchOptions, UnsetFieldsKeepTheWindowDefaults) {
     BatchOptions o;
@@ -45,9 +22,7 @@ TEST(BatchOptions, UnsetFieldsKeepTheWindowDefaults) {
     ASSERT_TRUE(ParseBatchOptions({"tolvane-batch"}, o, error));
     EXPECT_EQ(o.fields.txtPriceList, "G:\\DataVelmora\\PriceList_TATA.mdb");
     EXPECT_EQ(o.fields.txtDataVelmora, "G:\\DataVelmora\\Velmora.accdb");
-    EXPECT_TRUE(o.fields.optAccess);
-    EXPECT_TRUE(o.fields.chkComType);
-    EXPECT_FALSE(o.fields.chkLikelAt);
+    EXPECT_TRUE(o.fields.optAccess && o.fields.chkComType && !o.fields.chkLikelAt);
     EXPECT_TRUE(o.fields.txtServer.isEmpty() && o.fields.txtpwd.isEmpty());
     EXPECT_TRUE(o.traceSql.isEmpty() && o.traceProgress.isEmpty() && o.grid.isEmpty());
 }
@@ -55,36 +30,17 @@ TEST(BatchOptions, UnsetFieldsKeepTheWindowDefaults) {
 TEST(BatchOptions, EveryOptionMapsToItsField) {
     BatchOptions o;
     QString error;
-    ASSERT_TRUE(ParseBatchOptions({"tolvane-batch",
-                                   "--price-list",
-                                   "p.mdb",
-                                   "--data",
-                                   "d.mdb",
-                                   "--sql",
-                                   "--server",
-                                   "srv",
-                                   "--database",
-                                   "shop",
-                                   "--user",
-                                   "sa",
-                                   "--password",
-                                   "pw;x",
-                                   "--client",
-                                   "--rebuild-alternates",
-                                   "--trace-sql",
-                                   "s.txt",
-                                   "--trace-progress=p.txt",
-                                   "--grid",
-                                   "g.txt"},
-                                  o, error))
-        << error.toStdString();
+    const QStringList args =
+        QString("tolvane-batch --price-list p.mdb --data d.mdb --sql --server srv --database shop "
+                "--user sa --password pw;x --client --rebuild-alternates --trace-sql s.txt "
+                "--trace-progress=p.txt --grid g.txt")
+            .split(' ');
+    ASSERT_TRUE(ParseBatchOptions(args, o, error)) << error.toStdString();
     const FormFields& f = o.fields;
     EXPECT_EQ(
         QStringList({f.txtPriceList, f.txtDataVelmora, f.txtServer, f.txtdbq, f.txtuid, f.txtpwd}),
         QStringList({"p.mdb", "d.mdb", "srv", "shop", "sa", "pw;x"}));
-    EXPECT_FALSE(f.optAccess);
-    EXPECT_FALSE(f.chkComType);
-    EXPECT_TRUE(f.chkLikelAt);
+    EXPECT_TRUE(!f.optAccess && !f.chkComType && f.chkLikelAt);
     EXPECT_EQ(QStringList({o.traceSql, o.traceProgress, o.grid}),
               QStringList({"s.txt", "p.txt", "g.txt"}));
 }

@@ -40,12 +40,9 @@ TEST(WindowLoad, CaptionsDefaultsAndStartState) {
     frmKordan w;
     EXPECT_EQ(w.windowTitle(), "Tolvane TATA");
     EXPECT_EQ(Control<QCheckBox>(w, "chkLikelAt")->text(), "จัดระเบียบเบอร์แทน  TATA");
-    EXPECT_FALSE(Control<QCheckBox>(w, "chkLikelAt")->isChecked());
     EXPECT_EQ(Control<QRadioButton>(w, "optAccess")->text(), "ข้อมูล Access ที่จัดเก็บ Velmora");
-    EXPECT_TRUE(Control<QRadioButton>(w, "optAccess")->isChecked());
     EXPECT_FALSE(Control<QRadioButton>(w, "optSQL")->isChecked());
     EXPECT_EQ(Control<QCheckBox>(w, "chkComType")->text(), "เครื่องแม่");
-    EXPECT_TRUE(Control<QCheckBox>(w, "chkComType")->isChecked());
     EXPECT_EQ(Control<QPushButton>(w, "cmdUpDate")->text(), "UpDate");
     EXPECT_TRUE(Control<QPushButton>(w, "cmdUpDate")->isEnabled());
     const std::pair<const char*, const char*> labels[] = {
@@ -58,14 +55,12 @@ TEST(WindowLoad, CaptionsDefaultsAndStartState) {
         EXPECT_DOUBLE_EQ(Control<QLabel>(w, name)->font().pointSizeF(), 12) << name;
     }
 
+    // The fields read the controls: check boxes and option as set at load.
     const FormFields f = w.Fields();
     EXPECT_EQ(f.txtDataVelmora, "G:\\DataVelmora\\Velmora.accdb");
     EXPECT_EQ(f.txtPriceList, "G:\\DataVelmora\\PriceList_TATA.mdb");
-    EXPECT_TRUE(f.optAccess);
-    EXPECT_TRUE(f.chkComType);
-    EXPECT_FALSE(f.chkLikelAt);
-    for (const QString& empty : {f.txtServer, f.txtdbq, f.txtuid, f.txtpwd})
-        EXPECT_TRUE(empty.isEmpty());
+    EXPECT_TRUE(f.optAccess && f.chkComType && !f.chkLikelAt);
+    EXPECT_EQ(f.txtServer + f.txtdbq + f.txtuid + f.txtpwd, "");
     EXPECT_EQ(w.state().strBrand, "TATA");
 
     EXPECT_DOUBLE_EQ(Control<QLineEdit>(w, "txtPriceList")->font().pointSizeF(), 12);
@@ -83,9 +78,7 @@ TEST(WindowLoad, FieldsReadWhatTheOperatorChose) {
     Control<QCheckBox>(w, "chkComType")->setChecked(false);
     Control<QCheckBox>(w, "chkLikelAt")->setChecked(true);
     const FormFields f = w.Fields();
-    EXPECT_FALSE(f.optAccess); // the option buttons exclude each other
-    EXPECT_FALSE(f.chkComType);
-    EXPECT_TRUE(f.chkLikelAt);
+    EXPECT_TRUE(!f.optAccess && !f.chkComType && f.chkLikelAt); // options exclude each other
     EXPECT_EQ(QStringList({f.txtServer, f.txtdbq, f.txtuid, f.txtpwd}),
               QStringList({"srv", "shop", "sa", "abc"}));
     // The password box masks every character with "*".
@@ -222,8 +215,16 @@ struct WindowRun {
         return (!st.cnPriceList || st.cnPriceList->State() == 0) &&
                (!st.cnData || st.cnData->State() == 0);
     }
-    // Nothing was written: no statement other than queries, no recordset change,
-    // no transaction.
+    // One message of this text and style; connections closed, button and pointer back.
+    void ExpectEnded(const QString& text, int style) {
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, text);
+        EXPECT_EQ(messages[0].style, style);
+        EXPECT_TRUE(BothClosed());
+        EXPECT_TRUE(button()->isEnabled());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+    // No statement other than queries, no recordset change, no transaction.
     bool NothingWritten() const {
         return trace.Of("execute").isEmpty() && trace.Of("recordset").isEmpty() &&
                trace.Of("begin").isEmpty();
@@ -255,13 +256,10 @@ TEST_P(WindowPathChecks, OneMessageNothingOpenedButtonBack) {
     };
     run.SetPaths(resolve(c.source), resolve(c.target));
 
-    EXPECT_EQ(run.Press(), c.message);
-    ASSERT_EQ(run.messages.size(), 1u);
-    EXPECT_EQ(run.messages[0].style, 48);
+    run.Press();
+    run.ExpectEnded(c.message, 48);
     EXPECT_TRUE(run.busyWhileShown);
     EXPECT_TRUE(run.trace.lines.isEmpty()) << run.trace.lines.join('\n').toStdString();
-    EXPECT_TRUE(run.button()->isEnabled());
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -288,23 +286,19 @@ TEST(WindowUpdate, SqlTargetSkipsThePathCheck) {
     // checks without a target path.
     run.faults.failKind = TraceKind::Connect;
     run.faults.failAt = 2;
-    EXPECT_EQ(run.Press(), "ไม่สามรถบันทึกได้");
+    run.Press();
+    run.ExpectEnded("ไม่สามรถบันทึกได้", 0);
     EXPECT_TRUE(run.messages[0].detail.contains("Injected failure."));
-    EXPECT_TRUE(run.BothClosed());
-    EXPECT_TRUE(run.button()->isEnabled());
 }
 
 TEST(WindowUpdate, UnsupportedVersionWritesNothing) {
     AppFiles files;
     SqliteExec(files.target, {"Update System Set Ver = 'P.99'"});
     WindowRun run(files);
-    EXPECT_EQ(run.Press(), "กำหนด Vertion ของฐานข้อมูลผิด  ให้ติดต่อผู้ติดตั้งระบบ  หรือ  ผู้จำหน่าย VelmoraSoft");
-    ASSERT_EQ(run.messages.size(), 1u);
-    EXPECT_EQ(run.messages[0].style, 32);
+    run.Press();
+    run.ExpectEnded("กำหนด Vertion ของฐานข้อมูลผิด  ให้ติดต่อผู้ติดตั้งระบบ  หรือ  ผู้จำหน่าย VelmoraSoft", 32);
     EXPECT_TRUE(run.NothingWritten()) << run.trace.lines.join('\n').toStdString();
-    EXPECT_TRUE(run.BothClosed());
-    EXPECT_TRUE(run.button()->isEnabled());
-    // The next press starts afresh: the connections were let go.
+    // The connections were let go: the next press starts afresh.
     SqliteExec(files.target, {"Update System Set Ver = 'P.52'"});
     EXPECT_EQ(run.Press(), "เสร็จแล้วจ้า");
 }
@@ -312,29 +306,22 @@ TEST(WindowUpdate, UnsupportedVersionWritesNothing) {
 TEST(WindowUpdate, MissingBrandWritesNothing) {
     AppFiles files(QStringLiteral("P.52"), QStringLiteral("HINO"));
     WindowRun run(files);
-    EXPECT_EQ(run.Press(), "ไม่สามารถหา Files TATA ไม่สามารถบันทึกได้");
-    ASSERT_EQ(run.messages.size(), 1u);
-    EXPECT_EQ(run.messages[0].style, 32);
+    run.Press();
+    run.ExpectEnded("ไม่สามารถหา Files TATA ไม่สามารถบันทึกได้", 32);
     EXPECT_TRUE(run.NothingWritten()) << run.trace.lines.join('\n').toStdString();
-    EXPECT_TRUE(run.BothClosed());
-    EXPECT_TRUE(run.button()->isEnabled());
 }
 
 TEST(WindowUpdate, BrandFoundAsTataURunsToTheEnd) {
     AppFiles files(QStringLiteral("V.31"), QStringLiteral("TATA_U"));
     WindowRun run(files);
-    EXPECT_EQ(run.Press(), "เสร็จแล้วจ้า");
-    ASSERT_EQ(run.messages.size(), 1u);
-    EXPECT_EQ(run.messages[0].style, 0);
+    run.Press();
+    run.ExpectEnded("เสร็จแล้วจ้า", 0);
     EXPECT_EQ(run.w.state().lngBrandID, 7);
-    EXPECT_TRUE(run.BothClosed());
     // The run listed the one difference left and enlarged the window.
     EXPECT_EQ(run.w.GridText(1, 3), "A-100");
     EXPECT_EQ(run.w.Height(), 11520);
     EXPECT_TRUE(run.busyWhileShown);
     EXPECT_FALSE(run.buttonWhileShown); // disabled for the whole run
-    EXPECT_TRUE(run.button()->isEnabled());
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST(WindowUpdate, FailureMidRunEndsInOneMessageAndASecondPressSucceeds) {
@@ -342,20 +329,15 @@ TEST(WindowUpdate, FailureMidRunEndsInOneMessageAndASecondPressSucceeds) {
     WindowRun run(files);
     run.faults.failKind = TraceKind::Execute;
     run.faults.failAt = 3;
-    EXPECT_EQ(run.Press(), "ไม่สามรถบันทึกได้");
-    ASSERT_EQ(run.messages.size(), 1u);
-    EXPECT_EQ(run.messages[0].style, 0);
+    run.Press();
+    run.ExpectEnded("ไม่สามรถบันทึกได้", 0);
     EXPECT_TRUE(run.messages[0].detail.startsWith("Injected failure.\n"))
         << run.messages[0].detail.toStdString();
     EXPECT_GE(run.trace.Of("execute").size(), 2); // it failed mid-way, not at the start
-    EXPECT_TRUE(run.BothClosed());
-    EXPECT_TRUE(run.button()->isEnabled());
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     run.faults.failAt = 0;
-    EXPECT_EQ(run.Press(), "เสร็จแล้วจ้า");
-    EXPECT_EQ(run.messages.size(), 1u);
-    EXPECT_TRUE(run.BothClosed());
+    run.Press();
+    run.ExpectEnded("เสร็จแล้วจ้า", 0);
 }
 
 TEST(WindowUpdate, ClosingDuringARunEndsItWithoutAMessage) {

@@ -3,6 +3,7 @@
 #include "data/open_connection.h"
 #include "data/recordset.h"
 #include "data/run_state.h"
+#include "support/error_of.h"
 #include "support/recording_window.h"
 #include "support/sqlite_file.h"
 #include "text/error.h"
@@ -105,13 +106,9 @@ TEST_F(OdbcDriver, BothSqlServerFormsReachTheDriverNamedSqlServer) {
 TEST_F(OdbcDriver, DriverErrorsCarryTheDriverMessage) {
     Connection cn(Role::Target, {});
     cn.Open("Driver=SQLite3;Database=" + file + ";");
-    try {
-        cn.Execute("Insert Into NoTable Values(1)");
-        FAIL();
-    } catch (const Error& e) {
-        EXPECT_TRUE(e.message().contains("NoTable")) << e.message().toStdString();
-        EXPECT_EQ(e.statement(), "Insert Into NoTable Values(1)");
-    }
+    const Error e = testing::ErrorOf([&] { cn.Execute("Insert Into NoTable Values(1)"); });
+    EXPECT_TRUE(e.message().contains("NoTable")) << e.message().toStdString();
+    EXPECT_EQ(e.statement(), "Insert Into NoTable Values(1)");
     Connection missing(Role::Target, {});
     EXPECT_THROW(missing.Open("Driver=No Such Driver;Database=x;"), Error);
 }

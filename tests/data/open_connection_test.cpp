@@ -66,13 +66,11 @@ TEST_F(Target, ReopeningDiscardsTheOpenConnectionAndReadsTheFieldsAgain) {
     TraceLog log;
     RunState st(window, {&log, nullptr});
     OpenConnection(st);
-    const Connection* first = st.cnData.get();
     ReopenTarget(st);
     EXPECT_NE(st.cnData.get(), nullptr);
     EXPECT_EQ(st.cnData->State(), Connection::adStateOpen);
     EXPECT_EQ(log.lines.filter("\tclose").size(), 1);
     EXPECT_EQ(log.Of("connect").size(), 2);
-    (void)first;
 }
 
 TEST_F(Target, VersionIsReadTrimmedAndCheckedExactly) {

@@ -4,6 +4,7 @@
 #include "data/run_state.h"
 #include "fixtures/fixtures.h"
 #include "support/recording_window.h"
+#include "support/rows.h"
 
 #include <QDate>
 #include <QMap>
@@ -83,14 +84,8 @@ public:
     }
     // Every row of a query, each value as text and the values joined by "|".
     QStringList Lines(const QString& sql) {
-        QStringList lines;
-        for (const fixtures::Row& row : Query(sql)) {
-            QStringList values;
-            for (const QVariant& value : row)
-                values << value.toString();
-            lines << values.join("|");
-        }
-        return lines;
+        fixtures::Db db(path);
+        return RowTexts(db, sql);
     }
 
     QTemporaryDir dir;

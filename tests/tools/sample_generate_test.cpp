@@ -20,14 +20,20 @@ using tolvane::fixtures::Db;
 using tolvane::sample::Generate;
 using tolvane::sample::Options;
 
-Options SmallOptions(const QString& dir) {
+Options Sized(const QString& dir, int parts, int rows, int chunk, int movement,
+              const QString& version = "V.31") {
     Options o;
     o.outDir = dir;
-    o.parts = 300;
-    o.rows = 200;
-    o.chunk = 45;
-    o.movement = 700;
+    o.version = version;
+    o.parts = parts;
+    o.rows = rows;
+    o.chunk = chunk;
+    o.movement = movement;
     return o;
+}
+
+Options SmallOptions(const QString& dir) {
+    return Sized(dir, 300, 200, 45, 700);
 }
 
 // Every table of a file, every row in stored order, each value with its storage type.
@@ -122,13 +128,7 @@ TEST(SampleGenerator, EveryVersionGetsItsShop) {
         const QString version = QString::fromUtf8(versions[i].text);
         SCOPED_TRACE(version.toStdString());
         QTemporaryDir dir;
-        Options o;
-        o.outDir = dir.path();
-        o.version = version;
-        o.parts = 40;
-        o.rows = 20;
-        o.movement = 60;
-        ASSERT_NO_THROW(Generate(o));
+        ASSERT_NO_THROW(Generate(Sized(dir.path(), 40, 20, Options().chunk, 60, version)));
         Db shop(dir.filePath("Velmora.accdb"));
         EXPECT_EQ(shop.Scalar("SELECT Ver FROM System").toString(), version);
         EXPECT_EQ(shop.Count("Pta7"), 40);
@@ -150,14 +150,9 @@ TEST(SampleGenerator, EveryVersionGetsItsShop) {
 
 TEST(SampleGenerator, PriceListHoldsTheAskedMixOfEntries) {
     QTemporaryDir dir;
-    Options o;
-    o.outDir = dir.path();
-    o.parts = 2000;
-    o.rows = 1000;
-    o.chunk = 300;
+    Options o = Sized(dir.path(), 2000, 1000, 300, 3000);
     o.newShare = 0.3;
     o.linkShare = 0.25;
-    o.movement = 3000;
     Generate(o);
 
     Db shop(dir.filePath("Velmora.accdb"));
@@ -222,16 +217,13 @@ TEST(SampleGenerator, PriceListHoldsTheAskedMixOfEntries) {
 }
 
 TEST(SampleGenerator, RefusesOptionsItCannotHonour) {
-    Options o;
-    o.version = "V.99";
-    EXPECT_FALSE(tolvane::sample::CheckOptions(o).isEmpty());
-    EXPECT_THROW(Generate(o), std::invalid_argument);
-    o = Options();
-    o.chunk = 0;
-    EXPECT_FALSE(tolvane::sample::CheckOptions(o).isEmpty());
-    o = Options();
-    o.newShare = 1.5;
-    EXPECT_FALSE(tolvane::sample::CheckOptions(o).isEmpty());
+    Options badVersion, badChunk, badShare;
+    badVersion.version = "V.99";
+    badChunk.chunk = 0;
+    badShare.newShare = 1.5;
+    for (const Options& o : {badVersion, badChunk, badShare})
+        EXPECT_FALSE(tolvane::sample::CheckOptions(o).isEmpty());
+    EXPECT_THROW(Generate(badVersion), std::invalid_argument);
     EXPECT_TRUE(tolvane::sample::CheckOptions(Options()).isEmpty());
 }
 
@@ -265,20 +257,12 @@ TEST(SampleProgram, WritesWhatItsOptionsSayAndRejectsBadOnes) {
     EXPECT_EQ(code, 2);
 }
 
-// The program itself on a sample: it finishes, creates exactly the parts the list
-// names and the shop lacks, and leaves every entry's part in the shop.
+// The run finishes on a sample, creating exactly the parts the list names and the shop lacks.
 TEST(SampleProgram, TheRunFinishesOnASampleShop) {
     for (const QString version : {"V.31", "P.49 (Bar)", "P.64 (Bar)"}) {
         SCOPED_TRACE(version.toStdString());
         QTemporaryDir dir;
-        Options o;
-        o.outDir = dir.path();
-        o.version = version;
-        o.parts = 150;
-        o.rows = 80;
-        o.chunk = 30;
-        o.movement = 200;
-        Generate(o);
+        Generate(Sized(dir.path(), 150, 80, 30, 200, version));
         const QString shopPath = dir.filePath("Velmora.accdb");
         const QString listPath = dir.filePath("PriceList_TATA.mdb");
 
@@ -289,12 +273,10 @@ TEST(SampleProgram, TheRunFinishesOnASampleShop) {
                 known.insert(r[0].toString());
             Db list(listPath);
             for (const QString& chunk : ChunkTables(list)) {
-                for (const auto& r : list.Query("SELECT PartNO, lAtNO, AltNO FROM " + chunk)) {
-                    for (const QVariant& v : r) {
+                for (const auto& r : list.Query("SELECT PartNO, lAtNO, AltNO FROM " + chunk))
+                    for (const QVariant& v : r)
                         if (!v.toString().trimmed().isEmpty())
                             named.insert(v.toString().trimmed());
-                    }
-                }
             }
         }
         int code = -1;

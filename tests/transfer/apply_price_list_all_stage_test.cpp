@@ -18,12 +18,12 @@ void Collect(StageFiles& f, const std::vector<fixtures::PriceRow>& rows) {
 
 TEST(ApplyPriceListAllStage, AppliesEveryRowAsListedAndCreatesTheMissingParts) {
     StageFiles f;
-    fixtures::PriceRow linked = Row("B", "300", "70", "65", "N", "M");
+    fixtures::PriceRow linked = ListRow("B", "300", "70", "65", "N", "M");
     linked.lAtNO = "999"; // link fields of the collected list are not used here
     linked.AltNO = "998";
-    Collect(f, {Row("A", "100", "150", "0", "N", "M"), Row("", "200", "40", "35"), linked});
-    f.Seed(Part(1, "A", "100", "1", "1"));
-    f.Seed(Part(2, "", "200", "1", "1"));
+    Collect(f, {ListRow("A", "100", "150", "0", "N", "M"), ListRow("", "200", "40", "35"), linked});
+    f.Seed(ShopPart(1, "A", "100", "1", "1"));
+    f.Seed(ShopPart(2, "", "200", "1", "1"));
     RunState& st = f.Open();
 
     ApplyPriceListAll(st);

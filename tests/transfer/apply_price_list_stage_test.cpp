@@ -13,10 +13,10 @@ const QString kAdded = QStringLiteral("กำลังเพิ่มข้อ�
 
 TEST(ApplyPriceListStage, ChunksRunInAscendingOrderEachOnAFreshConnectionAndCleanStaging) {
     StageFiles f;
-    f.Chunk(2, {Row("", "200", "20", "18")});
-    f.Chunk(1, {Row("", "100", "10", "9")});
-    f.Seed(Part(1, "", "100", "1", "1"));
-    f.Seed(Part(2, "", "200", "2", "2"));
+    f.Chunk(2, {ListRow("", "200", "20", "18")});
+    f.Chunk(1, {ListRow("", "100", "10", "9")});
+    f.Seed(ShopPart(1, "", "100", "1", "1"));
+    f.Seed(ShopPart(2, "", "200", "2", "2"));
     RunState& st = f.Open();
 
     ApplyPriceList(st);
@@ -47,10 +47,11 @@ TEST(ApplyPriceListStage, ChunksRunInAscendingOrderEachOnAFreshConnectionAndClea
 
 TEST(ApplyPriceListStage, ProgressShowsEveryRowWithItsChunkAndWholePercent) {
     StageFiles f;
-    f.Chunk(3, {Row("A", "12345", "10", "10", "N", "M"), Row("", "12346", "10", "10", "N", "M"),
-                Row("", "12347", "10", "10", "N", "M")});
+    f.Chunk(3, {ListRow("A", "12345", "10", "10", "N", "M"),
+                ListRow("", "12346", "10", "10", "N", "M"),
+                ListRow("", "12347", "10", "10", "N", "M")});
     for (int i = 0; i < 3; ++i)
-        f.Seed(Part(i + 1, i == 0 ? "A" : "", QString::number(12345 + i), "5", "5"));
+        f.Seed(ShopPart(i + 1, i == 0 ? "A" : "", QString::number(12345 + i), "5", "5"));
     RunState& st = f.Open();
 
     ApplyPriceList(st);
@@ -67,10 +68,10 @@ TEST(ApplyPriceListStage, ProgressShowsEveryRowWithItsChunkAndWholePercent) {
 
 TEST(ApplyPriceListStage, AMissingSalePriceSellsAtTheListPrice) {
     StageFiles f;
-    f.Chunk(1,
-            {Row("", "100", "150", "0"), Row("", "200", "150", "120"), Row("", "300", "80", "0")});
-    f.Seed(Part(1, "", "100", "1", "1"));
-    f.Seed(Part(2, "", "200", "1", "1"));
+    f.Chunk(1, {ListRow("", "100", "150", "0"), ListRow("", "200", "150", "120"),
+                ListRow("", "300", "80", "0")});
+    f.Seed(ShopPart(1, "", "100", "1", "1"));
+    f.Seed(ShopPart(2, "", "200", "1", "1"));
     RunState& st = f.Open();
 
     ApplyPriceList(st);
@@ -85,10 +86,10 @@ TEST(ApplyPriceListStage, AMissingSalePriceSellsAtTheListPrice) {
 
 TEST(ApplyPriceListStage, LinkedAndAlternateNumbersAreUpdatedAndCreatedToo) {
     StageFiles f;
-    fixtures::PriceRow row = Row("", "P-1", "50", "45");
+    fixtures::PriceRow row = ListRow("", "P-1", "50", "45");
     row.lAtNO = "L-1";
     row.AltNO = "A-1";
-    fixtures::PriceRow same = Row("", "S-1", "60", "55");
+    fixtures::PriceRow same = ListRow("", "S-1", "60", "55");
     same.lAtNO = "S-1"; // names itself: no second update
     f.Chunk(1, {row, same});
     RunState& st = f.Open();
@@ -136,39 +137,39 @@ TEST(ApplyPriceListStage, AnEmptyChunkListTouchesNothing) {
     EXPECT_FALSE(st.rsList.IsOpen());
 }
 
+// A shop with parts 100 and 200 and a chunk 1 repricing both; then `fault` in the list.
+void BadList(StageFiles& f, const QString& fault) {
+    f.Chunk(1, {ListRow("", "100", "10", "9"), ListRow("", "200", "20", "18")});
+    f.Seed(ShopPart(1, "", "100", "1", "1"));
+    f.Seed(ShopPart(2, "", "200", "2", "2"));
+    SqliteExec(f.sourcePath, {fault});
+}
+
 TEST(ApplyPriceListStage, BadInputStopsTheStageAndFinishedWorkStays) {
     {
         // Chunk 3 is listed but has no table: chunk 1 is already applied.
         StageFiles f;
-        f.Chunk(1, {Row("", "100", "10", "9")});
-        f.Seed(Part(1, "", "100", "1", "1"));
-        SqliteExec(f.sourcePath, {"Insert Into PriceList_Count Values( 3 )"});
+        BadList(f, "Insert Into PriceList_Count Values( 3 )");
         RunState& st = f.Open();
         EXPECT_THROW(ApplyPriceList(st), Error);
-        EXPECT_EQ(f.Prices("100"), "10/9");
+        EXPECT_EQ(f.Prices("100") + " " + f.Prices("200"), "10/9 20/18");
         EXPECT_TRUE(st.strSQL.contains("PriceList_3"));
     }
     {
         // A Null name in the second row: the first row is applied.
         StageFiles f;
-        f.Chunk(1, {Row("", "100", "10", "9"), Row("", "200", "20", "18")});
-        SqliteExec(f.sourcePath, {"Update PriceList_1 Set TName = Null Where PartNO = '200'"});
-        f.Seed(Part(1, "", "100", "1", "1"));
-        f.Seed(Part(2, "", "200", "2", "2"));
+        BadList(f, "Update PriceList_1 Set TName = Null Where PartNO = '200'");
         RunState& st = f.Open();
         EXPECT_THROW(ApplyPriceList(st), Error);
-        EXPECT_EQ(f.Prices("100"), "10/9");
-        EXPECT_EQ(f.Prices("200"), "2/2");
+        EXPECT_EQ(f.Prices("100") + " " + f.Prices("200"), "10/9 2/2");
     }
     {
         // A chunk number beyond 16 bits is refused before any write.
         StageFiles f;
-        f.Chunk(1, {Row("", "100", "10", "9")});
-        f.Seed(Part(1, "", "100", "1", "1"));
-        SqliteExec(f.sourcePath, {"Insert Into PriceList_Count Values( 40000 )"});
+        BadList(f, "Insert Into PriceList_Count Values( 40000 )");
         RunState& st = f.Open();
         EXPECT_THROW(ApplyPriceList(st), Error);
-        EXPECT_EQ(f.Prices("100"), "1/1");
+        EXPECT_EQ(f.Prices("100") + " " + f.Prices("200"), "1/1 2/2");
         EXPECT_TRUE(f.trace.Of("execute").isEmpty());
     }
 }

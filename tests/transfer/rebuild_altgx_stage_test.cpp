@@ -28,7 +28,7 @@ protected:
     }
     void Parts(std::initializer_list<int> ids) {
         for (int id : ids)
-            f.Seed(Part(id, "", "P" + QString::number(id), "1", "1"), false);
+            f.Seed(ShopPart(id, "", "P" + QString::number(id), "1", "1"), false);
     }
     StageFiles f;
 };

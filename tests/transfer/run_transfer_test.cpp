@@ -14,14 +14,14 @@ namespace {
 // sale price is 0), the collected list puts those back, and the second check
 // shows chunk 2's A-100 as the one difference left.
 void BuildRun(StageFiles& f) {
-    fixtures::PriceRow fresh = Row("", "NEW-1", "80", "70", "ใหม่", "NM");
+    fixtures::PriceRow fresh = ListRow("", "NEW-1", "80", "70", "ใหม่", "NM");
     fresh.lAtNO = "LNK-1";
     fresh.AltNO = "ALT-1";
-    f.Chunk(1, {Row("A", "100", "150", "140"), Row("", "300", "60", "0"), fresh});
-    f.Chunk(2, {Row("A", "100", "155", "140"), Row("", "400", "9.5", "9.5")});
-    f.Seed(Part(1, "A", "100", "1", "1"));
-    f.Seed(Part(2, "", "300", "5", "5"));
-    f.Seed(Part(3, "", "400", "9.5", "9.5"));
+    f.Chunk(1, {ListRow("A", "100", "150", "140"), ListRow("", "300", "60", "0"), fresh});
+    f.Chunk(2, {ListRow("A", "100", "155", "140"), ListRow("", "400", "9.5", "9.5")});
+    f.Seed(ShopPart(1, "A", "100", "1", "1"));
+    f.Seed(ShopPart(2, "", "300", "5", "5"));
+    f.Seed(ShopPart(3, "", "400", "9.5", "9.5"));
 }
 
 class RunTransferByVersion : public ::testing::TestWithParam<QString> {};
@@ -72,8 +72,8 @@ INSTANTIATE_TEST_SUITE_P(Versions, RunTransferByVersion,
 
 TEST(RunTransfer, ARunWithNothingLeftToCollectKeepsTheWindowAndTheGroups) {
     StageFiles f("P.52");
-    f.Chunk(1, {Row("", "100", "10", "9")});
-    f.Seed(Part(1, "", "100", "1", "1"));
+    f.Chunk(1, {ListRow("", "100", "10", "9")});
+    f.Seed(ShopPart(1, "", "100", "1", "1"));
     SqliteExec(f.targetPath, {"Insert Into AltGX Values( 5 )"});
     RunState& st = f.Open();
 

@@ -14,12 +14,12 @@ std::vector<QString> Line(const RecordingWindow& w, int row) {
 
 TEST(ShowPriceDiffStage, EachCaseWritesItsColumnsAndNumbersRunAcrossChunks) {
     StageFiles f;
-    f.Chunk(1, {Row("A", "123", "120", "110", "NAME", "MODEL"), Row("", "200", "20", "18"),
-                Row("A", "300", "50", "95", "N3", "M3")});
-    f.Chunk(2, {Row("A", "123", "130", "0", "NEW", "NM"), Row("A", "456", "7.25", "7")});
-    f.Seed(Part(1, "A", "123", "100", "110"));
-    f.Seed(Part(2, "", "200", "20", "18"));
-    f.Seed(Part(3, "A", "300", "50", "90"));
+    f.Chunk(1, {ListRow("A", "123", "120", "110", "NAME", "MODEL"), ListRow("", "200", "20", "18"),
+                ListRow("A", "300", "50", "95", "N3", "M3")});
+    f.Chunk(2, {ListRow("A", "123", "130", "0", "NEW", "NM"), ListRow("A", "456", "7.25", "7")});
+    f.Seed(ShopPart(1, "A", "123", "100", "110"));
+    f.Seed(ShopPart(2, "", "200", "20", "18"));
+    f.Seed(ShopPart(3, "A", "300", "50", "90"));
     SqliteExec(f.sourcePath, {"Insert Into PriceListAll (PartNO) Values ('KEEP')"});
     RunState& st = f.Open();
 
@@ -46,7 +46,7 @@ TEST(ShowPriceDiffStage, TheGridGrowsOneRowAheadOfTheLastLine) {
         StageFiles f;
         std::vector<fixtures::PriceRow> rows;
         for (int i = 0; i < lines; ++i)
-            rows.push_back(Row("", QString::number(1000 + i), "1", "1"));
+            rows.push_back(ListRow("", QString::number(1000 + i), "1", "1"));
         f.Chunk(1, rows);
         RunState& st = f.Open();
         ShowPriceDiff(st);

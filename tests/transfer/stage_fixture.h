@@ -7,6 +7,7 @@
 #include "data/run_state.h"
 #include "data/version_brand.h"
 #include "fixtures/fixtures.h"
+#include "support/parts.h"
 #include "support/run_fixture.h"
 #include "text/versions.h"
 
@@ -77,40 +78,5 @@ public:
         return db.Query(sql);
     }
 };
-
-// A price-list row with the fields the tests care about.
-inline fixtures::PriceRow Row(const QString& kind, const QString& partNO, const QString& price,
-                              const QString& sale, const QString& tname = "NAME",
-                              const QString& model = "MODEL") {
-    fixtures::PriceRow r;
-    // Empty texts, not null ones: a null in the list is a fault the stages report.
-    for (QString* text : {&r.lKind, &r.lAtNO, &r.AKind, &r.AltNO, &r.PartNew, &r.FPartNew})
-        *text = QStringLiteral("");
-    r.Kind = kind;
-    r.PartNO = partNO;
-    r.EName = "E-" + partNO;
-    r.TName = tname;
-    r.Model = model;
-    r.Import = "1";
-    r.Price = price;
-    r.Sale = sale;
-    return r;
-}
-
-// A shop part with its number, kind and prices.
-inline fixtures::Part Part(int id, const QString& kind, const QString& partNO, const QString& price,
-                           const QString& sale) {
-    fixtures::Part p;
-    p.PartID = id;
-    p.Kind = kind;
-    p.PartNO = partNO;
-    p.FPartNO = QString(partNO).remove(' ').remove('/').remove('-');
-    p.EName = "OLD";
-    p.TName = "OLD";
-    p.Model = "OLD";
-    p.Price = price;
-    p.Sale = sale;
-    return p;
-}
 
 } // namespace tolvane::testing
