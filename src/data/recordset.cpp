@@ -198,30 +198,29 @@ Currency Recordset::Amount(const QString& name) const {
     }
 }
 
-std::int32_t Recordset::Long(const QString& name) const {
+std::int64_t Recordset::Whole(const QString& name, std::int64_t low, std::int64_t high,
+                             int bits) const {
     const QVariant value = Field(name);
     if (IsNull(value))
         Fail(QStringLiteral("The field %1 is Null and cannot be read as a number.").arg(name));
     long double number = 0;
     if (!WholeNumber(value, &number))
         Fail(QStringLiteral("The field %1 does not hold a number.").arg(name));
-    if (number < std::numeric_limits<std::int32_t>::min() ||
-        number > std::numeric_limits<std::int32_t>::max())
-        Fail(QStringLiteral("Overflow: the field %1 does not fit a 32-bit integer.").arg(name));
-    return static_cast<std::int32_t>(number);
+    if (number < low || number > high)
+        Fail(QStringLiteral("Overflow: the field %1 does not fit a %2-bit integer.")
+                 .arg(name)
+                 .arg(bits));
+    return static_cast<std::int64_t>(number);
+}
+
+std::int32_t Recordset::Long(const QString& name) const {
+    using Limits = std::numeric_limits<std::int32_t>;
+    return static_cast<std::int32_t>(Whole(name, Limits::min(), Limits::max(), 32));
 }
 
 std::int16_t Recordset::Integer(const QString& name) const {
-    const QVariant value = Field(name);
-    if (IsNull(value))
-        Fail(QStringLiteral("The field %1 is Null and cannot be read as a number.").arg(name));
-    long double number = 0;
-    if (!WholeNumber(value, &number))
-        Fail(QStringLiteral("The field %1 does not hold a number.").arg(name));
-    if (number < std::numeric_limits<std::int16_t>::min() ||
-        number > std::numeric_limits<std::int16_t>::max())
-        Fail(QStringLiteral("Overflow: the field %1 does not fit a 16-bit integer.").arg(name));
-    return static_cast<std::int16_t>(number);
+    using Limits = std::numeric_limits<std::int16_t>;
+    return static_cast<std::int16_t>(Whole(name, Limits::min(), Limits::max(), 16));
 }
 
 // ---- writes (the ID counters) ----
@@ -288,6 +287,26 @@ void Recordset::Write(const QString& statement, const std::vector<QVariant>& val
                     description);
 }
 
+// The conditions that find the row only while it still holds every value that was
+// read: the source's own condition and each column's value as read.
+void Recordset::KeepRow(const WriteTarget& source, const std::vector<QVariant>& row,
+                        QStringList& conditions, QStringList& kept,
+                        std::vector<QVariant>& values) const {
+    if (!source.condition.isEmpty())
+        conditions << "(" + source.condition + ")";
+    for (std::size_t i = 0; i < static_cast<std::size_t>(columns_.size()); ++i) {
+        const QString& column = columns_[static_cast<int>(i)];
+        if (IsNull(row[i])) {
+            conditions << column + " Is Null";
+            kept << column + " Is Null";
+        } else {
+            conditions << column + " = ?";
+            kept << column + " = " + Rendered(row[i]);
+            values.push_back(row[i]);
+        }
+    }
+}
+
 void Recordset::Update() {
     if (!IsOpen())
         Fail(QStringLiteral("The recordset is closed."));
@@ -324,19 +343,7 @@ void Recordset::Update() {
         shown << columns_[static_cast<int>(i)] + " = " + Rendered(pending_[i]);
         values.push_back(pending_[i]);
     }
-    if (!source.condition.isEmpty())
-        conditions << "(" + source.condition + ")";
-    for (std::size_t i = 0; i < static_cast<std::size_t>(columns_.size()); ++i) {
-        const QString& column = columns_[static_cast<int>(i)];
-        if (IsNull(row[i])) {
-            conditions << column + " Is Null";
-            kept << column + " Is Null";
-        } else {
-            conditions << column + " = ?";
-            kept << column + " = " + Rendered(row[i]);
-            values.push_back(row[i]);
-        }
-    }
+    KeepRow(source, row, conditions, kept, values);
     const QString statement = "Update " + source.table + " Set " + sets.join(", ") +
                               (conditions.isEmpty() ? QString() : " Where " + conditions.join(" And "));
     Write(statement, values,
@@ -351,19 +358,7 @@ void Recordset::Delete() {
     const std::vector<QVariant>& row = CurrentRow();
     QStringList conditions, kept;
     std::vector<QVariant> values;
-    if (!source.condition.isEmpty())
-        conditions << "(" + source.condition + ")";
-    for (std::size_t i = 0; i < static_cast<std::size_t>(columns_.size()); ++i) {
-        const QString& column = columns_[static_cast<int>(i)];
-        if (IsNull(row[i])) {
-            conditions << column + " Is Null";
-            kept << column + " Is Null";
-        } else {
-            conditions << column + " = ?";
-            kept << column + " = " + Rendered(row[i]);
-            values.push_back(row[i]);
-        }
-    }
+    KeepRow(source, row, conditions, kept, values);
     const QString statement = "Delete From " + source.table +
                               (conditions.isEmpty() ? QString() : " Where " + conditions.join(" And "));
     Write(statement, values, "Delete From " + source.table + " Where " + kept.join(" And "));

@@ -66,6 +66,9 @@ private:
     const std::vector<QVariant>& CurrentRow() const;
     [[noreturn]] void Fail(const QString& message) const;
     WriteTarget WritableSource() const;
+    std::int64_t Whole(const QString& name, std::int64_t low, std::int64_t high, int bits) const;
+    void KeepRow(const WriteTarget& source, const std::vector<QVariant>& row,
+                 QStringList& conditions, QStringList& kept, std::vector<QVariant>& values) const;
     void Write(const QString& statement, const std::vector<QVariant>& values,
                const QString& description);
 

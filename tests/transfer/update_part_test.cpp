@@ -49,7 +49,7 @@ QStringList Copies(RunFixture& f, int id, int brand = 7) {
     const QString key =
         " Where PartID = " + QString::number(id) + " And BrandID = " + QString::number(brand);
     QStringList out;
-    for (const QString& select :
+    for (const char* select :
          {"Select EName, TName, Model From MovementStock",
           "Select EName, TName, Model, Price From SPG", "Select TName, Model From Price",
           "Select TName, Model From Sale"})
