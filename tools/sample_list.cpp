@@ -179,6 +179,9 @@ int WriteList(const QString& path, const std::vector<ListEntry>& entries, int ch
                         r.EName, r.TName, r.Model, r.Import, r.Price, r.Sale});
         }
     }
+    // The collected list is looked up by number while it is filled.
+    fixtures::ExecOn(
+        sql, QStringLiteral("CREATE INDEX IX_PriceListAll_PartNO ON PriceListAll (PartNO)"));
     if (!sql.commit())
         throw std::runtime_error("cannot commit " + path.toStdString());
     return chunks;

@@ -207,6 +207,37 @@ void WriteBrandsAndCounters(QSqlDatabase& db, const Shop& shop) {
     old.Row({QString("Pta1"), 230});
 }
 
+// The indexes a working shop database carries: its program finds parts by ID and
+// by number, and keeps the copies of a part's texts in step by PartID and BrandID.
+// Built after the rows are in, which is quicker than keeping them up to date.
+void WriteIndexes(QSqlDatabase& db, const QString& version) {
+    const QStringList ptaColumns = fixtures::PtaColumns(version);
+    QStringList indexes = {
+        Table("Pta") + " (PartID)",
+        Table("Pta") + " (PartNO)",
+        "MovementStock (PartID, BrandID)",
+        "SPG (PartID, BrandID)",
+        "Price (PartID, BrandID)",
+        "Sale (PartID, BrandID)",
+        Table("Alt") + " (AltID)",
+        Table("AltG") + " (PartID)",
+        Table("FacD") + " (PartID)",
+        "AltGX (PartID)", // the rebuild's queue: every part is taken out by PartID
+        "LastID (NameID)",
+        "OldID (NameID)",
+        "PriceList (BrandID, PartNO)",
+    };
+    if (ptaColumns.contains(QStringLiteral("FPartNO"), Qt::CaseInsensitive))
+        indexes << Table("Pta") + " (FPartNO)";
+    for (const QString& index : indexes) {
+        // "Pta9 (PartID, BrandID)" -> IX_Pta9_PartID_BrandID
+        QString name = "IX_" + index;
+        name.remove(u')').replace(QLatin1String(" ("), QLatin1String("_"));
+        name.replace(QLatin1String(", "), QLatin1String("_"));
+        fixtures::ExecOn(db, "CREATE INDEX " + name + " ON " + index);
+    }
+}
+
 } // namespace
 
 Shop MakeShop(Random& random, PartNumbers& numbers, int partCount) {
@@ -259,6 +290,7 @@ ShopCounts WriteShop(const QString& path, const QString& version, const Shop& sh
     WriteLinks(sql, shop, random, counts);
     WriteCopies(sql, shop, movement, random);
     counts.movementRows = movement;
+    WriteIndexes(sql, version);
     if (!sql.commit())
         throw std::runtime_error("cannot commit " + path.toStdString());
     return counts;

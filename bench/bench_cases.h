@@ -1,0 +1,50 @@
+#pragma once
+
+#include "stage_clock.h"
+
+#include <QString>
+#include <QTextStream>
+#include <cstdint>
+#include <vector>
+
+namespace tolvane::bench {
+
+// The two files of a sample shop.
+struct ShopFiles {
+    QString shop; // Velmora.accdb (SQLite)
+    QString list; // PriceList_TATA.mdb (SQLite)
+};
+
+// What one measured run gave.
+struct CaseResult {
+    double seconds = 0;
+    double floorSeconds = -1;    // first rows only
+    double floorAllSeconds = -1; // every row of every open
+    std::int64_t statements = 0;
+    std::int64_t rows = 0;
+    std::int64_t floorFailures = 0;
+    QString firstFloorFailure;
+    long peakKb = 0;
+    QString message; // the run's last message box
+    std::vector<StageFigures> stages;
+
+    // As lines "<key>\t..." for the parent process, and back.
+    void Write(QTextStream& out) const;
+    static CaseResult Read(const QString& text);
+};
+
+// The headless run (the batch runner's window and the Update command), stage by
+// stage, with chkLikelAt ticked when `rebuild`. With `traceFile`, every database event is also
+// written there as
+// --trace-sql writes it, and with `floorCopy` that trace is then replayed against
+// the copies of the starting files.
+CaseResult RunHeadless(const ShopFiles& files, bool rebuild, const QString& traceFile,
+                       const ShopFiles& floorCopy);
+
+// The same run through the window frmKordan (needs a QApplication).
+CaseResult RunWindow(const ShopFiles& files, bool rebuild);
+
+// Peak resident memory of this process so far, in kB.
+long PeakKb();
+
+} // namespace tolvane::bench

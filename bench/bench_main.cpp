@@ -1,0 +1,256 @@
+// tolvane-bench: what a run costs, stage by stage, against the floor of its own
+// statements replayed through SQLite's C API, through the window, and as the price
+// list grows. Each measured run happens in a child process of its own, so its peak
+// memory is its own. Linux only (getrusage).
+
+#include "bench_cases.h"
+#include "bench_report.h"
+#include "floor_replay.h"
+#include "sample_generate.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTextStream>
+#include <cstdio>
+#include <exception>
+#include <stdexcept>
+
+namespace {
+
+using namespace tolvane::bench;
+using tolvane::sample::Options;
+
+constexpr std::uint32_t kSeed = 7;
+
+Options SmallShop(const QString& dir) {
+    Options o;
+    o.outDir = dir;
+    o.parts = 5000;
+    o.rows = 2000;
+    o.chunk = 1000;
+    o.movement = 20000;
+    o.newShare = 0.1;
+    o.linkShare = 0.1;
+    o.seed = kSeed;
+    return o;
+}
+
+// The medium shop; the growth series keeps its shop and varies the list.
+Options MediumShop(const QString& dir, int rows = 20000) {
+    Options o;
+    o.outDir = dir;
+    o.parts = 50000;
+    o.rows = rows;
+    o.chunk = 5000;
+    o.movement = 200000;
+    o.newShare = 0.1;
+    o.linkShare = 0.1;
+    o.seed = kSeed;
+    return o;
+}
+
+void Say(const QString& text) {
+    QTextStream err(stderr);
+    err << QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss")) << "  " << text
+        << '\n';
+}
+
+ShopFiles MakeSample(const Options& options) {
+    const tolvane::sample::Summary summary = tolvane::sample::Generate(options);
+    Say(QStringLiteral("generated: ") + summary.Line());
+    return {summary.shopPath, summary.listPath};
+}
+
+// A copy of both files in `dir` (the starting database for another measurement).
+ShopFiles Copy(const ShopFiles& files, const QString& dir) {
+    QDir().mkpath(dir);
+    ShopFiles copy{dir + "/Velmora.accdb", dir + "/PriceList_TATA.mdb"};
+    for (const auto& [from, to] : {std::pair{files.shop, copy.shop}, {files.list, copy.list}}) {
+        QFile::remove(to);
+        if (!QFile::copy(from, to))
+            throw std::runtime_error("cannot copy " + from.toStdString());
+    }
+    return copy;
+}
+
+// Runs one measurement in a child process of this program.
+CaseResult RunChild(const QStringList& args) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::SeparateChannels);
+    child.setProcessEnvironment([] {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        return env;
+    }());
+    child.start(QCoreApplication::applicationFilePath(), args);
+    if (!child.waitForFinished(-1) || child.exitCode() != 0)
+        throw std::runtime_error("measurement failed: " + args.join(' ').toStdString() + "\n" +
+                                 child.readAllStandardError().toStdString());
+    const CaseResult result = CaseResult::Read(QString::fromUtf8(child.readAllStandardOutput()));
+    if (result.message != QStringLiteral("เสร็จแล้วจ้า"))
+        throw std::runtime_error("the run did not finish: " + result.message.toStdString());
+    if (result.floorFailures > 0)
+        Say(QStringLiteral("floor: %1 statements failed, first: %2")
+                .arg(result.floorFailures)
+                .arg(result.firstFloorFailure));
+    return result;
+}
+
+// The traced runs tick chkLikelAt (the whole run, the alternate index rebuild
+// included); the others keep the window's default, so the growth series measures
+// the price stages, which grow with the list, not the rebuild, which grows with
+// the shop.
+CaseResult Headless(const ShopFiles& files, const QString& trace = QString(),
+                    const ShopFiles& floor = ShopFiles()) {
+    QStringList args = {"--child", "headless", "--shop", files.shop, "--list", files.list};
+    if (!trace.isEmpty())
+        args << "--rebuild";
+    if (!trace.isEmpty())
+        args << "--trace" << trace << "--floor-shop" << floor.shop << "--floor-list" << floor.list;
+    return RunChild(args);
+}
+
+// The quicker of two measurements of the same run (an empty one counts as none).
+CaseResult Quicker(const CaseResult& a, const CaseResult& b) {
+    if (a.message.isEmpty())
+        return b;
+    return b.seconds < a.seconds ? b : a;
+}
+
+CaseResult Window(const ShopFiles& files) {
+    return RunChild({"--child", "window", "--shop", files.shop, "--list", files.list});
+}
+
+int Child(const QCommandLineParser& p, int argc, char** argv) {
+    const ShopFiles files{p.value("shop"), p.value("list")};
+    CaseResult result;
+    if (p.value("child") == QLatin1String("floor")) {
+        // The floor alone, for a profiler: replays --trace on the --floor-* copies.
+        std::vector<StageFigures> none;
+        const FloorResult floor = ReplayTrace(ReadTrace(p.value("trace")), p.value("floor-list"),
+                                              p.value("floor-shop"), none);
+        QTextStream(stdout) << "floor\t" << floor.seconds << '\t' << floor.allRowsSeconds << '\t'
+                            << floor.statements << '\t' << floor.failures << '\n';
+        return 0;
+    }
+    if (p.value("child") == QLatin1String("window")) {
+        QApplication app(argc, argv);
+        result = RunWindow(files, p.isSet("rebuild"));
+    } else {
+        result = RunHeadless(files, p.isSet("rebuild"), p.value("trace"),
+                             ShopFiles{p.value("floor-shop"), p.value("floor-list")});
+    }
+    QTextStream out(stdout);
+    result.Write(out);
+    return 0;
+}
+
+int Parent(const QCommandLineParser& p) {
+    const QString work = QDir(p.value("work")).absolutePath();
+    const QStringList only = p.values("only");
+    auto wanted = [&](const char* name) { return only.isEmpty() || only.contains(name); };
+    Report report(LoadAverage());
+    Say(QStringLiteral("load average at start: ") + report.loadAtStart);
+
+    if (wanted("small")) {
+        const QString dir = work + "/small";
+        const ShopFiles files = MakeSample(SmallShop(dir));
+        const ShopFiles floor = Copy(files, dir + "/floor");
+        Say(QStringLiteral("small: headless run and floor"));
+        report.Add("small", Headless(files, dir + "/trace-sql.tsv", floor));
+    }
+    if (wanted("medium")) {
+        const QString dir = work + "/medium";
+        const ShopFiles files = MakeSample(MediumShop(dir));
+        const ShopFiles floor = Copy(files, dir + "/floor");
+        // The headless and window runs alternate, twice each on fresh copies; the
+        // quicker of each pair counts, as the other work on a shared machine only
+        // ever adds time.
+        const std::vector<ShopFiles> copies = {
+            Copy(files, dir + "/headless-1"), Copy(files, dir + "/window-1"),
+            Copy(files, dir + "/headless-2"), Copy(files, dir + "/window-2")};
+        Say(QStringLiteral("medium: headless run (traced) and floor"));
+        report.Add("medium", Headless(files, dir + "/trace-sql.tsv", floor));
+        CaseResult plain, window;
+        for (int pass = 0; pass < 2; ++pass) {
+            Say(QStringLiteral("medium: headless run without trace or rebuild, pass %1")
+                    .arg(pass + 1));
+            plain = Quicker(plain, Headless(copies[2 * pass]));
+            Say(QStringLiteral("medium: window run without rebuild, pass %1").arg(pass + 1));
+            window = Quicker(window, Window(copies[2 * pass + 1]));
+        }
+        report.Add("medium headless", plain);
+        report.Add("medium window", window);
+        report.growth[20000] = plain.seconds;
+    }
+    if (wanted("growth")) {
+        for (int rows : {5000, 10000, 20000, 40000}) {
+            if (report.growth.count(rows))
+                continue;
+            const QString dir = work + "/growth-" + QString::number(rows);
+            const ShopFiles files = MakeSample(MediumShop(dir, rows));
+            // The longest run twice (the quicker counts), as the ratio rests on it.
+            const ShopFiles again = Copy(files, dir + "/again");
+            Say(QStringLiteral("growth: %1 rows").arg(rows));
+            CaseResult r = Headless(files);
+            if (rows == 40000)
+                r = Quicker(r, Headless(again));
+            report.Add("growth " + QString::number(rows / 1000) + "k", r);
+            report.growth[rows] = r.seconds;
+        }
+    }
+    report.loadAtEnd = LoadAverage();
+
+    QTextStream out(stdout);
+    report.Print(out);
+    const QString resultsDir = p.value("results");
+    if (!resultsDir.isEmpty()) {
+        QDir().mkpath(resultsDir);
+        const QString path =
+            resultsDir + "/" +
+            QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) + ".csv";
+        report.WriteCsv(path);
+        out << "\nWritten: " << path << '\n';
+    }
+    return report.AllGoalsMet() ? 0 : 3;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication::setApplicationName(QStringLiteral("tolvane-bench"));
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser p;
+    p.setApplicationDescription(QStringLiteral("Measures what a Tolvane run costs."));
+    p.addHelpOption();
+    p.addOptions({
+        {"work", "Folder for the sample shops and traces.", "dir",
+         QDir::tempPath() + "/tolvane-bench"},
+        {"results", "Folder for the CSV file (none: no file).", "dir"},
+        {"only", "Only this part: small, medium or growth (repeatable).", "part"},
+        {"child", "Internal: one measurement (headless, window or floor).", "kind"},
+        {"shop", "Internal.", "file"},
+        {"list", "Internal.", "file"},
+        {"trace", "Internal.", "file"},
+        {"floor-shop", "Internal.", "file"},
+        {"floor-list", "Internal.", "file"},
+        {"rebuild", "Internal."},
+    });
+    p.process(args);
+    try {
+        if (p.isSet("child"))
+            return Child(p, argc, argv);
+        QCoreApplication app(argc, argv);
+        return Parent(p);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tolvane-bench: %s\n", e.what());
+        return 1;
+    }
+}

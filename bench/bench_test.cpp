@@ -1,0 +1,203 @@
+// The benchmark's own parts: reading the statement trace back, telling the stages
+// apart by their progress texts, and replaying a run's statements so that the copy
+// ends exactly where the run left the shop.
+#include "app/batch_trace.h"
+#include "bench_cases.h"
+#include "floor_replay.h"
+#include "sample_generate.h"
+#include "sample_shop.h"
+#include "stage_clock.h"
+#include "transfer/progress.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+namespace tolvane::bench {
+namespace {
+
+// Every row of every listed table, in row order, as one text.
+QString Dump(const QString& path, const QStringList& tables) {
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
+    QString out;
+    for (const QString& table : tables) {
+        sqlite3_stmt* stmt = nullptr;
+        const QByteArray sql = ("Select * From " + table + " Order By rowid").toUtf8();
+        EXPECT_EQ(sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr), SQLITE_OK)
+            << table.toStdString();
+        out += table + ":\n";
+        while (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
+            for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
+                const auto* text = sqlite3_column_text(stmt, c);
+                out += (text ? QString::fromUtf8(reinterpret_cast<const char*>(text))
+                             : QStringLiteral("<null>")) +
+                       u'|';
+            }
+            out += u'\n';
+        }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return out;
+}
+
+void Exec(const QString& path, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+void WriteText(const QString& path, const QString& text) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text.toUtf8());
+}
+
+TEST(TraceText, EscapesComeBackAndRecordsetEventsBecomeStatements) {
+    for (const QString& text : {QStringLiteral("a\tb\nc\\d"), QStringLiteral("\\t is not a tab"),
+                                QStringLiteral("ราคา 12.5"), QString()})
+        EXPECT_EQ(UnescapeField(batch::EscapeField(text)), text);
+
+    EXPECT_EQ(RecordsetStatement("AddNew LastID (NameID, LastID) = ('Pta7', 12)"),
+              "Insert Into LastID (NameID, LastID) Values ('Pta7', 12)");
+    const QString update = "Update LastID Set LastID = 13 Where NameID = 'Pta7' And LastID = 12";
+    EXPECT_EQ(RecordsetStatement(update), update);
+    const QString remove = "Delete From OldID Where NameID = 'Pta7' And OldID = 17";
+    EXPECT_EQ(RecordsetStatement(remove), remove);
+    EXPECT_EQ(RecordsetStatement("AddNew LastID"), "");
+    EXPECT_EQ(RecordsetStatement("Seek LastID"), "");
+}
+
+TEST(Stages, ProgressTextsOfARunNameItsStages) {
+    const QString b = QStringLiteral("TATA");
+    const std::vector<std::pair<QString, QString>> run = {
+        {kPhraseMoving + b, "apply: prices"},
+        {kPhraseChanging + b + "_1  0 %", "apply: prices"},
+        {kPhraseAdding + b + "_1  50 %", "apply: new parts"},
+        {kPhraseAdding + b + "  100 %", "apply: new parts"}, // the chunk's end
+        {kPhraseChanging + b + "_2  0 %", "apply: prices"},
+        {kPhraseCheckStart + b, "check"},
+        {kPhraseChecking + b + "_1  50 %", "check"},
+        {kPhraseMoving + b, "apply all"},
+        {kPhraseChanging + b + "_All  50 %", "apply all"},
+        {kPhraseAdding + b + "  100 %", "apply all"},
+        {kPhraseCheckStart + b, "differences"},
+        {kPhraseChecking + b + "_2  100 %", "differences"},
+        {kPhraseRebuilding + b, "rebuild alternates"},
+    };
+    StageClock clock;
+    clock.Start();
+    for (const auto& [text, stage] : run) {
+        clock.Progress(text);
+        clock.Event(Role::Target, TraceKind::Execute, QStringLiteral("Select 1"));
+        clock.Event(Role::Target, TraceKind::Begin, QString()); // not a statement
+        clock.Row();
+    }
+    const std::vector<StageFigures> segments = clock.Finish();
+    QStringList names;
+    for (const StageFigures& s : segments)
+        names << s.name;
+    EXPECT_EQ(names, (QStringList{"open", "apply: prices", "apply: new parts", "apply: prices",
+                                  "check", "apply all", "differences", "rebuild alternates"}));
+    // Events are numbered without gaps from one stretch to the next.
+    for (std::size_t i = 1; i < segments.size(); ++i)
+        EXPECT_EQ(segments[i].firstEvent, segments[i - 1].endEvent);
+    EXPECT_EQ(segments.back().endEvent, 2 * static_cast<std::int64_t>(run.size()));
+
+    const std::vector<StageFigures> merged = MergeStages(segments);
+    ASSERT_EQ(merged.size(), 7u);
+    EXPECT_EQ(merged[1].name, "apply: prices");
+    EXPECT_EQ(merged[1].statements, 3); // 2 + 1 from its two stretches
+    EXPECT_EQ(merged[1].rows, 3);
+}
+
+TEST(Floor, ReplaysStatementsWithTheirTransactionsOnTheCopies) {
+    QTemporaryDir dir;
+    const QString shop = dir.filePath("shop.db"), list = dir.filePath("list.db");
+    Exec(shop, "CREATE TABLE LastID (NameID TEXT, LastID INTEGER);"
+               "CREATE TABLE Pta7 (PartID INTEGER, PartNO TEXT);"
+               "INSERT INTO LastID VALUES ('Pta7', 12)");
+    Exec(list, "CREATE TABLE PriceListAll (PartNO TEXT)");
+    const QString trace = dir.filePath("trace.tsv");
+    WriteText(
+        trace,
+        "source\tconnect\tDriver={x};Dbq=list.db;Pwd=***\n"
+        "target\tconnect\tDriver={x};Dbq=shop.db\n"
+        "source\texecute\tInsert Into PriceListAll Values( 'A\\tB' )\n"
+        "target\topen\tSelect * From Pta7\n"
+        "target\tbegin\n"
+        "target\trecordset\tUpdate LastID Set LastID = 13 Where NameID = 'Pta7' And LastID = 12\n"
+        "target\texecute\tInsert Into Pta7 Values( 13, 'N-13' )\n"
+        "target\tcommit\n"
+        "target\tbegin\n"
+        "target\texecute\tInsert Into Pta7 Values( 14, 'N-14' )\n"
+        "target\trollback\n"
+        "target\trecordset\tAddNew LastID (NameID, LastID) = ('Pta1', 1)\n"
+        "target\tclose\n"
+        "target\texecute\tInsert Into Pta7 Values( 15, 'closed' )\n");
+    std::vector<StageFigures> stages(2);
+    stages[0].endEvent = 4;
+    stages[1].firstEvent = 4;
+    stages[1].endEvent = 14;
+    const FloorResult floor = ReplayTrace(ReadTrace(trace), list, shop, stages);
+
+    EXPECT_EQ(floor.statements, 7);
+    // The one statement sent after its connection was closed fails, as it would.
+    EXPECT_EQ(floor.failures, 1);
+    EXPECT_TRUE(floor.firstFailure.startsWith("Insert Into Pta7 Values( 15"));
+    EXPECT_EQ(Dump(shop, {"LastID", "Pta7"}), "LastID:\nPta7|13|\nPta1|1|\nPta7:\n13|N-13|\n");
+    EXPECT_EQ(Dump(list, {"PriceListAll"}), "PriceListAll:\nA\tB|\n");
+    EXPECT_GE(stages[0].floorSeconds, 0);
+    EXPECT_GE(stages[1].floorAllSeconds, stages[1].floorSeconds);
+    EXPECT_LE(floor.seconds, floor.allRowsSeconds);
+}
+
+TEST(Floor, ARunsReplayLeavesTheCopiesWhereTheRunLeftTheFiles) {
+    QTemporaryDir dir;
+    sample::Options options;
+    options.outDir = dir.filePath("run");
+    options.parts = 300;
+    options.rows = 120;
+    options.chunk = 50;
+    options.movement = 600;
+    options.seed = 3;
+    const sample::Summary made = sample::Generate(options);
+    const ShopFiles run{made.shopPath, made.listPath};
+    QDir().mkpath(dir.filePath("floor"));
+    const ShopFiles floor{dir.filePath("floor/Velmora.accdb"), dir.filePath("floor/list.mdb")};
+    ASSERT_TRUE(QFile::copy(run.shop, floor.shop) && QFile::copy(run.list, floor.list));
+
+    const CaseResult result = RunHeadless(run, true, dir.filePath("trace.tsv"), floor);
+    ASSERT_EQ(result.message, "เสร็จแล้วจ้า");
+    EXPECT_EQ(result.floorFailures, 0) << result.firstFloorFailure.toStdString();
+    EXPECT_GT(result.statements, 1000);
+    EXPECT_GT(result.floorSeconds, 0);
+
+    const QString b = QString::number(sample::kBrandID);
+    const QStringList shopTables = {"Pta" + b, "Alt" + b, "AltG" + b, "FacD" + b,      "PriceList",
+                                    "LastID",  "OldID",   "SPG",      "MovementStock", "AltGX"};
+    const QString after = Dump(run.shop, shopTables);
+    EXPECT_NE(after, QString()); // sanity: the run's tables are there
+    EXPECT_EQ(Dump(floor.shop, shopTables), after);
+    EXPECT_EQ(Dump(floor.list, {"PriceListAll"}), Dump(run.list, {"PriceListAll"}));
+    // Every stage the run went through got its share of the floor.
+    for (const StageFigures& s : result.stages)
+        EXPECT_GE(s.floorSeconds, 0) << s.name.toStdString();
+}
+
+} // namespace
+} // namespace tolvane::bench
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv); // the SQL drivers are plugins
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "data/hooks.h"
+
+#include <QElapsedTimer>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+namespace tolvane::bench {
+
+// What one stage of a run cost.
+struct StageFigures {
+    QString name;
+    double seconds = 0;
+    std::int64_t statements = 0; // open, execute and recordset events
+    std::int64_t rows = 0;       // progress rows shown (one per txtPartNO)
+    std::int64_t firstEvent = 0; // index of the stage's first database event
+    std::int64_t endEvent = 0;   // one past its last
+    double floorSeconds = -1; // the same events replayed, first rows only; negative: not replayed
+    double floorAllSeconds = -1; // the same, every row of every open stepped
+};
+
+// Sums the stages that come back (prices and new parts alternate chunk by chunk)
+// under their name, in the order of their first appearance.
+std::vector<StageFigures> MergeStages(const std::vector<StageFigures>& segments);
+
+// Splits a run into stages by the progress texts it shows, and counts the
+// database events of each stage on their way to the next trace sink.
+//
+// Stages: "open" (connections, version, brand) until the first progress text;
+// "apply: prices" and "apply: new parts" for the chunked price list; "check"
+// for the first walk; "apply all" for the collected list; "differences" for the
+// second walk; "rebuild alternates"; "close" once the run's last stage is over.
+class StageClock : public TraceSink {
+public:
+    explicit StageClock(TraceSink* next = nullptr) : next_(next) {}
+
+    void Start();
+    void Event(Role role, TraceKind kind, const QString& text) override;
+    void Progress(const QString& txtQTY);
+    void Row() { ++current_.rows; }
+    // Ends the current stage and starts `name` (used for "close").
+    void Switch(const QString& name);
+    // Ends the last stage; every stretch of one stage in the order they ran.
+    std::vector<StageFigures> Finish();
+
+    std::int64_t Events() const { return events_; }
+
+private:
+    QString StageOf(const QString& txtQTY);
+
+    TraceSink* next_;
+    QElapsedTimer clock_;
+    qint64 stageStartNs_ = 0;
+    StageFigures current_;
+    std::vector<StageFigures> done_;
+    std::int64_t events_ = 0;
+    int checkWalks_ = 0;
+};
+
+// The stage a txtQTY text starts, given how many check walks have begun so far
+// (updated); empty when the text does not start a stage of its own.
+QString StageForProgress(const QString& txtQTY, int& checkWalks);
+
+} // namespace tolvane::bench
