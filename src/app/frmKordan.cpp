@@ -266,6 +266,8 @@ void frmKordan::PressUpdate() {
         SetMousePointer(kArrowPointer);
         QCoreApplication::quit();
     }
+    ShowPendingTexts();
+    sinceFrame_.invalidate();
     running_ = false;
 }
 
@@ -304,10 +306,24 @@ FormFields frmKordan::Fields() const {
     return f;
 }
 
+// The progress boxes change with every row, and laying out a Thai part name is the
+// dearest part of showing it, while no screen shows more than one picture per
+// refresh: within a frame only the latest texts are kept, and the next frame shows them.
 void frmKordan::SetTxtQTY(const QString& text) {
+    if (WithinFrame()) {
+        pendingQTY_ = text;
+        return;
+    }
+    pendingQTY_.reset();
     txtQTY_->setText(text);
 }
+
 void frmKordan::SetTxtPartNO(const QString& text) {
+    if (WithinFrame()) {
+        pendingPartNO_ = text;
+        return;
+    }
+    pendingPartNO_.reset();
     txtPartNO_->setText(text);
 }
 
@@ -419,6 +435,9 @@ void frmKordan::moveEvent(QMoveEvent* event) {
 }
 
 void frmKordan::ShowMessage(const QString& text, MessageStyle style, const QString& detail) {
+    // The message stands in front of the window as the run left it.
+    ShowPendingTexts();
+    sinceFrame_.invalidate();
     if (recorder_) {
         recorder_(text, style, detail);
         return;
@@ -450,10 +469,34 @@ void frmKordan::SetUpdateEnabled(bool enabled) {
     cmdUpDate_->setEnabled(enabled);
 }
 
+// Every row comes here: the message loop runs once, so the window reacts to the
+// operator at every row. The progress texts held back within a frame are shown once
+// the frame has passed, so the loop repaints at most once per screen refresh.
 void frmKordan::Yield() {
+    if (!WithinFrame()) {
+        ShowPendingTexts();
+        sinceFrame_.start();
+    }
     QCoreApplication::processEvents();
     if (closedDuringRun_)
         throw WindowClosed{};
+}
+
+bool frmKordan::WithinFrame() const {
+    const QScreen* s = screen();
+    const double hz = s && s->refreshRate() > 1 ? s->refreshRate() : 60.0;
+    return sinceFrame_.isValid() && sinceFrame_.elapsed() < 1000.0 / hz;
+}
+
+void frmKordan::ShowPendingTexts() {
+    if (pendingQTY_) {
+        txtQTY_->setText(*pendingQTY_);
+        pendingQTY_.reset();
+    }
+    if (pendingPartNO_) {
+        txtPartNO_->setText(*pendingPartNO_);
+        pendingPartNO_.reset();
+    }
 }
 
 } // namespace tolvane

@@ -3,6 +3,7 @@
 #include "data/run_state.h"
 #include "data/window.h"
 
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QWidget>
 #include <functional>
@@ -84,6 +85,11 @@ private:
     // before the platform has confirmed the first move.
     void MoveFrame(std::optional<int> x, std::optional<int> y);
 
+    // True until one screen frame has passed since the message loop last ran.
+    bool WithinFrame() const;
+    // Shows the progress texts held back during the current frame, if any.
+    void ShowPendingTexts();
+
     double Scale() const;
     int Px(double twips) const;
     int Twips(double px) const;
@@ -96,6 +102,9 @@ private:
     bool shownOnce_ = false;
     bool resizedByRun_ = false;
     std::optional<QPoint> pendingMove_;
+    QElapsedTimer sinceFrame_;             // since the message loop last ran
+    std::optional<QString> pendingQTY_;    // progress texts to show at the next frame
+    std::optional<QString> pendingPartNO_;
 
     QCheckBox* chkLikelAt_ = nullptr;
     QRadioButton* optAccess_ = nullptr;
