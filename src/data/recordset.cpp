@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "text/error.h"
+#include "text/integer_value.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -13,7 +14,7 @@ namespace tolvane {
 
 struct Recordset::WriteTarget {
     QString table;
-    QString condition;  // empty when the source has no Where
+    QString condition; // empty when the source has no Where
 };
 
 Recordset::~Recordset() {
@@ -125,7 +126,9 @@ const std::vector<QVariant>& Recordset::CurrentRow() const {
     return rows_[current_];
 }
 
-void Recordset::Fail(const QString& message) const { throw Error(message, source_); }
+void Recordset::Fail(const QString& message) const {
+    throw Error(message, source_);
+}
 
 QVariant Recordset::Field(const QString& name) const {
     const int index = ColumnIndex(name);
@@ -134,25 +137,20 @@ QVariant Recordset::Field(const QString& name) const {
 
 namespace {
 
-bool IsNull(const QVariant& value) { return !value.isValid() || value.isNull(); }
+bool IsNull(const QVariant& value) {
+    return !value.isValid() || value.isNull();
+}
 
 // A whole number from a field value, rounding a fraction half to even; false when it
 // is not a number.
 bool WholeNumber(const QVariant& value, long double* out) {
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-        *out = value.toBool() ? -1 : 0;  // the databases' yes/no as a number
+    if (const std::optional<std::int64_t> whole = IntegerValue(value)) {
+        *out = static_cast<long double>(*whole);
         return true;
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        *out = static_cast<long double>(value.toLongLong());
+    }
+    if (value.typeId() == QMetaType::Bool) {
+        *out = value.toBool() ? -1 : 0; // the databases' yes/no as a number
         return true;
-    default:
-        break;
     }
     try {
         const Currency amount = Currency::FromVariant(value);
@@ -199,7 +197,7 @@ Currency Recordset::Amount(const QString& name) const {
 }
 
 std::int64_t Recordset::Whole(const QString& name, std::int64_t low, std::int64_t high,
-                             int bits) const {
+                              int bits) const {
     const QVariant value = Field(name);
     if (IsNull(value))
         Fail(QStringLiteral("The field %1 is Null and cannot be read as a number.").arg(name));
@@ -227,7 +225,8 @@ std::int16_t Recordset::Integer(const QString& name) const {
 
 Recordset::WriteTarget Recordset::WritableSource() const {
     static const QRegularExpression form(
-        QStringLiteral(R"(^\s*select\s+.+?\s+from\s+(\w+)(?:\s+where\s+(.+?))?(?:\s+order\s+by\s+.+)?\s*$)"),
+        QStringLiteral(
+            R"(^\s*select\s+.+?\s+from\s+(\w+)(?:\s+where\s+(.+?))?(?:\s+order\s+by\s+.+)?\s*$)"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch match = form.match(source_);
     if (!match.hasMatch() || match.captured(1).isEmpty() ||
@@ -325,7 +324,8 @@ void Recordset::Update() {
         const QString statement = "Insert Into " + source.table + " (" + names.join(", ") +
                                   ") Values (" + marks.join(", ") + ")";
         Write(statement, values,
-              "AddNew " + source.table + " (" + names.join(", ") + ") = (" + shown.join(", ") + ")");
+              "AddNew " + source.table + " (" + names.join(", ") + ") = (" + shown.join(", ") +
+                  ")");
         adding_ = false;
         pending_.clear();
         changed_.clear();
@@ -333,7 +333,7 @@ void Recordset::Update() {
     }
     const std::vector<QVariant>& row = CurrentRow();
     if (pending_.size() != static_cast<std::size_t>(columns_.size()))
-        return;  // nothing collected
+        return; // nothing collected
     QStringList sets, conditions, shown, kept;
     std::vector<QVariant> values;
     for (std::size_t i = 0; i < static_cast<std::size_t>(columns_.size()); ++i) {
@@ -344,8 +344,9 @@ void Recordset::Update() {
         values.push_back(pending_[i]);
     }
     KeepRow(source, row, conditions, kept, values);
-    const QString statement = "Update " + source.table + " Set " + sets.join(", ") +
-                              (conditions.isEmpty() ? QString() : " Where " + conditions.join(" And "));
+    const QString statement =
+        "Update " + source.table + " Set " + sets.join(", ") +
+        (conditions.isEmpty() ? QString() : " Where " + conditions.join(" And "));
     Write(statement, values,
           "Update " + source.table + " Set " + shown.join(", ") + " Where " + kept.join(" And "));
     rows_[current_] = pending_;
@@ -359,8 +360,9 @@ void Recordset::Delete() {
     QStringList conditions, kept;
     std::vector<QVariant> values;
     KeepRow(source, row, conditions, kept, values);
-    const QString statement = "Delete From " + source.table +
-                              (conditions.isEmpty() ? QString() : " Where " + conditions.join(" And "));
+    const QString statement =
+        "Delete From " + source.table +
+        (conditions.isEmpty() ? QString() : " Where " + conditions.join(" And "));
     Write(statement, values, "Delete From " + source.table + " Where " + kept.join(" And "));
 }
 

@@ -1,6 +1,7 @@
 #include "text/amount.h"
 
 #include "text/error.h"
+#include "text/integer_value.h"
 
 #include <QLocale>
 #include <algorithm>
@@ -155,28 +156,13 @@ Currency Currency::FromDouble(double value) {
 Currency Currency::FromVariant(const QVariant& value) {
     if (!value.isValid() || value.isNull())
         throw Error(QStringLiteral("Null"));
+    if (const std::optional<std::int64_t> whole = IntegerValue(value))
+        return FromWhole(*whole);
     switch (value.typeId()) {
     case QMetaType::QString:
         return FromText(value.toString());
     case QMetaType::QByteArray:
         return FromText(QString::fromUtf8(value.toByteArray()));
-    case QMetaType::Int:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-    case QMetaType::Short:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UInt:
-    case QMetaType::ULong:
-    case QMetaType::UShort:
-    case QMetaType::UChar:
-        return FromWhole(value.toLongLong());
-    case QMetaType::ULongLong: {
-        const qulonglong whole = value.toULongLong();
-        if (whole > static_cast<qulonglong>(std::numeric_limits<std::int64_t>::max()))
-            ThrowOverflow();
-        return FromWhole(static_cast<std::int64_t>(whole));
-    }
     case QMetaType::Double:
     case QMetaType::Float:
         return FromDouble(value.toDouble());

@@ -1,6 +1,7 @@
 #include "text/mdu_value.h"
 
 #include "text/error.h"
+#include "text/integer_value.h"
 
 #include <QRegularExpression>
 #include <QString>
@@ -56,33 +57,17 @@ std::int16_t TextToInteger(const QString& text) {
 std::int16_t ValueToInteger(const QVariant& varValue) {
     if (!varValue.isValid() || varValue.isNull())
         return 0;
+    if (const std::optional<std::int64_t> whole = IntegerValue(varValue)) {
+        if (*whole < std::numeric_limits<std::int16_t>::min() ||
+            *whole > std::numeric_limits<std::int16_t>::max())
+            throw Error(QStringLiteral("Overflow"));
+        return static_cast<std::int16_t>(*whole);
+    }
     switch (varValue.typeId()) {
     case QMetaType::QString:
         return TextToInteger(varValue.toString());
     case QMetaType::QByteArray:
         return TextToInteger(QString::fromUtf8(varValue.toByteArray()));
-    case QMetaType::Int:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-    case QMetaType::Short:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UInt:
-    case QMetaType::ULong:
-    case QMetaType::UShort:
-    case QMetaType::UChar: {
-        const qlonglong whole = varValue.toLongLong();
-        if (whole < std::numeric_limits<std::int16_t>::min() ||
-            whole > std::numeric_limits<std::int16_t>::max())
-            throw Error(QStringLiteral("Overflow"));
-        return static_cast<std::int16_t>(whole);
-    }
-    case QMetaType::ULongLong: {
-        const qulonglong whole = varValue.toULongLong();
-        if (whole > static_cast<qulonglong>(std::numeric_limits<std::int16_t>::max()))
-            throw Error(QStringLiteral("Overflow"));
-        return static_cast<std::int16_t>(whole);
-    }
     case QMetaType::Double:
     case QMetaType::Float:
         return ToInteger(varValue.toDouble());
