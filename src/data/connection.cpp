@@ -61,8 +61,9 @@ Connection::~Connection() {
 
 void Connection::SetConnectionString(const QString& text) {
     if (open_)
-        throw Error(QStringLiteral("The connection text cannot be set while the connection is open."),
-                    MaskPasswords(text));
+        throw Error(
+            QStringLiteral("The connection text cannot be set while the connection is open."),
+            MaskPasswords(text));
     connectionString_ = text;
 }
 
@@ -93,38 +94,36 @@ void Connection::OpenEmbedded(const QString& path) {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), qtName_);
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(commandTimeout_ * 1000));
-    db.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    if (!db.open()) {
-        const QString message = DriverError(db.lastError());
-        db = QSqlDatabase();  // the handle must be released before it is removed
-        QSqlDatabase::removeDatabase(qtName_);
-        throw Error(message, MaskPasswords(connectionString_));
-    }
+    OpenOrFail(db);
     embedded_ = true;
-    QSqlQuery pragma(db);
     for (const char* statement : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"}) {
+        QSqlQuery pragma(db);
         if (!pragma.exec(QLatin1String(statement))) {
             const QString message = DriverError(pragma.lastError());
             pragma = QSqlQuery();
-            db.close();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(qtName_);
-            throw Error(message, QLatin1String(statement));
+            Fail(db, message, QLatin1String(statement));
         }
     }
+}
+
+void Connection::OpenOrFail(QSqlDatabase& db) {
+    db.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    if (!db.open())
+        Fail(db, DriverError(db.lastError()), MaskPasswords(connectionString_));
+}
+
+void Connection::Fail(QSqlDatabase& db, const QString& message, const QString& statement) {
+    db.close();
+    db = QSqlDatabase(); // the handle must be released before it is removed
+    QSqlDatabase::removeDatabase(qtName_);
+    throw Error(message, statement);
 }
 
 void Connection::OpenOdbc(const QString& odbcText) {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), qtName_);
     db.setDatabaseName(odbcText);
     db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1").arg(commandTimeout_));
-    db.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    if (!db.open()) {
-        const QString message = DriverError(db.lastError());
-        db = QSqlDatabase();  // the handle must be released before it is removed
-        QSqlDatabase::removeDatabase(qtName_);
-        throw Error(message, MaskPasswords(connectionString_));
-    }
+    OpenOrFail(db);
     embedded_ = false;
 }
 
@@ -146,7 +145,9 @@ void Connection::Close() {
     inTransaction_ = false;
 }
 
-QSqlDatabase Connection::Database() const { return QSqlDatabase::database(qtName_, false); }
+QSqlDatabase Connection::Database() const {
+    return QSqlDatabase::database(qtName_, false);
+}
 
 void Connection::RequireOpen(const QString& statement) const {
     if (!open_)

@@ -67,13 +67,17 @@ private:
     void OpenEmbedded(const QString& path);
     void OpenOdbc(const QString& odbcText);
     void RequireOpen(const QString& statement) const;
+    // Opens the handle; on failure releases it and raises the driver's message.
+    void OpenOrFail(QSqlDatabase& db);
+    // Releases the handle and raises Error(message, statement).
+    [[noreturn]] void Fail(QSqlDatabase& db, const QString& message, const QString& statement);
 
     Role role_;
     DataHooks hooks_;
     QString connectionString_;
     int commandTimeout_ = 30;
     int cursorLocation_ = 2;
-    QString qtName_;  // the unique QSqlDatabase connection name
+    QString qtName_; // the unique QSqlDatabase connection name
     bool open_ = false;
     bool embedded_ = false;
     bool inTransaction_ = false;
