@@ -1,6 +1,6 @@
 #include "stage_clock.h"
 
-#include "transfer/progress.h"
+#include "parts/progress.h"
 
 #include <algorithm>
 

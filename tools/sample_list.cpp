@@ -1,12 +1,13 @@
 #include "sample_list.h"
 
 #include "sample_sql.h"
+#include "shop/db.h"
 
 namespace tolvane::sample {
 
 namespace {
 
-using fixtures::PriceRow;
+using shop::PriceRow;
 
 PriceRow RowOf(const ShopPart& p) {
     PriceRow row;
@@ -160,11 +161,11 @@ std::vector<ListEntry> MakeList(Random& random, PartNumbers& numbers, const Shop
 int WriteList(const QString& path, const std::vector<ListEntry>& entries, int chunk) {
     const int total = static_cast<int>(entries.size());
     const int chunks = (total + chunk - 1) / chunk;
-    fixtures::CreateSource(path);
+    shop::CreateSource(path);
     for (int n = 1; n <= chunks; ++n)
-        fixtures::AddChunk(path, n, {});
+        shop::AddChunk(path, n, {});
 
-    fixtures::Db db(path);
+    shop::Db db(path);
     QSqlDatabase& sql = db.database();
     if (!sql.transaction())
         throw std::runtime_error("cannot begin a transaction on " + path.toStdString());
@@ -180,7 +181,7 @@ int WriteList(const QString& path, const std::vector<ListEntry>& entries, int ch
         }
     }
     // The collected list is looked up by number while it is filled.
-    fixtures::ExecOn(
+    shop::ExecOn(
         sql, QStringLiteral("CREATE INDEX IX_PriceListAll_PartNO ON PriceListAll (PartNO)"));
     if (!sql.commit())
         throw std::runtime_error("cannot commit " + path.toStdString());

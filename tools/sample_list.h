@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fixtures/fixtures.h"
+#include "shop/price_list_file.h"
 #include "sample_shop.h"
 
 #include <vector>
@@ -15,7 +15,7 @@ enum class EntryKind {
 };
 
 struct ListEntry {
-    fixtures::PriceRow row;
+    shop::PriceRow row;
     EntryKind kind = EntryKind::New;
     bool linked = false; // names a linked or an alternate part number
 };

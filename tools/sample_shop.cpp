@@ -1,6 +1,7 @@
 #include "sample_shop.h"
 
-#include "fixtures/fixtures.h"
+#include "shop/db.h"
+#include "shop/shop_tables.h"
 #include "sample_sql.h"
 #include "text/versions.h"
 
@@ -10,7 +11,7 @@ namespace tolvane::sample {
 
 namespace {
 
-using fixtures::Db;
+using shop::Db;
 
 struct Named {
     int id;
@@ -86,8 +87,8 @@ std::vector<QVariant> PtaRow(const ShopPart& part, const QString& version, const
 }
 
 void WriteParts(QSqlDatabase& db, const QString& version, const Shop& shop) {
-    const QStringList names = fixtures::PtaColumns(version);
-    const QStringList types = fixtures::PtaColumnTypes(version, fixtures::Flavour::SQLite);
+    const QStringList names = shop::PtaColumns(version);
+    const QStringList types = shop::PtaColumnKinds(version);
     Inserter pta(db, Table("Pta"), names);
     const bool altSale = IsAltSaleVersion(version);
     const QStringList altColumns =
@@ -211,7 +212,7 @@ void WriteBrandsAndCounters(QSqlDatabase& db, const Shop& shop) {
 // by number, and keeps the copies of a part's texts in step by PartID and BrandID.
 // Built after the rows are in, which is quicker than keeping them up to date.
 void WriteIndexes(QSqlDatabase& db, const QString& version) {
-    const QStringList ptaColumns = fixtures::PtaColumns(version);
+    const QStringList ptaColumns = shop::PtaColumns(version);
     QStringList indexes = {
         Table("Pta") + " (PartID)",
         Table("Pta") + " (PartNO)",
@@ -234,7 +235,7 @@ void WriteIndexes(QSqlDatabase& db, const QString& version) {
         QString name = "IX_" + index;
         name.remove(u')').replace(QLatin1String(" ("), QLatin1String("_"));
         name.replace(QLatin1String(", "), QLatin1String("_"));
-        fixtures::ExecOn(db, "CREATE INDEX " + name + " ON " + index);
+        shop::ExecOn(db, "CREATE INDEX " + name + " ON " + index);
     }
 }
 
@@ -279,7 +280,7 @@ Shop MakeShop(Random& random, PartNumbers& numbers, int partCount) {
 
 ShopCounts WriteShop(const QString& path, const QString& version, const Shop& shop, int movement,
                      Random& random) {
-    fixtures::CreateTarget(path, version, kBrandID, QString::fromLatin1(kBrand));
+    shop::CreateTarget(path, version, kBrandID, QString::fromLatin1(kBrand));
     Db db(path);
     QSqlDatabase& sql = db.database();
     if (!sql.transaction())

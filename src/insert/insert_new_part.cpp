@@ -11,9 +11,9 @@
 #include "text/part_keys.h"
 #include "text/thai_find.h"
 #include "text/versions.h"
-#include "transfer/alt_links.h"
-#include "transfer/part_entry.h"
-#include "transfer/progress.h"
+#include "parts/alt_links.h"
+#include "parts/part_entry.h"
+#include "parts/progress.h"
 
 namespace tolvane {
 

@@ -2,7 +2,7 @@
 #include "data/run_state.h"
 #include "insert/insert_new_part.h"
 #include "transfer/price_stages.h"
-#include "transfer/progress.h"
+#include "parts/progress.h"
 #include "transfer/update_part.h"
 
 namespace tolvane {

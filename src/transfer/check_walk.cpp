@@ -5,7 +5,7 @@
 #include "text/part_keys.h"
 #include "text/versions.h"
 #include "transfer/price_stages.h"
-#include "transfer/progress.h"
+#include "parts/progress.h"
 
 namespace tolvane {
 

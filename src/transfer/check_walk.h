@@ -1,7 +1,7 @@
 #pragma once
 
 #include "text/amount.h"
-#include "transfer/part_entry.h"
+#include "parts/part_entry.h"
 
 #include <QString>
 #include <functional>

@@ -1,7 +1,7 @@
 #include "data/run_state.h"
-#include "transfer/alt_links.h"
+#include "parts/alt_links.h"
 #include "transfer/price_stages.h"
-#include "transfer/progress.h"
+#include "parts/progress.h"
 
 namespace tolvane {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "transfer/part_entry.h"
+#include "parts/part_entry.h"
 
 namespace tolvane {
 

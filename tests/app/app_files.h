@@ -6,7 +6,9 @@
 // the window and leaves one line in the grid.
 
 #include "app/batch_run.h"
-#include "fixtures/fixtures.h"
+#include "shop/db.h"
+#include "shop/price_list_file.h"
+#include "shop/shop_tables.h"
 #include "support/parts.h"
 
 #include <QFile>
@@ -19,14 +21,14 @@ struct AppFiles {
     explicit AppFiles(const QString& version = QStringLiteral("P.52"),
                       const QString& brandName = QStringLiteral("TATA"))
         : source(dir.filePath("PriceList_TATA.mdb")), target(dir.filePath("Velmora.accdb")) {
-        fixtures::CreateSource(source);
-        fixtures::CreateTarget(target, version, 7, brandName);
-        fixtures::AddChunk(source, 1,
+        shop::CreateSource(source);
+        shop::CreateTarget(target, version, 7, brandName);
+        shop::AddChunk(source, 1,
                            {ListRow("A", "100", "150", "140"), ListRow("", "NEW-1", "80", "70")});
-        fixtures::AddChunk(source, 2, {ListRow("A", "100", "155", "140")});
-        fixtures::SeedPart(target, version, 7, ShopPart(1, "A", "100", "1", "1"));
+        shop::AddChunk(source, 2, {ListRow("A", "100", "155", "140")});
+        shop::SeedPart(target, version, 7, ShopPart(1, "A", "100", "1", "1"));
         // The shop's ID counter knows the part: new parts start after it.
-        fixtures::Db(target).Exec("Insert Into LastID Values( 'Pta7', 1 )");
+        shop::Db(target).Exec("Insert Into LastID Values( 'Pta7', 1 )");
     }
 
     QTemporaryDir dir;

@@ -6,7 +6,10 @@
 #include "app_files.h"
 #include "data/open_connection.h"
 #include "data/run_state.h"
-#include "fixtures/fixtures.h"
+#include "shop/db.h"
+#include "shop/price_list_file.h"
+#include "shop/shop_tables.h"
+#include "shop/pg_server.h"
 #include "insert/get_new_id.h"
 #include "insert/insert_new_part.h"
 #include "support/error_of.h"
@@ -31,12 +34,12 @@
 namespace tolvane::testing {
 namespace {
 
-using fixtures::Db;
-using fixtures::Flavour;
-using fixtures::OdbcText;
-using fixtures::PgDatabase;
-using fixtures::PgServer;
-using fixtures::PriceRow;
+using shop::Db;
+using shop::Flavour;
+using shop::OdbcText;
+using shop::PgDatabase;
+using shop::PgServer;
+using shop::PriceRow;
 
 constexpr int kBrand = 7;
 
@@ -47,24 +50,24 @@ const QStringList kShopTables = {"Pta7", "Alt7",  "AltG7", "FacD7",  "PriceList"
 // Existing parts (one of them already linked to another, with a factory), freed IDs
 // waiting in the pool, and a pool of another brand that must stay untouched.
 void SeedShop(QSqlDatabase& db, const QString& version) {
-    for (const fixtures::Part& p :
+    for (const shop::Part& p :
          {ShopPart(1, "A", "100", "1", "1"), ShopPart(2, "", "300", "5", "5"),
           ShopPart(3, "", "400", "9.5", "9.5"), ShopPart(4, "B", "LNK-9", "20", "18"),
           ShopPart(5, "", "500", "2", "2", "O'RING")})
-        fixtures::SeedPartOn(db, version, kBrand, p);
+        shop::SeedPartOn(db, version, kBrand, p);
     for (const char* sql :
          {"Insert Into AltG7 Values( 0, 1, 4 )", "Insert Into AltG7 Values( 0, 4, 1 )",
           "Insert Into FacD7 Values( 0, 1, 3 )", "Insert Into Fac Values( 3, 'FAC-3' )",
           "Insert Into OldID Values( 'Pta7', 50 )", "Insert Into OldID Values( 'Pta7', 40 )",
           "Insert Into OldID Values( 'Pta8', 2 )"})
-        fixtures::ExecOn(db, QString::fromLatin1(sql));
+        shop::ExecOn(db, QString::fromLatin1(sql));
 }
 
 // Chunk 1 reprices parts, makes a part with a new linked and a new alternate part and
 // one linked to existing parts; chunk 2 lists A-100 at another price (left in the
 // grid) and adds one more part.
 void WriteList(const QString& path) {
-    fixtures::CreateSource(path);
+    shop::CreateSource(path);
     PriceRow fresh = ListRow("", "NEW-1", "80", "70", "ใหม่");
     fresh.lAtNO = "LNK-1";
     fresh.AltNO = "ALT-1";
@@ -73,10 +76,10 @@ void WriteList(const QString& path) {
     joined.lAtNO = "LNK-9";
     joined.AKind = "A";
     joined.AltNO = "100";
-    fixtures::AddChunk(path, 1,
+    shop::AddChunk(path, 1,
                        {ListRow("A", "100", "150", "140"), ListRow("", "300", "60", "0"), fresh,
                         joined, ListRow("", "500", "33.3333", "30", "โอ'ริง")});
-    fixtures::AddChunk(path, 2,
+    shop::AddChunk(path, 2,
                        {ListRow("A", "100", "155", "140"), ListRow("", "400", "9.5", "9.5"),
                         ListRow("", "NEW-3", "7", "6.5")});
 }
@@ -100,7 +103,7 @@ QString Normalised(const QVariant& value) {
 // Every row of a table, values normalised and joined by tabs, sorted over all columns.
 QStringList TableRows(Db& db, const QString& table) {
     QStringList rows;
-    for (const fixtures::Row& row : db.Query("Select * From " + table)) {
+    for (const shop::Row& row : db.Query("Select * From " + table)) {
         QStringList cells;
         std::transform(row.begin(), row.end(), std::back_inserter(cells), Normalised);
         rows << cells.join('\t');
@@ -131,7 +134,7 @@ QStringList SqlServerArgs(const PgServer& server, const QString& database, const
 class SqlServerPath : public ::testing::Test {
 protected:
     void SetUp() override {
-        server_ = fixtures::PgServerFromEnvironment();
+        server_ = shop::PgServerFromEnvironment();
         if (!server_.available())
             GTEST_SKIP() << "TOLVANE_PG_SOCKET_DIR not set: run through scripts/test";
         ASSERT_TRUE(dir_.isValid());
@@ -164,7 +167,7 @@ TEST_P(SqlServerRun, LeavesTheRowsTheShopFileRunLeavesAndHidesThePassword) {
     const QString shopFile = File("file/Velmora.accdb");
     ASSERT_TRUE(QDir().mkpath(File("file")));
     WriteList(fileList);
-    fixtures::CreateTarget(shopFile, version, kBrand);
+    shop::CreateTarget(shopFile, version, kBrand);
     {
         Db shop(shopFile);
         SeedShop(shop.database(), version);
@@ -179,7 +182,7 @@ TEST_P(SqlServerRun, LeavesTheRowsTheShopFileRunLeavesAndHidesThePassword) {
 
     PgDatabase database(server_);
     Db server(OdbcText{database.ConnectionText()});
-    fixtures::CreateTargetOn(server.database(), version, kBrand, "TATA", Flavour::PostgreSQL);
+    shop::CreateTargetOn(server.database(), version, kBrand, "TATA", Flavour::PostgreSQL);
     SeedShop(server.database(), version);
     const QString serverList = File("server/PriceList_TATA.mdb");
     ASSERT_TRUE(QDir().mkpath(File("server")));
@@ -258,7 +261,7 @@ TEST_F(SqlServerPath, AWrongPasswordEndsInTheOneFailureMessage) {
     PgDatabase database(server_);
     {
         Db server(OdbcText{database.ConnectionText()});
-        fixtures::CreateTargetOn(server.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
+        shop::CreateTargetOn(server.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
     }
     const QString list = File("PriceList_TATA.mdb");
     WriteList(list);
@@ -327,7 +330,7 @@ template <typename Side> std::array<std::string, 2> OnTwoThreads(Side side) {
 TEST_F(SqlServerPath, TwoConnectionsDrawingAtOnceNeverShareAnID) {
     PgDatabase database(server_);
     Db server(OdbcText{database.ConnectionText()});
-    fixtures::CreateTargetOn(server.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
+    shop::CreateTargetOn(server.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
     constexpr int kStart = 100;
     const std::set<std::int32_t> freed = {7, 12, 30, 55, 81};
     server.Exec(QString("Insert Into LastID Values( 'Pta7', %1 )").arg(kStart));
@@ -388,7 +391,7 @@ void StageRows(Db& server, const QStringList& numbers) {
 
 // A shop with twelve staged rows, two of them naming a linked part to create.
 void StageShop(Db& server) {
-    fixtures::CreateTargetOn(server.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
+    shop::CreateTargetOn(server.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
     server.Exec("Insert Into LastID Values( 'Pta7', 10 )");
     QStringList numbers;
     for (int i = 1; i <= 12; ++i)
@@ -401,14 +404,14 @@ void StageShop(Db& server) {
 // ID, sorted: what two shops hold regardless of which part got which ID.
 QStringList PartsByNumber(Db& db) {
     QStringList rows;
-    for (const fixtures::Row& r : db.Query("Select PartNO, Kind, lAtNO, Price, Sale From Pta7"))
+    for (const shop::Row& r : db.Query("Select PartNO, Kind, lAtNO, Price, Sale From Pta7"))
         rows << "Pta7\t" + r[0].toString() + "\t" + r[1].toString() + "\t" + r[2].toString() +
                     "\t" + Normalised(r[3]) + "/" + Normalised(r[4]);
-    for (const fixtures::Row& r :
+    for (const shop::Row& r :
          db.Query("Select Coalesce(p.PartNO, '-'), a.PartNO, a.APrice From Alt7 a "
                   "Left Join Pta7 p On a.AltID = p.PartID"))
         rows << "Alt7\t" + r[0].toString() + "\t" + r[1].toString() + "\t" + Normalised(r[2]);
-    for (const fixtures::Row& r :
+    for (const shop::Row& r :
          db.Query("Select Coalesce(p.PartNO, '-'), Coalesce(q.PartNO, '-') From AltG7 g "
                   "Left Join Pta7 p On g.PartID = p.PartID Left Join Pta7 q On g.AltID = q.PartID"))
         rows << "AltG7\t" + r[0].toString() + "\t" + r[1].toString();
@@ -443,7 +446,7 @@ TEST_F(SqlServerPath, TwoInsertionRunsAtOnceLeaveEveryPartOnce) {
     EXPECT_EQ(server.Count("PriceList"), 0);
     const auto parts = server.Query("Select PartID From Pta7");
     std::set<int> ids;
-    for (const fixtures::Row& row : parts)
+    for (const shop::Row& row : parts)
         ids.insert(row[0].toInt());
     ASSERT_EQ(parts.size(), 14u); // twelve parts and two linked ones
     EXPECT_EQ(ids.size(), 14u);
@@ -467,7 +470,7 @@ TEST_F(SqlServerPath, TwoInsertionRunsAtOnceLeaveEveryPartOnce) {
 TEST_F(SqlServerPath, AFailedDrawRollsTheWholeRowBack) {
     PgDatabase database(server_);
     Db server(OdbcText{database.ConnectionText()});
-    fixtures::CreateTargetOn(server.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
+    shop::CreateTargetOn(server.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
     server.Exec("Insert Into LastID Values( 'Pta7', 10 )");
     StageRows(server, {"N-01"});
     server.Exec("Update PriceList Set lAtNO = 'L-01'");

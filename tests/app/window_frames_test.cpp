@@ -71,10 +71,10 @@ TEST(WindowFrames, AMessageShowsTheLastPartWritten) {
 TEST(WindowFrames, ARunEndsWithItsLastTextsOnScreenHavingLaidOutFewer) {
     AppFiles files;
     // Enough rows that many fall within one frame.
-    std::vector<fixtures::PriceRow> rows;
+    std::vector<shop::PriceRow> rows;
     for (int i = 1; i <= 300; ++i)
         rows.push_back(ListRow("B", QString::number(1000 + i), "20", "18"));
-    fixtures::AddChunk(files.source, 3, rows);
+    shop::AddChunk(files.source, 3, rows);
 
     WatchedWindow w;
     w.show();

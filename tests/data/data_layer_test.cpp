@@ -227,7 +227,7 @@ TEST_F(DataLayer, RecordsetWritesAddUpdateAndDeleteOneTableRows) {
     rs.Delete();
     rs.Close();
 
-    fixtures::Db check(path);
+    shop::Db check(path);
     EXPECT_EQ(testing::RowTexts(check, "Select NameID, OldID From OldID Order By NameID, OldID"),
               QStringList({"Pta7|17", "Pta8|5"}));
     EXPECT_EQ(testing::RowTexts(check, "Select * From LastID"), QStringList{"Pta7|2"});

@@ -2,7 +2,8 @@
 
 #include "data/open_connection.h"
 #include "data/run_state.h"
-#include "fixtures/fixtures.h"
+#include "shop/db.h"
+#include "shop/shop_tables.h"
 #include "support/recording_window.h"
 #include "support/rows.h"
 
@@ -26,7 +27,7 @@ class InsertFixture {
 public:
     explicit InsertFixture(const QString& version, DataHooks hooks = {}) : st(window, hooks) {
         path = dir.filePath("Velmora.accdb");
-        fixtures::CreateTarget(path, version, 7, "TATA");
+        shop::CreateTarget(path, version, 7, "TATA");
         window.fields.optAccess = true;
         window.fields.txtDataVelmora = path;
         st.strVer = version;
@@ -37,40 +38,40 @@ public:
     }
 
     void Exec(const QString& sql) {
-        fixtures::Db db(path);
+        shop::Db db(path);
         db.Exec(sql);
     }
-    std::vector<fixtures::Row> Query(const QString& sql) {
-        fixtures::Db db(path);
+    std::vector<shop::Row> Query(const QString& sql) {
+        shop::Db db(path);
         return db.Query(sql);
     }
     int Count(const QString& table, const QString& where = QString()) {
-        fixtures::Db db(path);
+        shop::Db db(path);
         return db.Count(table, where);
     }
     QString Scalar(const QString& sql) {
-        fixtures::Db db(path);
+        shop::Db db(path);
         return db.Scalar(sql).toString();
     }
 
     void Stage(const Staged& r) {
-        fixtures::Db db(path);
+        shop::Db db(path);
         db.Insert("PriceList", {7, r.PartNO, r.Kind, r.lAtNO, r.lKind, r.AltNO, r.AKind, r.EName,
                                 r.TName, r.Model, r.Import, r.Price, r.Sale});
     }
     void SetCounter(const QString& name, qint64 last) {
-        fixtures::Db db(path);
+        shop::Db db(path);
         db.Exec("Delete From LastID Where NameID = '" + name + "'");
         db.Insert("LastID", {name, last});
     }
     QString Counter(const QString& name = "Pta7") {
         return Scalar("Select LastID From LastID Where NameID = '" + name + "'");
     }
-    void Seed(const fixtures::Part& part) { fixtures::SeedPart(path, st.strVer, 7, part, false); }
+    void Seed(const shop::Part& part) { shop::SeedPart(path, st.strVer, 7, part, false); }
 
     // Every column of the part row, by the table's column names, as text.
     QMap<QString, QString> PtaRow(int partId) {
-        const QStringList columns = fixtures::PtaColumns(st.strVer);
+        const QStringList columns = shop::PtaColumns(st.strVer);
         const auto rows = Query("Select " + columns.join(", ") +
                                 " From Pta7 Where PartID = " + QString::number(partId));
         QMap<QString, QString> row;
@@ -84,7 +85,7 @@ public:
     }
     // Every row of a query, each value as text and the values joined by "|".
     QStringList Lines(const QString& sql) {
-        fixtures::Db db(path);
+        shop::Db db(path);
         return RowTexts(db, sql);
     }
 

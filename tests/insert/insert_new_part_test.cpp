@@ -17,9 +17,9 @@ Staged Row(const QString& kind, const QString& number, const QString& lKind = ""
     return r;
 }
 
-fixtures::Part Existing(int id, const QString& kind, const QString& number,
+shop::Part Existing(int id, const QString& kind, const QString& number,
                         const QString& searchNumber = "") {
-    fixtures::Part p;
+    shop::Part p;
     p.PartID = id;
     p.Kind = kind;
     p.PartNO = number;

@@ -1,15 +1,16 @@
 #pragma once
 // The price-list rows and shop parts most tests are built from.
-#include "fixtures/fixtures.h"
+#include "shop/price_list_file.h"
+#include "shop/shop_tables.h"
 
 namespace tolvane::testing {
 
 // A price-list row; texts the test leaves are empty, not Null (a Null is a fault the
 // stages report).
-inline fixtures::PriceRow ListRow(const QString& kind, const QString& partNO, const QString& price,
+inline shop::PriceRow ListRow(const QString& kind, const QString& partNO, const QString& price,
                                   const QString& sale, const QString& tname = "NAME",
                                   const QString& model = "MODEL") {
-    fixtures::PriceRow r;
+    shop::PriceRow r;
     for (QString* text : {&r.lKind, &r.lAtNO, &r.AKind, &r.AltNO, &r.PartNew, &r.FPartNew})
         *text = QStringLiteral("");
     r.Kind = kind;
@@ -24,10 +25,10 @@ inline fixtures::PriceRow ListRow(const QString& kind, const QString& partNO, co
 }
 
 // A shop part with its number, kind and prices; its texts read `name`.
-inline fixtures::Part ShopPart(int id, const QString& kind, const QString& partNO,
+inline shop::Part ShopPart(int id, const QString& kind, const QString& partNO,
                                const QString& price, const QString& sale,
                                const QString& name = "OLD") {
-    fixtures::Part p;
+    shop::Part p;
     p.PartID = id;
     p.Kind = kind;
     p.PartNO = partNO;

@@ -16,3 +16,8 @@ inline void PrintTo(const QStringList& list, std::ostream* os) {
         *os << (i ? ",\n  \"" : "\n  \"") << list[i].toStdString() << '"';
     *os << (list.isEmpty() ? "}" : "\n}");
 }
+
+// A QString of a u"..." literal held in a table.
+inline QString Text(const char16_t* text) {
+    return QString::fromUtf16(text);
+}

@@ -1,12 +1,12 @@
 #pragma once
 // Rows of a test database as texts, so a whole row is compared in one assertion.
-#include "fixtures/fixtures.h"
+#include "shop/db.h"
 
 #include <QStringList>
 
 namespace tolvane::testing {
 
-inline QStringList Texts(const fixtures::Row& row) {
+inline QStringList Texts(const shop::Row& row) {
     QStringList out;
     for (const QVariant& v : row)
         out << v.toString();
@@ -14,9 +14,9 @@ inline QStringList Texts(const fixtures::Row& row) {
 }
 
 // Every row of a query, its values joined by "|".
-inline QStringList RowTexts(fixtures::Db& db, const QString& sql) {
+inline QStringList RowTexts(shop::Db& db, const QString& sql) {
     QStringList out;
-    for (const fixtures::Row& row : db.Query(sql))
+    for (const shop::Row& row : db.Query(sql))
         out << Texts(row).join('|');
     return out;
 }

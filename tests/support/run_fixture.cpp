@@ -11,8 +11,8 @@ RunFixture::RunFixture(const QString& version, int brandId) : version(version), 
         throw std::runtime_error("no temporary folder");
     sourcePath = dir.filePath(QStringLiteral("PriceList.mdb"));
     targetPath = dir.filePath(QStringLiteral("Velmora.accdb"));
-    fixtures::CreateSource(sourcePath);
-    fixtures::CreateTarget(targetPath, version, brandId);
+    shop::CreateSource(sourcePath);
+    shop::CreateTarget(targetPath, version, brandId);
     window.fields.txtPriceList = sourcePath;
     window.fields.txtDataVelmora = targetPath;
     window.fields.optAccess = true;
@@ -33,8 +33,8 @@ QStringList RunFixture::Statements() const {
     return statements;
 }
 
-void RunFixture::Seed(const fixtures::Part& part, bool withCopies) {
-    fixtures::SeedPart(targetPath, version, brandId, part, withCopies);
+void RunFixture::Seed(const shop::Part& part, bool withCopies) {
+    shop::SeedPart(targetPath, version, brandId, part, withCopies);
 }
 
 void RunFixture::Reopen() {

@@ -2,7 +2,9 @@
 
 #include "data/hooks.h"
 #include "data/run_state.h"
-#include "fixtures/fixtures.h"
+#include "shop/db.h"
+#include "shop/price_list_file.h"
+#include "shop/shop_tables.h"
 #include "support/qt_print.h"
 #include "support/recording_window.h"
 #include "support/sqlite_file.h"
@@ -37,9 +39,9 @@ public:
     // The statements (execute and open) sent to the shop database, in order.
     QStringList Statements() const;
     // The shop database for the test's own reads and writes (outside the data layer).
-    fixtures::Db Target() const { return fixtures::Db(targetPath); }
+    shop::Db Target() const { return shop::Db(targetPath); }
     // Seeds a part of the fixture's version and brand.
-    void Seed(const fixtures::Part& part, bool withCopies = true);
+    void Seed(const shop::Part& part, bool withCopies = true);
     // A new RunState (with the current hooks) and cnData opened again.
     void Reopen();
 };

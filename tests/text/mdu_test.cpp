@@ -1,4 +1,4 @@
-#include "print_qstring.h"
+#include "support/qt_print.h"
 #include "text/error.h"
 #include "text/mdu_date.h"
 #include "text/mdu_value.h"

@@ -1,4 +1,4 @@
-#include "print_qstring.h"
+#include "support/qt_print.h"
 #include "text/thai_find.h"
 
 #include <gtest/gtest.h>

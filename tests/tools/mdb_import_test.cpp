@@ -4,7 +4,7 @@
 
 #include "data/connection.h"
 #include "data/recordset.h"
-#include "fixtures/fixtures.h"
+#include "shop/db.h"
 #include "support/sqlite_file.h"
 
 #include <QDir>
@@ -17,7 +17,7 @@
 namespace {
 
 using tolvane::Currency;
-using tolvane::fixtures::Db;
+using tolvane::shop::Db;
 
 const QString kAccess = QStringLiteral(TOLVANE_SOURCE_DIR "/../shared/testdata/access/");
 const QString kScript = QStringLiteral(TOLVANE_SOURCE_DIR "/tools/mdb-to-sqlite");

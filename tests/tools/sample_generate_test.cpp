@@ -2,7 +2,7 @@
 // version, the mix of entries the price list is meant to exercise, and a real run
 // of the program on what it writes.
 
-#include "fixtures/fixtures.h"
+#include "shop/db.h"
 #include "sample_generate.h"
 #include "text/part_keys.h"
 #include "text/versions.h"
@@ -16,7 +16,7 @@
 
 namespace {
 
-using tolvane::fixtures::Db;
+using tolvane::shop::Db;
 using tolvane::sample::Generate;
 using tolvane::sample::Options;
 

@@ -8,9 +8,9 @@
 namespace tolvane::testing {
 namespace {
 
-void Collect(StageFiles& f, const std::vector<fixtures::PriceRow>& rows) {
-    fixtures::Db db(f.sourcePath);
-    for (const fixtures::PriceRow& r : rows)
+void Collect(StageFiles& f, const std::vector<shop::PriceRow>& rows) {
+    shop::Db db(f.sourcePath);
+    for (const shop::PriceRow& r : rows)
         db.Insert("PriceListAll",
                   {r.Kind, r.PartNO, r.PartNew, r.FPartNew, r.lKind, r.lAtNO, r.AKind, r.AltNO,
                    r.EName, r.TName, r.Model, r.Import, r.Price, r.Sale});
@@ -18,7 +18,7 @@ void Collect(StageFiles& f, const std::vector<fixtures::PriceRow>& rows) {
 
 TEST(ApplyPriceListAllStage, AppliesEveryRowAsListedAndCreatesTheMissingParts) {
     StageFiles f;
-    fixtures::PriceRow linked = ListRow("B", "300", "70", "65", "N", "M");
+    shop::PriceRow linked = ListRow("B", "300", "70", "65", "N", "M");
     linked.lAtNO = "999"; // link fields of the collected list are not used here
     linked.AltNO = "998";
     Collect(f, {ListRow("A", "100", "150", "0", "N", "M"), ListRow("", "200", "40", "35"), linked});

@@ -86,10 +86,10 @@ TEST(ApplyPriceListStage, AMissingSalePriceSellsAtTheListPrice) {
 
 TEST(ApplyPriceListStage, LinkedAndAlternateNumbersAreUpdatedAndCreatedToo) {
     StageFiles f;
-    fixtures::PriceRow row = ListRow("", "P-1", "50", "45");
+    shop::PriceRow row = ListRow("", "P-1", "50", "45");
     row.lAtNO = "L-1";
     row.AltNO = "A-1";
-    fixtures::PriceRow same = ListRow("", "S-1", "60", "55");
+    shop::PriceRow same = ListRow("", "S-1", "60", "55");
     same.lAtNO = "S-1"; // names itself: no second update
     f.Chunk(1, {row, same});
     RunState& st = f.Open();
@@ -103,7 +103,7 @@ TEST(ApplyPriceListStage, LinkedAndAlternateNumbersAreUpdatedAndCreatedToo) {
     EXPECT_EQ(f.Count("Pta7"), 4);
     // The own part is linked to both related parts, both ways.
     const QVariant own =
-        fixtures::Db(f.targetPath).Scalar("Select PartID From Pta7 Where PartNO = 'P-1'");
+        shop::Db(f.targetPath).Scalar("Select PartID From Pta7 Where PartNO = 'P-1'");
     EXPECT_EQ(f.Count("AltG7", "PartID = " + own.toString() + " And AltID > 0"), 2);
     EXPECT_EQ(f.Count("AltG7", "AltID = " + own.toString()), 2);
 }

@@ -37,7 +37,7 @@ TEST(CheckPriceListStage, ACheckThatListsNothingLeavesTheCollectedListEmpty) {
 
 TEST(CheckPriceListStage, EntriesStillNewOrDifferentAreCollectedWithTheListsValues) {
     StageFiles f;
-    fixtures::PriceRow saleOnly = ListRow("A", "100", "10", "95", "N", "M");
+    shop::PriceRow saleOnly = ListRow("A", "100", "10", "95", "N", "M");
     saleOnly.PartNew = "PN";
     saleOnly.FPartNew = "FPN";
     saleOnly.lKind = "L";
@@ -55,7 +55,7 @@ TEST(CheckPriceListStage, EntriesStillNewOrDifferentAreCollectedWithTheListsValu
     CheckPriceList(st);
 
     // Chunk by chunk, by part number within a chunk; every column as the list has it.
-    fixtures::Db list(f.sourcePath);
+    shop::Db list(f.sourcePath);
     EXPECT_EQ(RowTexts(list, "Select * From PriceListAll"),
               (QStringList{"A|100|PN|FPN|L|LN|K|AN|E-100|N|M|1|10|95",
                            "|300|||||||E-300|NAME|MODEL|1|31|27",
@@ -78,7 +78,7 @@ TEST(CheckPriceListStage, TheLookUpFollowsTheVersion) {
         f.Seed(ShopPart(2, "", "777", "10", "8"));
         RunState& st = f.Open();
         CheckPriceList(st);
-        fixtures::Db list(f.sourcePath);
+        shop::Db list(f.sourcePath);
         EXPECT_EQ(RowTexts(list, "Select PartNO From PriceListAll"), QStringList{"777"});
         EXPECT_TRUE(
             f.trace.Of("open").contains("Select Price1, Sale1 From Pta7 Where FPartNO = '123456'"));

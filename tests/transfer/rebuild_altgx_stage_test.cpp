@@ -12,7 +12,7 @@ namespace {
 QStringList Links(StageFiles& f, const QString& table, const QString& sep) {
     QStringList out;
     const QString second = table == "AltG7" ? "AltID" : "FacID";
-    for (const fixtures::Row& r :
+    for (const shop::Row& r :
          f.Query(f.targetPath, "Select PartID, " + second + " From " + table))
         out << r[0].toString() + sep + r[1].toString();
     out.sort();

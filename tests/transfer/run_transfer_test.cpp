@@ -14,7 +14,7 @@ namespace {
 // sale price is 0), the collected list puts those back, and the second check
 // shows chunk 2's A-100 as the one difference left.
 void BuildRun(StageFiles& f) {
-    fixtures::PriceRow fresh = ListRow("", "NEW-1", "80", "70", "ใหม่", "NM");
+    shop::PriceRow fresh = ListRow("", "NEW-1", "80", "70", "ใหม่", "NM");
     fresh.lAtNO = "LNK-1";
     fresh.AltNO = "ALT-1";
     f.Chunk(1, {ListRow("A", "100", "150", "140"), ListRow("", "300", "60", "0"), fresh});
@@ -59,7 +59,7 @@ TEST_P(RunTransferByVersion, PricesNewPartsCollectedListGridAndGroups) {
 
     // The rebuild ran last: every group linked both ways, the queue empty.
     const int own =
-        fixtures::Db(f.targetPath).Scalar("Select PartID From Pta7 Where PartNO = 'NEW-1'").toInt();
+        shop::Db(f.targetPath).Scalar("Select PartID From Pta7 Where PartNO = 'NEW-1'").toInt();
     EXPECT_EQ(f.Count("AltG7", QString("PartID = %1 And AltID > 0").arg(own)), 2);
     EXPECT_EQ(f.Count("AltG7", QString("AltID = %1").arg(own)), 2);
     EXPECT_EQ(f.Count("AltGX"), 0);

@@ -44,7 +44,7 @@ TEST(ShowPriceDiffStage, EachCaseWritesItsColumnsAndNumbersRunAcrossChunks) {
 TEST(ShowPriceDiffStage, TheGridGrowsOneRowAheadOfTheLastLine) {
     for (int lines : {28, 29, 31}) {
         StageFiles f;
-        std::vector<fixtures::PriceRow> rows;
+        std::vector<shop::PriceRow> rows;
         for (int i = 0; i < lines; ++i)
             rows.push_back(ListRow("", QString::number(1000 + i), "1", "1"));
         f.Chunk(1, rows);

@@ -6,7 +6,8 @@
 #include "data/open_connection.h"
 #include "data/run_state.h"
 #include "data/version_brand.h"
-#include "fixtures/fixtures.h"
+#include "shop/db.h"
+#include "shop/price_list_file.h"
 #include "support/parts.h"
 #include "support/run_fixture.h"
 #include "text/versions.h"
@@ -35,8 +36,8 @@ public:
         state->DiscardData();
     }
 
-    void Chunk(int n, const std::vector<fixtures::PriceRow>& rows) {
-        fixtures::AddChunk(sourcePath, n, rows);
+    void Chunk(int n, const std::vector<shop::PriceRow>& rows) {
+        shop::AddChunk(sourcePath, n, rows);
     }
 
     // Both connections open, version and brand read: what a stage may take for granted.
@@ -62,7 +63,7 @@ public:
     // "<price>/<sale>" of the part rows with this number, in PartID order; "" when none.
     QString Prices(const QString& partNO) {
         QStringList out;
-        for (const fixtures::Row& r : Query(
+        for (const shop::Row& r : Query(
                  targetPath, QString("Select %1, %2 From Pta7 Where PartNO = '%3' Order By PartID")
                                  .arg(PriceColumn(), SaleColumn(), partNO)))
             out << r[0].toString() + "/" + r[1].toString();
@@ -70,11 +71,11 @@ public:
     }
     // Rows of a table: PriceListAll in the supplier's file, any other in the shop's.
     int Count(const QString& table, const QString& where = QString()) {
-        fixtures::Db db(table == "PriceListAll" ? sourcePath : targetPath);
+        shop::Db db(table == "PriceListAll" ? sourcePath : targetPath);
         return db.Count(table, where);
     }
-    std::vector<fixtures::Row> Query(const QString& path, const QString& sql) {
-        fixtures::Db db(path);
+    std::vector<shop::Row> Query(const QString& path, const QString& sql) {
+        shop::Db db(path);
         return db.Query(sql);
     }
 };

@@ -26,8 +26,8 @@ Currency Units(std::int64_t tenThousandths) {
     return Currency::FromUnits(tenThousandths);
 }
 
-fixtures::Part SeedOf(int id, const QString& kind, const QString& number, int upRec = 0) {
-    fixtures::Part p;
+shop::Part SeedOf(int id, const QString& kind, const QString& number, int upRec = 0) {
+    shop::Part p;
     p.PartID = id;
     p.Kind = kind;
     p.PartNO = number;

@@ -1,4 +1,4 @@
-#include "transfer/alt_links.h"
+#include "parts/alt_links.h"
 
 #include "data/run_state.h"
 #include "support/run_fixture.h"
@@ -23,7 +23,7 @@ struct Shop {
 
     explicit Shop(std::initializer_list<int> ids) {
         for (int id : ids) {
-            fixtures::Part p;
+            shop::Part p;
             p.PartID = id;
             p.Kind = "A";
             p.PartNO = QString::number(id);

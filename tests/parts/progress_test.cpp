@@ -1,6 +1,6 @@
-#include "print_qstring.h"
+#include "support/qt_print.h"
 #include "text/error.h"
-#include "transfer/progress.h"
+#include "parts/progress.h"
 
 #include <gtest/gtest.h>
 

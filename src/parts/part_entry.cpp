@@ -1,4 +1,4 @@
-#include "transfer/part_entry.h"
+#include "parts/part_entry.h"
 
 #include "data/recordset.h"
 

@@ -1,4 +1,4 @@
-#include "transfer/progress.h"
+#include "parts/progress.h"
 
 #include "text/error.h"
 

@@ -7,7 +7,7 @@
 #include "sample_generate.h"
 #include "sample_shop.h"
 #include "stage_clock.h"
-#include "transfer/progress.h"
+#include "parts/progress.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "transfer/alt_links.h"
+#include "parts/alt_links.h"
 
 #include "data/run_state.h"
 #include "text/error.h"

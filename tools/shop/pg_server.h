@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+// A private PostgreSQL server standing in for a shop's SQL Server.
+namespace tolvane::shop {
+
+// The server as scripts/test describes it in the environment (TOLVANE_PG_SOCKET_DIR,
+// TOLVANE_PG_DATABASE, TOLVANE_PG_USER, TOLVANE_PG_PASSWORD). Not available when ctest
+// runs outside scripts/test.
+struct PgServer {
+    QString socketDir, database, user, password;
+    bool available() const { return !socketDir.isEmpty(); }
+    // The program's SQL Server connection text (ODBC driver "SQL Server", which the
+    // test run registers for psqlODBC) for a database of this server.
+    QString ConnectionText(const QString& databaseName) const;
+};
+PgServer PgServerFromEnvironment();
+
+// A database of its own on the server, so tests can run side by side: created empty
+// on construction, dropped (with its connections) on destruction.
+class PgDatabase {
+public:
+    explicit PgDatabase(const PgServer& server);
+    ~PgDatabase();
+    PgDatabase(const PgDatabase&) = delete;
+    PgDatabase& operator=(const PgDatabase&) = delete;
+
+    const QString& name() const { return name_; }
+    QString ConnectionText() const { return server_.ConnectionText(name_); }
+
+private:
+    PgServer server_;
+    QString name_;
+};
+
+} // namespace tolvane::shop
