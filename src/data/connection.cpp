@@ -87,6 +87,7 @@ void Connection::Open(const QString& text) {
     } else {
         OpenOdbc(connectionString_);
     }
+    CountRoundTrip();
     open_ = true;
 }
 
@@ -158,6 +159,7 @@ int Connection::Execute(const QString& statement) {
     RequireOpen(statement);
     Report(TraceKind::Execute, statement);
     QSqlQuery query(Database());
+    CountRoundTrip();
     if (!query.exec(statement))
         throw Error(DriverError(query.lastError()), statement);
     return query.numRowsAffected();
@@ -167,6 +169,7 @@ void Connection::BeginTrans() {
     RequireOpen(QStringLiteral("BEGIN"));
     Report(TraceKind::Begin, QString());
     QSqlDatabase db = Database();
+    CountRoundTrip();
     if (!db.transaction())
         throw Error(DriverError(db.lastError()), QStringLiteral("BEGIN"));
     inTransaction_ = true;
@@ -178,6 +181,7 @@ void Connection::CommitTrans() {
     QSqlDatabase db = Database();
     if (!inTransaction_)
         throw Error(QStringLiteral("No transaction is pending."), QStringLiteral("COMMIT"));
+    CountRoundTrip();
     if (!db.commit())
         throw Error(DriverError(db.lastError()), QStringLiteral("COMMIT"));
     inTransaction_ = false;
@@ -193,8 +197,14 @@ void Connection::RollbackTrans() {
         (*recordsets_.begin())->Close();
     QSqlDatabase db = Database();
     inTransaction_ = false;
+    CountRoundTrip();
     if (!db.rollback())
         throw Error(DriverError(db.lastError()), QStringLiteral("ROLLBACK"));
+}
+
+void Connection::CountRoundTrip() const {
+    if (hooks_.trace)
+        hooks_.trace->RoundTrip(role_);
 }
 
 void Connection::Report(TraceKind kind, const QString& text) const {

@@ -60,6 +60,8 @@ public:
     // For Recordset: the Qt database handle, the hooks and open-recordset tracking.
     QSqlDatabase Database() const;
     void Report(TraceKind kind, const QString& text) const;
+    // One call that waited for the database (see TraceSink::RoundTrip).
+    void CountRoundTrip() const;
     void Attach(Recordset* rs) { recordsets_.insert(rs); }
     void Detach(Recordset* rs) { recordsets_.erase(rs); }
 

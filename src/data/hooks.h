@@ -25,6 +25,10 @@ class TraceSink {
 public:
     virtual ~TraceSink() = default;
     virtual void Event(Role role, TraceKind kind, const QString& text) = 0;
+    // One call that waits for the database: a connect, an executed statement (or
+    // batch of statements), an opened recordset, a recordset write, a begin, commit
+    // or rollback. Counted for the benchmark; no trace line of its own.
+    virtual void RoundTrip(Role /*role*/) {}
 };
 
 // Called before every operation a connection performs (same kinds and texts as

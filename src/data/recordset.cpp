@@ -35,6 +35,7 @@ void Recordset::Open(const QString& source, Connection& connection) {
     QSqlQuery query(connection.Database());
     query.setForwardOnly(true);
     query.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    connection.CountRoundTrip();
     if (!query.exec(source))
         throw Error(query.lastError().text().trimmed(), source);
 
@@ -278,6 +279,7 @@ void Recordset::Write(const QString& statement, const std::vector<QVariant>& val
         throw Error(query.lastError().text().trimmed(), description);
     for (std::size_t i = 0; i < values.size(); ++i)
         query.bindValue(static_cast<int>(i), values[i]);
+    connection_->CountRoundTrip();
     if (!query.exec())
         throw Error(query.lastError().text().trimmed(), description);
     if (query.numRowsAffected() == 0)
