@@ -56,6 +56,11 @@ public:
 
     // Hands control to the message loop once, so the window repaints.
     virtual void Yield() = 0;
+
+    // Something the run repaired or decided on the side (a counter moved past the
+    // IDs in use, a run without a run lock). The window shows nothing; the runner
+    // writes it on standard error.
+    virtual void Notice(const QString& /*text*/) {}
 };
 
 } // namespace tolvane

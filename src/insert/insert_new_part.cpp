@@ -11,6 +11,8 @@
 #include "text/part_keys.h"
 #include "text/thai_find.h"
 #include "text/versions.h"
+
+#include <optional>
 #include "parts/alt_links.h"
 #include "parts/part_entry.h"
 #include "parts/progress.h"
@@ -88,14 +90,15 @@ QString LookupCondition(const RowLayout& layout, PartRole role, const QString& k
     return "Where FPartNO = " + Literal(compact);
 }
 
-// The ID of the part, 0 when Pta<B> does not hold it.
-std::int32_t FindPart(InsertionRun& run, PartRole role, const QString& kind,
-                      const QString& number) {
+// The ID of the part, or nothing when Pta<B> holds no row for it. A row found is a
+// part found, whatever its ID: shops keep parts under ID 0 that an old program wrote.
+std::optional<std::int32_t> FindPart(InsertionRun& run, PartRole role, const QString& kind,
+                                     const QString& number) {
     RunState& st = run.st;
     st.Open(st.rsData, st.Data(),
             "Select PartID From " + st.Table("Pta") + " " +
                 LookupCondition(run.layout, role, kind, number));
-    std::int32_t id = 0;
+    std::optional<std::int32_t> id;
     if (!st.rsData.Eof()) {
         try {
             id = st.rsData.Long(QStringLiteral("PartID"));
@@ -108,18 +111,25 @@ std::int32_t FindPart(InsertionRun& run, PartRole role, const QString& kind,
     return id;
 }
 
+// Draws the new part's ID. A failing draw gives the row up (its transaction is rolled
+// back) with the driver's reason, rather than a part written under ID 0.
+std::int32_t NewPartID(RunState& st) {
+    const QString counter = st.Table("Pta");
+    try {
+        return DrawNewID(st, counter);
+    } catch (const Error& e) {
+        throw Error("No new ID could be drawn for " + counter + ": " + e.message(),
+                    e.statement());
+    }
+}
+
 // Writes a new part: its row in the layout and its alternate-price row.
 std::int32_t CreatePart(InsertionRun& run, const SharedValues& shared, PartRole role,
                         const QString& kind, const QString& number) {
     RunState& st = run.st;
-    const QString counter = st.Table("Pta");
     NewPart part;
     part.role = role;
-    part.ID = GetNewID(st, counter);
-    // A part under ID 0 would collide with every other part whose ID could not be
-    // drawn; the row is given up instead (its transaction is rolled back).
-    if (part.ID == 0)
-        throw Error("No new ID could be drawn for " + counter + ".", st.strSQL);
+    part.ID = NewPartID(st);
     part.K = kind;
     part.N = number;
     part.F =
@@ -132,8 +142,9 @@ std::int32_t CreatePart(InsertionRun& run, const SharedValues& shared, PartRole 
 // The part's ID; an existing part is left as it is.
 std::int32_t FindOrCreate(InsertionRun& run, const SharedValues& shared, PartRole role,
                           const QString& kind, const QString& number) {
-    const std::int32_t found = FindPart(run, role, kind, number);
-    return found != 0 ? found : CreatePart(run, shared, role, kind, number);
+    if (const std::optional<std::int32_t> found = FindPart(run, role, kind, number))
+        return *found;
+    return CreatePart(run, shared, role, kind, number);
 }
 
 // Removes the handled row (by number alone when it has no kind). A row that the

@@ -57,6 +57,45 @@ TEST(GetNewID, MissingCounterTableGivesZeroQuietly) {
     EXPECT_NO_THROW(f.st.Data().Execute("Delete From OldID"));
 }
 
+// Counters as a partly restored backup leaves them: every ID handed out is positive
+// and free, bad freed IDs leave the pool, a counter behind the table moves past it.
+TEST(GetNewID, NeverHandsOutAnIdInUse) {
+    struct Case {
+        const char* name;
+        const char* oldIds;   // OldID rows of Pta7, "" for none
+        int lastId;           // -1: no LastID row
+        int expected;
+        const char* counterAfter;
+        const char* oldIdsAfter;
+        int repairs;
+    };
+    // Parts 1 to 5 and 9 exist.
+    const Case cases[] = {
+        {"no counter row", "", -1, 10, "10", "", 1},
+        {"counter behind, its next ID free", "", 6, 7, "7", "", 0},
+        {"counter on a used ID", "", 4, 10, "10", "", 1},
+        {"freed ID in use", "('Pta7', 3), ('Pta7', 7)", 40, 7, "40", "", 1},
+        {"negative freed ID", "('Pta7', -3), ('Pta7', 0)", 40, 41, "41", "", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InsertFixture f("V.31");
+        for (int id : {1, 2, 3, 4, 5, 9})
+            f.Seed(shop::Part{id, "A", QString::number(id)});
+        f.Exec("Delete From LastID");
+        if (c.lastId >= 0)
+            f.SetCounter("Pta7", c.lastId);
+        if (*c.oldIds)
+            f.Exec(QString("Insert Into OldID Values ") + c.oldIds);
+        EXPECT_EQ(DrawNewID(f.st, "Pta7"), c.expected);
+        EXPECT_EQ(f.Counter(), c.counterAfter);
+        EXPECT_EQ(f.Lines("Select OldID From OldID").join(','), c.oldIdsAfter);
+        EXPECT_EQ(f.window.notices.size(), c.repairs) << f.window.notices.join('\n').toStdString();
+        for (const QString& notice : f.window.notices)
+            EXPECT_TRUE(notice.startsWith("counter repaired: ")) << notice.toStdString();
+    }
+}
+
 // Changes the counter row through a second connection at the moment the first one
 // writes it back, as another workstation drawing an ID at the same time would.
 class ConcurrentDraw : public FaultInjector {

@@ -4,6 +4,7 @@
 #include "data/run_state.h"
 #include "shop/db.h"
 #include "shop/shop_tables.h"
+#include "support/qt_print.h"
 #include "support/recording_window.h"
 #include "support/rows.h"
 

@@ -96,6 +96,16 @@ TEST(InsertNewPart, EqualLinkedAndAlternateNumbersMakeOnePart) {
               QStringList({"1001|A|12-345|12345", "1002|B|99-9|999"}));
 }
 
+TEST(InsertNewPart, APartFoundUnderIdZeroIsNotWrittenAgain) {
+    InsertFixture f("V.31");
+    f.SetCounter("Pta7", 1000);
+    f.Seed(Existing(0, "", "ZERO-1"));
+    f.Stage(Row("", "NEW-1", "", "ZERO-1"));
+    InsertNewPart(f.st, 1);
+    EXPECT_EQ(f.Lines("Select PartID, PartNO From Pta7 Order By PartID"),
+              QStringList({"0|ZERO-1", "1001|NEW-1"}));
+}
+
 TEST(InsertNewPart, CleanUpLeavesOnePlaceholderAndNoLinksOfPartZero) {
     InsertFixture f("V.31");
     f.Exec("Insert Into AltG7 Values (0, 0, 5), (0, 6, 0)");
@@ -165,8 +175,10 @@ TEST(InsertNewPart, NoIdFromTheCountersFailsTheRowInsteadOfWritingIdZero) {
     f.Exec("Drop Table LastID");
     f.Stage(Row("A", "12-345"));
 
-    EXPECT_EQ(ErrorOf([&] { InsertNewPart(f.st, 1); }).message(),
-              "No new ID could be drawn for Pta7.");
+    // The detail says why: the driver's own message.
+    const Error e = ErrorOf([&] { InsertNewPart(f.st, 1); });
+    EXPECT_TRUE(e.message().startsWith("No new ID could be drawn for Pta7: ")) << e.detail();
+    EXPECT_TRUE(e.message().contains("LastID")) << e.detail();
     EXPECT_EQ(f.Count("Pta7"), 0);
     EXPECT_EQ(f.Count("PriceList"), 1);
     EXPECT_FALSE(f.st.Data().InTransaction());

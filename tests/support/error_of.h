@@ -1,5 +1,6 @@
 #pragma once
 // The tolvane::Error a call raises; a failed test and an empty Error when it raises none.
+#include "support/qt_print.h"
 #include "text/error.h"
 
 #include <gtest/gtest.h>

@@ -6,6 +6,10 @@
 
 // Readable QString and QStringList values in GoogleTest failure messages (found by
 // argument-dependent look-up, so they live beside the Qt types).
+inline std::ostream& operator<<(std::ostream& os, const QString& text) {
+    return os << text.toStdString();
+}
+
 inline void PrintTo(const QString& text, std::ostream* os) {
     *os << '"' << text.toStdString() << '"';
 }

@@ -34,6 +34,7 @@ public:
     int mousePointer = 1;
     bool updateEnabled = true;
     int yields = 0;
+    QStringList notices;
 
     FormFields Fields() const override { return fields; }
     void SetTxtQTY(const QString& text) override;
@@ -52,6 +53,7 @@ public:
     void SetMousePointer(int pointer) override { mousePointer = pointer; }
     void SetUpdateEnabled(bool enabled) override { updateEnabled = enabled; }
     void Yield() override { ++yields; }
+    void Notice(const QString& text) override { notices << text; }
 
     // Only the txtQTY texts, in order.
     QStringList QtyTexts() const;
