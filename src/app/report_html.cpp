@@ -78,7 +78,8 @@ pre.error { margin: 8px 0; padding: 8px; background: #f6f8fa; border: 1px solid 
   white-space: pre-wrap; overflow-wrap: anywhere; }
 .cards { display: flex; flex-wrap: wrap; gap: 12px; align-items: flex-start; }
 .card { border: 1px solid #d0d7de; border-radius: 6px; padding: 8px 12px; }
-.card td, .card th { border: none; padding: 1px 6px; background: none; }
+.card td, .card th { border: none; padding: 1px 6px; }
+.card tbody tr:nth-child(n) { background: none; }
 .card tr.total td { font-weight: bold; border-top: 1px solid #d0d7de; }
 .pair { display: flex; flex-wrap: wrap; gap: 24px; align-items: flex-start; }
 svg.chart { display: block; max-width: 100%; height: auto; font-family: inherit; }
