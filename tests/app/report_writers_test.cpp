@@ -1,0 +1,163 @@
+// The price-change report: the exact arithmetic of a change, the page and the CSV.
+#include "app/report_change.h"
+#include "app/report_csv.h"
+#include "app/report_html.h"
+#include "support/chromium.h"
+#include "support/qt_print.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace tolvane::testing {
+namespace {
+
+using namespace report;
+
+constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+const QString kOring = QStringLiteral("<b>O'RING 1/2\"</b>");
+
+PriceChange Priced(const QString& partNO, std::int64_t before, std::int64_t after) {
+    PriceChange c;
+    c.before.partNO = c.after.partNO = partNO;
+    c.before.price = Currency::FromUnits(before);
+    c.after.price = Currency::FromUnits(after);
+    return c;
+}
+
+TEST(ReportChange, PercentAndBucketAreExactAtTheirEdges) {
+    struct Case {
+        std::int64_t before, after;
+        const char* percent; // nullptr: no percentage
+        std::optional<int> bucket;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {10000, 11250, "+12.50 %", 5},     {30000, 29000, "-3.33 %", 2},
+        {10000, 10000, "0.00 %", {}},      {2000000, 2000001, "0.00 %", 3},
+        {20000, 20001, "+0.01 %", 3},      {20000, 19999, "-0.01 %", 2},
+        {100, 90, "-10.00 %", 1},          {1000000000, 899999999, "-10.00 %", 0},
+        {100, 95, "-5.00 %", 2},           {100, 105, "+5.00 %", 4},
+        {100, 110, "+10.00 %", 5},         {1000000000, 1199999999, "+20.00 %", 5},
+        {100, 120, "+20.00 %", 6},         {3, 5, "+66.67 %", 6},
+        {-10000, -5000, "+50.00 %", 6},    {0, 5000, nullptr, {}},
+        {kMin, kMax, "+200.00 %", 6},      {kMax, kMin, "-200.00 %", 0},
+        {1, kMax, "+922337203685477580600.00 %", 6},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.before << " -> " << c.after);
+        const auto change = Change::Of(Currency::FromUnits(c.before), Currency::FromUnits(c.after));
+        ASSERT_EQ(change.has_value(), c.percent != nullptr);
+        if (change) {
+            EXPECT_EQ(change->PercentText(), QString::fromUtf8(c.percent));
+            EXPECT_EQ(BucketOf(*change), c.bucket);
+        }
+    }
+}
+
+TEST(ReportChange, LargestRisesAndFallsInExactOrderTiesByPartNumber) {
+    const std::vector<PriceChange> changes = {
+        Priced("R1", 100, 120), Priced("F2", 100, 99), Priced("R2", 1000000000, 1199999999),
+        Priced("R0", 100, 120), Priced("S", 100, 100), Priced("Z", 0, 100),
+        Priced("F1", kMax, kMax / 2),
+        // Two rises whose ratios differ by 4e-19: only an exact comparison orders them.
+        Priced("R8", 2229368022891090560, 4228919077639001040),
+        Priced("R9", 2249824630889133194, 4267723500658632392)};
+    const auto labels = [](const std::vector<const PriceChange*>& rows) {
+        QStringList out;
+        for (const PriceChange* c : rows)
+            out << PartLabel(c->after);
+        return out;
+    };
+    EXPECT_EQ(labels(LargestRises(changes)), QStringList({"R9", "R8", "R0", "R1", "R2"}));
+    EXPECT_EQ(labels(LargestRises(changes, 2)), QStringList({"R9", "R8"}));
+    EXPECT_EQ(labels(LargestFalls(changes)), QStringList({"F1", "F2"}));
+    // Only changed prices with an old price are charted: not S (same) nor Z (from 0).
+    const std::array<int, kBucketCount> buckets = {1, 0, 1, 0, 0, 1, 4};
+    EXPECT_EQ(BucketCounts(changes), buckets);
+}
+
+TEST(ReportHtml, EveryTextFromTheDataIsEscaped) {
+    for (int place = 0; place < 13; ++place) {
+        ReportData d;
+        d.changes = {Priced("A", 100, 120)};
+        d.created.resize(1);
+        d.differences.resize(1);
+        d.run.notices = {""};
+        RunFacts& r = d.run;
+        PartRow& p = d.changes[0].after;
+        // clang-format off
+        QString* places[] = {&r.shop, &r.version, &r.priceList, &r.message, &r.errorDetail,
+                             &r.backupPath, &r.notices[0], &p.kind, &p.partNO, &p.tName, &p.model,
+                             &d.created[0].row.tName, &d.differences[0].model};
+        // clang-format on
+        *places[place] = kOring;
+        const QString html = ReportHtml(d);
+        EXPECT_FALSE(html.contains(kOring)) << place;
+        EXPECT_TRUE(html.contains("&lt;b&gt;O&#39;RING 1/2&quot;&lt;/b&gt;")) << place;
+    }
+}
+
+TEST(ReportCsv, BomThaiHeaderQuotingAndExactAmounts) {
+    ReportData data;
+    data.changes = {Priced("100", 12500000, 125000), Priced("a,b", 0, 1250)};
+    PartRow& row = data.changes[0].after;
+    row.partId = 7, row.kind = "two\r\nlines", row.tName = "ไส้กรอง", row.model = kOring;
+    data.changes[0].before.sale = Currency::FromUnits(1250);
+    data.changes[1].after.tName = "cr\r";
+    EXPECT_EQ(ChangesCsv(data),
+              "\xEF\xBB\xBF"
+              "รหัสภายใน,ประเภท,รหัสสินค้า,ชื่อสินค้า,รุ่น,ราคาตั้งเดิม,ราคาตั้งใหม่,ราคาขายเดิม,"
+              "ราคาขายใหม่,ราคาตั้งเปลี่ยน (%)\r\n"
+              "7,\"two\r\nlines\",100,ไส้กรอง,\"<b>O'RING 1/2\"\"</b>\",1250,12.5,0.125,0,-99.00\r\n"
+              "0,,\"a,b\",\"cr\r\",,0,0.125,0,0,\r\n");
+}
+
+TEST(ReportHtml, RendersInChromiumWithoutConsoleMessagesAndItsCounts) {
+    QTemporaryDir dir;
+    const auto render = [&](const QString& html) {
+        QFile file(dir.filePath("page.html"));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(html.toUtf8()) > 0);
+        file.close();
+        return RenderInChromium(file.fileName());
+    };
+    // The console is really read: a page that logs an error and throws shows both.
+    const ChromiumPage probe =
+        render("<script>console.error('probe'); throw Error('thrown')</script>");
+    if (probe.error == "not installed")
+        GTEST_SKIP() << "chromium is not installed";
+    ASSERT_EQ(probe.console.size(), 2) << probe.error.toStdString();
+    EXPECT_TRUE(probe.console[0].contains("probe") && probe.console[1].contains("thrown"));
+
+    ReportData data;
+    data.applied = {{{1, 40}, {2, 2}}, 5};
+    data.partsBefore = 90, data.partsAfter = 93, data.textsChanged = 4;
+    data.pricesUp = 3, data.pricesDown = 1, data.pricesSame = 86;
+    data.salesUp = 2, data.salesDown = 0, data.salesSame = 88;
+    data.changes = {Priced("1", 100, 120), Priced("2", 0, 50), Priced("3", 90, 80)};
+    data.changes[0].after.tName = "</td></table><script>throw new Error('unescaped')</script>";
+    data.created = {{{}, CreatedRole::Own}, {{}, CreatedRole::Alternate}, {{}, CreatedRole::Own}};
+    data.differences.resize(2);
+    data.differences[0].mark = "New";
+    const ChromiumPage page = render(ReportHtml(data));
+    ASSERT_TRUE(page.error.isEmpty()) << page.error.toStdString();
+    EXPECT_EQ(page.console, QStringList());
+    EXPECT_TRUE(page.dom.contains("พิมพ์รายงาน")) << "the page's script did not run";
+    QStringList counts;
+    const QRegularExpression count(R"re(data-count="([a-z0-9-]+)"[^>]*>([^<]*)<)re");
+    for (const QRegularExpressionMatch& m : count.globalMatch(page.dom))
+        counts << m.captured(1) + '=' + m.captured(2);
+    EXPECT_EQ(counts.join(' '),
+              "list-rows-chunk-1=40 list-rows-chunk-2=2 list-rows-all=5 list-rows=47 "
+              "parts-before=90 parts-after=93 prices-up=3 prices-down=1 prices-same=86 "
+              "sales-up=2 sales-down=0 sales-same=88 texts-changed=4 created-own=2 "
+              "created-linked=0 created-alternate=1 created=3 differences-new=1 differences=2 "
+              "changes=3");
+}
+
+} // namespace
+} // namespace tolvane::testing
