@@ -19,6 +19,8 @@ public:
     bool Open(const QString& path, QString& error);
     bool IsOpen() const { return file_.isOpen(); }
     QTextStream& stream() { return stream_; }
+    // The file itself, for bytes written as they are (flush stream() first).
+    QIODevice& device() { return file_; }
     // Flushes and closes; false when anything could not be written.
     bool Close(QString& error);
 

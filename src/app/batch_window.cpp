@@ -29,6 +29,8 @@ void BatchWindow::Trace(const char* name, const QString& value) {
 
 void BatchWindow::SetTxtQTY(const QString& text) {
     txtQTY_ = text;
+    if (qtyListener_)
+        qtyListener_(text);
     liveDirty_ = true;
     Trace("txtQTY", text);
 }
@@ -70,12 +72,20 @@ void BatchWindow::SetTop(int twips) {
 void BatchWindow::ShowMessage(const QString& text, MessageStyle style, const QString& detail) {
     ClearLiveProgress();
     lastMessage_ = text;
+    lastDetail_ = detail;
     if (!detail.isEmpty()) {
         err_ << detail << '\n';
         err_.flush();
     }
     out_ << static_cast<int>(style) << '\t' << text << '\n';
     out_.flush();
+}
+
+void BatchWindow::Notice(const QString& text) {
+    ClearLiveProgress();
+    notices_ << text;
+    err_ << text << '\n';
+    err_.flush();
 }
 
 void BatchWindow::Yield() {

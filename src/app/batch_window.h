@@ -4,6 +4,8 @@
 
 #include <QElapsedTimer>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <QTextStream>
 #include <array>
 #include <vector>
@@ -29,14 +31,24 @@ public:
     // Wipes the live line, so what follows starts on a clean line.
     void ClearLiveProgress();
 
-    // The last message shown; empty when none was.
+    // Every txtQTY text as it is shown, to `listener` (may be empty).
+    void SetQtyListener(std::function<void(const QString&)> listener) {
+        qtyListener_ = std::move(listener);
+    }
+
+    // The last message shown and its technical detail; empty when none was.
     const QString& LastMessage() const { return lastMessage_; }
+    const QString& LastDetail() const { return lastDetail_; }
+    // The notices of the run, also written on standard error as they come.
+    const QStringList& Notices() const { return notices_; }
     int Left() const { return left_; }
     int Top() const { return top_; }
     const QString& TxtQTY() const { return txtQTY_; }
     const QString& TxtPartNO() const { return txtPartNO_; }
+    using Row = std::array<QString, 8>;
     // The grid, one line per row, its cells separated by TAB.
     void WriteGrid(QTextStream& stream) const;
+    const std::vector<Row>& Grid() const { return grid_; }
 
     FormFields Fields() const override { return fields_; }
     void SetTxtQTY(const QString& text) override;
@@ -56,10 +68,9 @@ public:
     void SetMousePointer(int) override {}
     void SetUpdateEnabled(bool) override {}
     void Yield() override;
+    void Notice(const QString& text) override;
 
 private:
-    using Row = std::array<QString, 8>;
-
     void Trace(const char* name, const QString& value);
     void DrawLiveProgress();
 
@@ -79,6 +90,9 @@ private:
     int left_;
     int top_;
     QString lastMessage_;
+    QString lastDetail_;
+    QStringList notices_;
+    std::function<void(const QString&)> qtyListener_;
 };
 
 } // namespace tolvane::batch

@@ -2,11 +2,13 @@
 
 #include "data/connection_texts.h"
 #include "data/open_connection.h"
+#include "data/run_lock.h"
 #include "data/run_state.h"
 #include "data/version_brand.h"
 #include "text/error.h"
 #include "text/versions.h"
 #include "transfer/price_stages.h"
+#include "transfer/verify_price_list.h"
 
 #include <QFileInfo>
 
@@ -59,6 +61,10 @@ void HandleFailure(RunState& st, const QString& detail) {
         if (st.cnData && st.cnData->InTransaction())
             st.cnData->RollbackTrans();
     });
+    Quietly([&] {
+        if (st.observer)
+            st.observer->AfterLastWrite(st);
+    });
     Quietly([&] { st.rsList.Close(); });
     Quietly([&] { st.rsData.Close(); });
     Quietly([&] { st.rsWork.Close(); });
@@ -102,10 +108,12 @@ bool CheckPaths(RunState& st) {
     return true;
 }
 
-void Work(RunState& st) {
+void Work(RunState& st, RunLock& lock) {
     Window& w = st.window;
     w.SetTxtQTY("กำลังย้าน  Price " + st.strBrand + "  ชั่วคราว");
     w.Yield();
+    // One run per shop: a second one is refused here, before anything is opened.
+    lock.Take(st);
     OpenPriceListConnection(st);
     OpenConnection(st);
     if (GetDBVersion(st) == 0) {
@@ -119,7 +127,13 @@ void Work(RunState& st) {
         w.ShowMessage("ไม่สามารถหา Files " + st.strBrand + " ไม่สามารถบันทึกได้", kQuestion);
         return;
     }
+    // A list the run would stop on halfway is refused before the first write.
+    VerifyPriceList(st);
+    if (st.observer)
+        st.observer->BeforeFirstWrite(st);
     RunTransfer(st);
+    if (st.observer)
+        st.observer->AfterLastWrite(st);
     CloseConnections(st);
     w.ShowMessage(kFinished, kNoIcon);
 }
@@ -128,11 +142,13 @@ void Work(RunState& st) {
 
 void cmdUpDate_Click(RunState& st) {
     Window& w = st.window;
+    // Held from before the first write until the command ends, however it ends.
+    RunLock lock;
     try {
         w.SetMousePointer(kBusyPointer);
         w.SetUpdateEnabled(false);
         if (CheckPaths(st))
-            Work(st);
+            Work(st, lock);
         Restore(w);
     } catch (const Error& e) {
         HandleFailure(st, e.detail());

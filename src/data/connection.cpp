@@ -2,11 +2,14 @@
 
 #include "data/connection_attributes.h"
 #include "data/connection_texts.h"
+#include "data/database_file.h"
+#include "data/odbc_driver.h"
 #include "data/recordset.h"
 #include "text/error.h"
 
 #include <QAtomicInteger>
 #include <QFile>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
@@ -14,15 +17,6 @@
 namespace tolvane {
 
 namespace {
-
-// True when `path` names a SQLite database file (its header says so).
-bool IsSQLiteFile(const QString& path) {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray header = file.read(16);
-    return header == QByteArray("SQLite format 3\0", 16);
-}
 
 QString DriverError(const QSqlError& error) {
     QString text = error.text().trimmed();
@@ -79,9 +73,15 @@ void Connection::Open(const QString& text) {
     const QString dbq = AttributeValue(attributes, QStringLiteral("dbq"));
     const QString provider = AttributeValue(attributes, QStringLiteral("Provider"));
 
-    if (driver.contains(QLatin1String("Microsoft Access Driver"), Qt::CaseInsensitive) &&
-        IsSQLiteFile(dbq)) {
+    const bool accessText = driver.contains(QLatin1String("Microsoft Access Driver"), Qt::CaseInsensitive);
+    const DatabaseFile file = accessText ? KindOfDatabaseFile(dbq) : DatabaseFile::Missing;
+    if (file == DatabaseFile::SQLite) {
         OpenEmbedded(dbq);
+    } else if (file == DatabaseFile::Other) {
+        throw Error(QStringLiteral("The file %1 is not a database: it is neither an Access file "
+                                   "nor a SQLite file.")
+                        .arg(dbq),
+                    MaskPasswords(connectionString_));
     } else if (provider.compare(QLatin1String("sqloledb"), Qt::CaseInsensitive) == 0) {
         OpenOdbc(SqlOleDbToOdbc(attributes));
     } else {
@@ -97,6 +97,7 @@ void Connection::OpenEmbedded(const QString& path) {
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(commandTimeout_ * 1000));
     OpenOrFail(db);
     embedded_ = true;
+    journalMode_ = JournalMode(db);
     for (const char* statement : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"}) {
         QSqlQuery pragma(db);
         if (!pragma.exec(QLatin1String(statement))) {
@@ -124,8 +125,51 @@ void Connection::OpenOdbc(const QString& odbcText) {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), qtName_);
     db.setDatabaseName(odbcText);
     db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1").arg(commandTimeout_));
-    OpenOrFail(db);
+    db.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    if (!db.open()) {
+        const QSqlError error = db.lastError();
+        Fail(db, IsMissingDriver(error) ? MissingDriverMessage(error) : DriverError(error),
+             MaskPasswords(connectionString_));
+    }
     embedded_ = false;
+    // The command time-out bounds every statement, not only the log-in.
+    SetQueryTimeout(db, commandTimeout_);
+}
+
+QString Connection::MissingDriverMessage(const QSqlError& error) const {
+    const ConnectionAttributes attributes = ParseConnectionText(connectionString_);
+    const QString driver = AttributeValue(attributes, QStringLiteral("driver"));
+    const QString dbq = AttributeValue(attributes, QStringLiteral("dbq"));
+    QString message = QStringLiteral("No ODBC driver named \"%1\" is registered on this machine")
+                          .arg(driver.isEmpty() ? QStringLiteral("SQL Server") : driver);
+    if (!dbq.isEmpty() && KindOfDatabaseFile(dbq) == DatabaseFile::Access) {
+        message += QStringLiteral(", so the Access file %1 cannot be opened.").arg(dbq);
+        message += role_ == Role::Source
+                       ? QStringLiteral(" Convert the price list into a SQLite file with "
+                                        "tools/mdb-to-sqlite; Tolvane opens that without a driver.")
+                       : QStringLiteral(" Install Microsoft's Access Database Engine in the "
+                                        "bitness of this program.");
+    } else {
+        message += u'.';
+    }
+    return message + u'\n' + DriverError(error);
+}
+
+QString Connection::JournalMode(QSqlDatabase& db) {
+    QSqlQuery pragma(db);
+    if (pragma.exec(QStringLiteral("PRAGMA journal_mode")) && pragma.next())
+        return pragma.value(0).toString().toLower();
+    return QString();
+}
+
+void Connection::RestoreJournalMode(QSqlDatabase& db) {
+    // Switching out of WAL needs the file to itself: where another connection still
+    // holds it, the switch fails at once (no waiting) and the file stays as it is.
+    if (journalMode_.isEmpty() || journalMode_ == QLatin1String("wal"))
+        return;
+    QSqlQuery pragma(db);
+    if (pragma.exec(QStringLiteral("PRAGMA busy_timeout=0")))
+        pragma.exec(QStringLiteral("PRAGMA journal_mode=") + journalMode_);
 }
 
 void Connection::Close() {
@@ -139,11 +183,30 @@ void Connection::Close() {
         QSqlDatabase db = QSqlDatabase::database(qtName_, false);
         if (inTransaction_)
             db.rollback();
+        // The shop's file goes back to the journal mode it had.
+        if (embedded_)
+            RestoreJournalMode(db);
         db.close();
     }
     QSqlDatabase::removeDatabase(qtName_);
     open_ = false;
     inTransaction_ = false;
+}
+
+Engine Connection::engine() const {
+    if (!open_)
+        return Engine::Other;
+    if (embedded_)
+        return Engine::Embedded;
+    const QSqlDatabase db = Database();
+    switch (db.driver() ? db.driver()->dbmsType() : QSqlDriver::UnknownDbms) {
+    case QSqlDriver::MSSqlServer:
+        return Engine::SqlServer;
+    case QSqlDriver::PostgreSQL:
+        return Engine::PostgreSQL;
+    default:
+        return Engine::Other;
+    }
 }
 
 QSqlDatabase Connection::Database() const {

@@ -3,6 +3,7 @@
 #include "data/hooks.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <set>
 
@@ -10,14 +11,24 @@ namespace tolvane {
 
 class Recordset;
 
+// The database engine behind an open connection.
+enum class Engine {
+    Embedded,   // the embedded SQLite engine
+    SqlServer,  // as the ODBC driver reports it
+    PostgreSQL, // the tests' stand-in for SQL Server
+    Other,
+};
+
 // An ADO-style connection over Qt SQL.
 //
 // Engine: when the connection text names an Access driver and the file named by
 // dbq is a SQLite database, the file opens in the embedded SQLite engine (WAL,
-// synchronous=NORMAL, busy time-out = CommandTimeout). A "Provider=sqloledb;..."
-// text opens the equivalent ODBC text for the driver "SQL Server". Anything else
-// goes to the ODBC driver manager as it is. The connection keeps and reports the
-// text the caller set.
+// synchronous=NORMAL, busy time-out = CommandTimeout), and goes back to its own
+// journal mode when the connection closes. A file that is neither a SQLite nor an
+// Access file is refused as no database. A "Provider=sqloledb;..." text opens the
+// equivalent ODBC text for the driver "SQL Server". Anything else goes to the ODBC
+// driver manager as it is, with CommandTimeout as the query time-out of every
+// statement. The connection keeps and reports the text the caller set.
 //
 // Every failing operation raises Error with the driver's message and the statement.
 class Connection {
@@ -56,6 +67,8 @@ public:
 
     Role role() const { return role_; }
     bool IsEmbedded() const { return embedded_; }
+    // What the driver reports about the database it reached; Other when closed.
+    Engine engine() const;
 
     // For Recordset: the Qt database handle, the hooks and open-recordset tracking.
     QSqlDatabase Database() const;
@@ -68,6 +81,9 @@ public:
 private:
     void OpenEmbedded(const QString& path);
     void OpenOdbc(const QString& odbcText);
+    QString MissingDriverMessage(const QSqlError& error) const;
+    static QString JournalMode(QSqlDatabase& db);
+    void RestoreJournalMode(QSqlDatabase& db);
     void RequireOpen(const QString& statement) const;
     // Opens the handle; on failure releases it and raises the driver's message.
     void OpenOrFail(QSqlDatabase& db);
@@ -83,6 +99,7 @@ private:
     bool open_ = false;
     bool embedded_ = false;
     bool inTransaction_ = false;
+    QString journalMode_; // the embedded file's own journal mode, before WAL
     std::set<Recordset*> recordsets_;
 };
 

@@ -8,49 +8,62 @@ namespace tolvane {
 
 namespace {
 
-void OpenAccessAttempt(RunState& st, bool secondPassword) {
-    Connection& cn = st.Data();
+constexpr int kAccessTimeout = 20;
+constexpr int kSqlServerTimeout = 100;
+
+int Timeout(const RunState& st, int seconds) {
+    return st.commandTimeoutOverride > 0 ? st.commandTimeoutOverride : seconds;
+}
+
+void OpenAccessAttempt(RunState& st, Connection& cn, bool secondPassword) {
     cn.SetConnectionString(AccessTargetText(st.window.Fields().txtDataVelmora, secondPassword));
-    cn.SetCommandTimeout(20);
+    cn.SetCommandTimeout(Timeout(st, kAccessTimeout));
     cn.SetCursorLocation(2);
     cn.Open();
+}
+
+void OpenAccessOn(RunState& st, Connection& cn) {
+    try {
+        OpenAccessAttempt(st, cn, false);
+    } catch (const Error&) {
+        // The shop's file may carry the other database password.
+        OpenAccessAttempt(st, cn, true);
+    }
 }
 
 } // namespace
 
 void OpenAccessConnection(RunState& st) {
-    try {
-        OpenAccessAttempt(st, false);
-    } catch (const Error&) {
-        // The shop's file may carry the other database password.
-        OpenAccessAttempt(st, true);
+    OpenAccessOn(st, st.Data());
+}
+
+void OpenTargetOn(RunState& st, Connection& cn) {
+    const FormFields f = st.window.Fields();
+    if (f.optAccess) {
+        OpenAccessOn(st, cn);
+        return;
+    }
+    if (f.chkComType) {
+        cn.SetConnectionString(SqlServerText(f.txtServer, f.txtuid, f.txtpwd, f.txtdbq));
+        cn.SetCommandTimeout(Timeout(st, kSqlServerTimeout));
+        cn.SetCursorLocation(2);
+        cn.Open();
+    } else {
+        cn.SetCommandTimeout(Timeout(st, kSqlServerTimeout));
+        cn.SetCursorLocation(3);
+        cn.Open(SqlOleDbText(f.txtServer, f.txtdbq, f.txtuid, f.txtpwd));
     }
 }
 
 void OpenConnection(RunState& st) {
-    const FormFields f = st.window.Fields();
-    if (f.optAccess) {
-        OpenAccessConnection(st);
-        return;
-    }
-    Connection& cn = st.Data();
-    if (f.chkComType) {
-        cn.SetConnectionString(SqlServerText(f.txtServer, f.txtuid, f.txtpwd, f.txtdbq));
-        cn.SetCommandTimeout(100);
-        cn.SetCursorLocation(2);
-        cn.Open();
-    } else {
-        cn.SetCommandTimeout(100);
-        cn.SetCursorLocation(3);
-        cn.Open(SqlOleDbText(f.txtServer, f.txtdbq, f.txtuid, f.txtpwd));
-    }
+    OpenTargetOn(st, st.Data());
 }
 
 void OpenPriceListConnection(RunState& st) {
     const FormFields f = st.window.Fields();
     Connection& cn = st.PriceList();
     cn.SetConnectionString(SourceText(f.txtDataVelmora, f.txtPriceList));
-    cn.SetCommandTimeout(20);
+    cn.SetCommandTimeout(Timeout(st, kAccessTimeout));
     cn.SetCursorLocation(2);
     cn.Open();
 }

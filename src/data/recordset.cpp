@@ -25,7 +25,7 @@ Recordset::~Recordset() {
     }
 }
 
-void Recordset::Open(const QString& source, Connection& connection) {
+void Recordset::Open(const QString& source, Connection& connection, CursorType cursor) {
     if (IsOpen())
         throw Error(QStringLiteral("The recordset is already open."), source);
     if (connection.State() != Connection::adStateOpen)
@@ -51,6 +51,7 @@ void Recordset::Open(const QString& source, Connection& connection) {
     rows_.clear();
     current_ = 0;
     exhausted_ = false;
+    forwardOnly_ = cursor == adOpenForwardOnly;
     adding_ = false;
     pending_.clear();
     changed_.clear();
@@ -100,6 +101,8 @@ bool Recordset::Eof() const {
 std::int32_t Recordset::RecordCount() {
     if (!IsOpen())
         Fail(QStringLiteral("The recordset is closed."));
+    if (forwardOnly_)
+        Fail(QStringLiteral("A forward-only recordset has no record count."));
     while (FetchOne()) {
     }
     return static_cast<std::int32_t>(rows_.size());
@@ -109,6 +112,11 @@ void Recordset::MoveNext() {
     if (Eof())
         Fail(QStringLiteral("There is no current row to move from."));
     ++current_;
+    if (forwardOnly_) {
+        // Rows behind the cursor are never read again.
+        rows_.erase(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(current_));
+        current_ = 0;
+    }
     adding_ = false;
     pending_.clear();
     changed_.clear();

@@ -31,9 +31,16 @@ public:
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
+    // How the rows are kept: a keyset recordset keeps every row it fetched (exact
+    // RecordCount); a forward-only one keeps only the current row, so a reading of a
+    // whole table holds one row at a time (no RecordCount).
+    enum CursorType { adOpenForwardOnly = 0, adOpenKeyset = 1 };
+
     // Runs `source` on `connection` (which must outlive the open recordset or close
     // it first). Refused while open.
-    void Open(const QString& source, Connection& connection);
+    void Open(const QString& source, Connection& connection, CursorType cursor = adOpenKeyset);
+    // The field names of the result, as the driver reports them.
+    const QStringList& Columns() const { return columns_; }
     bool IsOpen() const { return connection_ != nullptr; }
     // Harmless when closed.
     void Close();
@@ -80,6 +87,7 @@ private:
     mutable std::vector<std::vector<QVariant>> rows_;  // fetched rows
     std::size_t current_ = 0;
     mutable bool exhausted_ = false;
+    bool forwardOnly_ = false;
     bool adding_ = false;
     std::vector<QVariant> pending_;  // values collected for AddNew/Update
     std::vector<bool> changed_;

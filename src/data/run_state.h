@@ -20,6 +20,27 @@ struct PartMatch {
     std::int32_t PartID = 0;
 };
 
+struct RunState;
+
+// Which of a staged row's parts a new part is created for.
+enum class PartRole { Own, Linked, Alternate };
+
+// Follows a run from outside (the runner's report); the window has none. Every call
+// happens on the run's thread with the run's connections as they are.
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+    // Both databases are open, the version and brand are known, the run lock is held
+    // and the list was verified: the next statement is the run's first write. An Error
+    // raised here ends the run before it writes anything.
+    virtual void BeforeFirstWrite(RunState& /*st*/) {}
+    // A new part was written (in its row's transaction).
+    virtual void PartCreated(PartRole /*role*/, std::int32_t /*partId*/) {}
+    // The run wrote its last statement, or failed and rolled back its pending
+    // transaction; the connections are not closed yet (a failed one may be).
+    virtual void AfterLastWrite(RunState& /*st*/) {}
+};
+
 // The state a run shares: the members of frmKordan. Owned by the front end, passed
 // by reference to every stage; no stage keeps a recordset open across a call of
 // another. Not copyable.
@@ -55,6 +76,12 @@ struct RunState {
 
     // The system date; tests fix it.
     std::function<QDate()> today = [] { return QDate::currentDate(); };
+    // When positive, the command time-out of every connection in seconds instead of
+    // the connection texts' own (20 for Access files, 100 for SQL Server); tests
+    // shorten it.
+    int commandTimeoutOverride = 0;
+    // Told what the run does; not owned, may be null.
+    RunObserver* observer = nullptr;
 
     // The two connections, created on first use.
     Connection& PriceList();

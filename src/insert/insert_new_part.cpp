@@ -136,6 +136,8 @@ std::int32_t CreatePart(InsertionRun& run, const SharedValues& shared, PartRole 
         run.layout.fByEditString ? EditString(number) : MakeFPartNO(st.strBrand, number, st.strVer);
     st.Execute(st.Data(), PartRowStatement(run.layout, shared, part));
     st.Execute(st.Data(), AltRowStatement(run.layout, shared, part));
+    if (st.observer)
+        st.observer->PartCreated(role, part.ID);
     return part.ID;
 }
 

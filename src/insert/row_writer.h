@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/run_state.h"
 #include "insert/row_layouts.h"
 #include "text/amount.h"
 
@@ -9,8 +10,6 @@
 
 namespace tolvane {
 
-// Which of a staged row's parts a new part row is written for.
-enum class PartRole { Own, Linked, Alternate };
 
 // What every part of one staged row shares: the names, model, import text and prices
 // of the row, the references to its linked part, the brand and the run's date stamp.

@@ -19,7 +19,7 @@ using batch::ParseBatchOptions;
 TEST(BatchOptions, UnsetFieldsKeepTheWindowDefaults) {
     BatchOptions o;
     QString error;
-    ASSERT_TRUE(ParseBatchOptions({"tolvane-batch"}, o, error));
+    ASSERT_TRUE(ParseBatchOptions({"tolvane-batch"}, {}, o, error));
     EXPECT_EQ(o.fields.txtPriceList, "G:\\DataVelmora\\PriceList_TATA.mdb");
     EXPECT_EQ(o.fields.txtDataVelmora, "G:\\DataVelmora\\Velmora.accdb");
     EXPECT_TRUE(o.fields.optAccess && o.fields.chkComType && !o.fields.chkLikelAt);
@@ -35,7 +35,7 @@ TEST(BatchOptions, EveryOptionMapsToItsField) {
                 "--user sa --password pw;x --client --rebuild-alternates --trace-sql s.txt "
                 "--trace-progress=p.txt --grid g.txt")
             .split(' ');
-    ASSERT_TRUE(ParseBatchOptions(args, o, error)) << error.toStdString();
+    ASSERT_TRUE(ParseBatchOptions(args, {}, o, error)) << error.toStdString();
     const FormFields& f = o.fields;
     EXPECT_EQ(
         QStringList({f.txtPriceList, f.txtDataVelmora, f.txtServer, f.txtdbq, f.txtuid, f.txtpwd}),

@@ -282,10 +282,10 @@ TEST(WindowUpdate, SqlTargetSkipsThePathCheck) {
     WindowRun run(files);
     run.SetPaths(files.source, "");
     run.w.findChild<QRadioButton*>("optSQL")->setChecked(true);
-    // The target connection (the second connect) is refused: the run got past the
-    // checks without a target path.
+    // The first connection to the server (the run lock's own) is refused: the run got
+    // past the checks without a target path.
     run.faults.failKind = TraceKind::Connect;
-    run.faults.failAt = 2;
+    run.faults.failAt = 1;
     run.Press();
     run.ExpectEnded("ไม่สามรถบันทึกได้", 0);
     EXPECT_TRUE(run.messages[0].detail.contains("Injected failure."));

@@ -3,6 +3,9 @@
 #include "support/error_of.h"
 #include "support/rows.h"
 #include "support/sqlite_file.h"
+#include "shop/db.h"
+
+#include <QFile>
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -300,6 +303,74 @@ TEST_F(DataLayer, AFaultPlanFailsTheNthStatementLikeTheDriverWould) {
     Recordset rs;
     rs.Open("Select PartID From Parts", *cn);
     EXPECT_EQ(rs.RecordCount(), 2);
+}
+
+} // namespace
+} // namespace tolvane
+
+namespace tolvane {
+namespace {
+
+QString JournalModeOf(const QString& path) {
+    shop::Db db(path);
+    return db.Scalar("PRAGMA journal_mode").toString();
+}
+
+// Files that are not what their name says are refused with words that say so.
+TEST_F(DataLayer, FilesThatAreNoDatabaseOrNeedAMissingDriverAreNamed) {
+    const QString garbage = dir.filePath("garbage.mdb");
+    const QString empty = dir.filePath("empty.accdb");
+    { QFile file(garbage); file.open(QIODevice::WriteOnly); file.write("\x01\x02 not a database"); }
+    { QFile file(empty); file.open(QIODevice::WriteOnly); }
+    for (const QString& file : {garbage, empty}) {
+        Connection cn(Role::Source, {});
+        const Error e = ErrorOf([&] { cn.Open(AccessTextFor(file)); });
+        EXPECT_EQ(e.message(), "The file " + file +
+                                   " is not a database: it is neither an Access file nor a "
+                                   "SQLite file.");
+        EXPECT_TRUE(e.statement().contains("PWD=***")) << e.statement();
+    }
+    // A real Access file on a machine without an Access ODBC driver.
+    const QString access = QStringLiteral(TOLVANE_SOURCE_DIR "/../shared/testdata/access/nwind.mdb");
+    for (Role role : {Role::Source, Role::Target}) {
+        Connection cn(role, {});
+        const QString message = ErrorOf([&] { cn.Open(AccessTextFor(access)); }).message();
+        EXPECT_TRUE(message.startsWith("No ODBC driver named \"Microsoft Access Driver (*.mdb, "
+                                       "*.accdb)\" is registered on this machine, so the Access "
+                                       "file " + access + " cannot be opened."))
+            << message;
+        EXPECT_EQ(message.contains("tools/mdb-to-sqlite"), role == Role::Source) << message;
+    }
+}
+
+TEST_F(DataLayer, AFileLockedByAnotherProgramSaysSoAndNamesTheStatement) {
+    Connection cn(Role::Target, {});
+    cn.SetCommandTimeout(1);
+    cn.Open(AccessTextFor(path));
+    shop::Db other(path);
+    other.Exec("BEGIN IMMEDIATE");
+    const Error e = ErrorOf([&] { cn.Execute("Delete From Parts"); });
+    EXPECT_TRUE(e.message().contains("database is locked")) << e.detail();
+    EXPECT_EQ(e.statement(), "Delete From Parts");
+    other.Exec("ROLLBACK");
+}
+
+// The embedded engine works in WAL; the file goes back to its own journal mode when
+// the last connection on it closes, and stays where another connection holds it.
+TEST_F(DataLayer, TheFileEndsInItsOwnJournalMode) {
+    ASSERT_EQ(JournalModeOf(path), "delete");
+    auto cn = OpenTarget();
+    EXPECT_EQ(JournalModeOf(path), "wal");
+    cn->Close();
+    EXPECT_EQ(JournalModeOf(path), "delete");
+
+    cn = OpenTarget();
+    {
+        shop::Db holder(path);
+        holder.Scalar("Select Count(*) From Parts");
+        EXPECT_NO_THROW(cn->Close());
+        EXPECT_EQ(holder.Scalar("PRAGMA journal_mode").toString(), "wal");
+    }
 }
 
 } // namespace

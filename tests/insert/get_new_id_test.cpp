@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "insert/insert_fixture.h"
+#include "support/parts.h"
 #include "support/sqlite_file.h"
 #include "text/error.h"
 
@@ -81,7 +82,7 @@ TEST(GetNewID, NeverHandsOutAnIdInUse) {
         SCOPED_TRACE(c.name);
         InsertFixture f("V.31");
         for (int id : {1, 2, 3, 4, 5, 9})
-            f.Seed(shop::Part{id, "A", QString::number(id)});
+            f.Seed(ShopPart(id, "A", QString::number(id), "1", "1"));
         f.Exec("Delete From LastID");
         if (c.lastId >= 0)
             f.SetCounter("Pta7", c.lastId);

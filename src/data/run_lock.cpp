@@ -1,0 +1,171 @@
+#include "data/run_lock.h"
+
+#include "data/connection.h"
+#include "data/open_connection.h"
+#include "data/recordset.h"
+#include "data/run_state.h"
+#include "text/error.h"
+#include "text/versions.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QLockFile>
+
+namespace tolvane {
+
+namespace {
+
+const QString kRefused = QStringLiteral("Another run is working on this shop");
+
+// The application lock's names: a resource name for SQL Server, a key for PostgreSQL
+// (the bytes of "Tolv"); both are per database.
+const QString kResource = QStringLiteral("Tolvane run");
+constexpr qint64 kAdvisoryKey = 0x546F6C76;
+
+QString FileHolder(QLockFile& lock, const QString& lockPath) {
+    qint64 pid = 0;
+    QString host, program;
+    QString who;
+    if (lock.getLockInfo(&pid, &host, &program))
+        who = QStringLiteral(" from machine %1 (process %2, %3)").arg(host).arg(pid).arg(program);
+    const QDateTime since = QFileInfo(lockPath).lastModified();
+    return kRefused + QStringLiteral(" since %1%2. Its lock file is %3; if no run is working "
+                                     "from that machine, delete the file and start again.")
+                          .arg(since.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), who,
+                               lockPath);
+}
+
+// One value of a one-row query on the lock's own session.
+QVariant Ask(Connection& cn, const QString& sql, const QString& field) {
+    Recordset rs;
+    rs.Open(sql, cn);
+    const QVariant value = rs.Eof() ? QVariant() : rs.Field(field);
+    rs.Close();
+    return value;
+}
+
+// Who holds the advisory lock on PostgreSQL, where the server lets this user see it.
+QString PostgresHolder(Connection& cn) {
+    try {
+        Recordset rs;
+        rs.Open(QStringLiteral("Select a.backend_start As Since, Coalesce(Host(a.client_addr), "
+                               "'this server (local socket)') As Host From pg_locks l Join "
+                               "pg_stat_activity a On a.pid = l.pid Where l.locktype = "
+                               "'advisory' And l.granted And l.objid = %1")
+                    .arg(kAdvisoryKey),
+                cn);
+        if (rs.Eof())
+            return QString();
+        const QString text = QStringLiteral(" since %1 from machine %2")
+                                 .arg(rs.Field(QStringLiteral("Since")).toString(),
+                                      rs.Text(QStringLiteral("Host")));
+        rs.Close();
+        return text;
+    } catch (const Error&) {
+        return QString();
+    }
+}
+
+// Who holds the application lock on SQL Server, where the login may see sessions.
+QString SqlServerHolder(Connection& cn) {
+    try {
+        Recordset rs;
+        rs.Open(QStringLiteral("Select s.login_time As Since, s.host_name As Host From "
+                               "sys.dm_tran_locks l Join sys.dm_exec_sessions s On "
+                               "s.session_id = l.request_session_id Where l.resource_type = "
+                               "'APPLICATION' And l.resource_description Like '%") +
+                    kResource + QStringLiteral("%'"),
+                cn);
+        if (rs.Eof())
+            return QString();
+        const QString text = QStringLiteral(" since %1 from machine %2")
+                                 .arg(rs.Field(QStringLiteral("Since")).toString(),
+                                      rs.Text(QStringLiteral("Host")));
+        rs.Close();
+        return text;
+    } catch (const Error&) {
+        return QString();
+    }
+}
+
+} // namespace
+
+RunLock::RunLock() = default;
+
+RunLock::~RunLock() {
+    try {
+        Release();
+    } catch (...) {
+        // A destructor reports nothing; the server ends the session's lock with it.
+    }
+}
+
+void RunLock::Take(RunState& st) {
+    const FormFields f = st.window.Fields();
+    if (f.optAccess)
+        TakeFile(TrimBlanks(f.txtDataVelmora));
+    else
+        TakeServer(st);
+}
+
+void RunLock::TakeFile(const QString& shopPath) {
+    const QString lockPath = shopPath + QStringLiteral(".tolvane.lock");
+    auto lock = std::make_unique<QLockFile>(lockPath);
+    // A run takes minutes: the lock is never old enough to be taken over by age, only
+    // when the process that holds it is gone.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) {
+        file_ = std::move(lock);
+        return;
+    }
+    if (lock->error() == QLockFile::LockFailedError)
+        throw Error(FileHolder(*lock, lockPath));
+    throw Error(QStringLiteral("The run lock %1 cannot be made beside the shop's file; check "
+                               "that the folder can be written.")
+                    .arg(lockPath));
+}
+
+void RunLock::TakeServer(RunState& st) {
+    // The lock's session reports to no trace: it is the run's guard, not its work.
+    auto session = std::make_unique<Connection>(Role::Target, DataHooks{nullptr, st.hooks.faults});
+    OpenTargetOn(st, *session);
+    switch (session->engine()) {
+    case Engine::PostgreSQL:
+        if (!Ask(*session,
+                 QStringLiteral("Select pg_try_advisory_lock(%1) As Locked").arg(kAdvisoryKey),
+                 QStringLiteral("Locked"))
+                 .toBool())
+            throw Error(kRefused + PostgresHolder(*session) + u'.');
+        break;
+    case Engine::SqlServer:
+        if (Ask(*session,
+                QStringLiteral("Set NoCount On; Declare @r int; Exec @r = sp_getapplock "
+                               "@Resource = '%1', @LockMode = 'Exclusive', @LockOwner = "
+                               "'Session', @LockTimeout = 0; Select @r As Result")
+                    .arg(kResource),
+                QStringLiteral("Result"))
+                .toInt() < 0)
+            throw Error(kRefused + SqlServerHolder(*session) + u'.');
+        break;
+    default:
+        st.window.Notice(QStringLiteral("run lock: the shop's database engine has no "
+                                        "application lock; this run works without one."));
+        session->Close();
+        return;
+    }
+    session_ = std::move(session);
+}
+
+void RunLock::Release() {
+    if (file_) {
+        file_->unlock();
+        file_.reset();
+    }
+    if (session_) {
+        // Closing the session ends its lock on every engine.
+        session_->Close();
+        session_.reset();
+    }
+}
+
+} // namespace tolvane

@@ -1,0 +1,162 @@
+#include "transfer/verify_price_list.h"
+
+#include "data/run_state.h"
+#include "text/error.h"
+#include "text/amount.h"
+#include "text/versions.h"
+
+#include <QStringList>
+#include <limits>
+#include <optional>
+
+namespace tolvane {
+
+namespace {
+
+constexpr int kProblemsShown = 20;
+
+// The columns the chunk stages and the checks read, and those of PriceListAll.
+const QStringList kTexts = {"Kind",  "PartNO", "PartNew", "FPartNew", "lKind",  "lAtNO",
+                            "AKind", "AltNO",  "EName",   "TName",    "Model", "Import"};
+const QStringList kAmounts = {"Price", "Sale"};
+
+// The problems found, the first ones in words.
+struct Findings {
+    QStringList shown;
+    int count = 0;
+
+    void Add(const QString& text) {
+        if (++count <= kProblemsShown)
+            shown << text;
+    }
+};
+
+QString Shown(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return QStringLiteral("Null");
+    return u'\'' + value.toString() + u'\'';
+}
+
+// The columns of `needed` the result lacks, compared without regard to case.
+QStringList Missing(const QStringList& columns, const QStringList& needed) {
+    QStringList missing;
+    for (const QString& name : needed) {
+        if (!columns.contains(name, Qt::CaseInsensitive))
+            missing << name;
+    }
+    return missing;
+}
+
+// The whole number a value holds, whatever type the driver gives it; nothing for a
+// Null, a text that is no number, or a fraction.
+std::optional<std::int64_t> WholeNumber(const QVariant& value) {
+    try {
+        const Currency amount = Currency::FromVariant(value);
+        if (amount.units() % Currency::kScale == 0)
+            return amount.units() / Currency::kScale;
+    } catch (const Error&) {
+    }
+    return std::nullopt;
+}
+
+// The chunk numbers of PriceList_Count that can be used; a bad one is a problem.
+std::vector<int> ChunkNumbers(RunState& st, Findings& findings) {
+    std::vector<int> numbers;
+    Recordset rs;
+    rs.Open(QStringLiteral("Select Count From PriceList_Count Order By Count"), st.PriceList(),
+            Recordset::adOpenForwardOnly);
+    for (int row = 1; !rs.Eof(); ++row, rs.MoveNext()) {
+        const QVariant value = rs.Field(QStringLiteral("Count"));
+        const std::optional<std::int64_t> n = WholeNumber(value);
+        if (n && *n >= 1 && *n <= std::numeric_limits<std::int16_t>::max())
+            numbers.push_back(static_cast<int>(*n));
+        else
+            findings.Add(QStringLiteral("PriceList_Count, row %1: Count is %2, not a whole number "
+                                        "from 1 to 32767")
+                             .arg(row)
+                             .arg(Shown(value)));
+    }
+    return numbers;
+}
+
+void CheckRow(const Recordset& rs, const QString& table, int row, Findings& findings) {
+    const QVariant partNO = rs.Field(QStringLiteral("PartNO"));
+    const bool hasNumber = partNO.isValid() && !partNO.isNull() &&
+                           !TrimBlanks(partNO.toString()).isEmpty();
+    const QString where =
+        hasNumber ? QStringLiteral("%1, row %2 (part %3)").arg(table).arg(row).arg(
+                        TrimBlanks(partNO.toString()))
+                  : QStringLiteral("%1, row %2").arg(table).arg(row);
+    for (const QString& column : kTexts) {
+        const QVariant value = rs.Field(column);
+        if (!value.isValid() || value.isNull())
+            findings.Add(QStringLiteral("%1: %2 is Null, not a text").arg(where, column));
+    }
+    if (!hasNumber && partNO.isValid() && !partNO.isNull())
+        findings.Add(QStringLiteral("%1: PartNO is %2, an empty part number").arg(where, Shown(partNO)));
+    for (const QString& column : kAmounts) {
+        const QVariant value = rs.Field(column);
+        try {
+            Currency::FromVariant(value);
+        } catch (const Error&) {
+            findings.Add(QStringLiteral("%1: %2 is %3, not an amount").arg(where, column, Shown(value)));
+        }
+    }
+}
+
+void CheckChunk(RunState& st, int n, Findings& findings) {
+    const QString table = QStringLiteral("PriceList_%1").arg(n);
+    Recordset rs;
+    try {
+        rs.Open("Select * From " + table, st.PriceList(), Recordset::adOpenForwardOnly);
+    } catch (const Error& e) {
+        findings.Add(table + QStringLiteral(": cannot be read: ") + e.message());
+        return;
+    }
+    const QStringList missing = Missing(rs.Columns(), kTexts + kAmounts);
+    if (!missing.isEmpty()) {
+        findings.Add(table + QStringLiteral(": lacks the column(s) ") + missing.join(", "));
+        return;
+    }
+    for (int row = 1; !rs.Eof(); ++row, rs.MoveNext())
+        CheckRow(rs, table, row, findings);
+}
+
+void CheckCollectedList(RunState& st, Findings& findings) {
+    Recordset rs;
+    try {
+        rs.Open(QStringLiteral("Select * From PriceListAll Where 1 = 0"), st.PriceList(),
+                Recordset::adOpenForwardOnly);
+    } catch (const Error& e) {
+        findings.Add(QStringLiteral("PriceListAll: cannot be read: ") + e.message());
+        return;
+    }
+    const QStringList missing = Missing(rs.Columns(), kTexts + kAmounts);
+    if (!missing.isEmpty())
+        findings.Add(QStringLiteral("PriceListAll: lacks the column(s) ") + missing.join(", "));
+}
+
+} // namespace
+
+void VerifyPriceList(RunState& st) {
+    Findings findings;
+    std::vector<int> chunks;
+    try {
+        chunks = ChunkNumbers(st, findings);
+    } catch (const Error& e) {
+        findings.Add(QStringLiteral("PriceList_Count: cannot be read: ") + e.message());
+    }
+    for (int n : chunks)
+        CheckChunk(st, n, findings);
+    CheckCollectedList(st, findings);
+    if (findings.count == 0)
+        return;
+    QString detail = QStringLiteral("The price list cannot be used; nothing was written to the "
+                                    "shop.\n") +
+                     findings.shown.join(u'\n');
+    if (findings.count > kProblemsShown)
+        detail += QStringLiteral("\n... and %1 more problems.").arg(findings.count - kProblemsShown);
+    throw Error(detail);
+}
+
+} // namespace tolvane
