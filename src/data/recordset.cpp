@@ -281,6 +281,11 @@ QString Rendered(const QVariant& value) {
 
 void Recordset::Write(const QString& statement, const std::vector<QVariant>& values,
                       const QString& description) {
+    // The read ends before the write: an engine that keeps a reader's snapshot open
+    // (SQLite) would otherwise refuse the write as locked when another writer came in
+    // between, instead of the write finding whether the row still holds what was read.
+    while (FetchOne()) {
+    }
     connection_->Report(TraceKind::Recordset, description);
     QSqlQuery query(connection_->Database());
     if (!query.prepare(statement))

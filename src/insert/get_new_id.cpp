@@ -95,21 +95,25 @@ std::int32_t AdvanceCounter(RunState& st, const QString& NameID) {
 } // namespace
 
 std::int32_t DrawNewID(RunState& st, const QString& NameID) {
-    if (const std::optional<std::int32_t> freed = TakeFreedID(st, NameID))
-        return *freed;
-    return AdvanceCounter(st, NameID);
+    try {
+        if (const std::optional<std::int32_t> freed = TakeFreedID(st, NameID))
+            return *freed;
+        return AdvanceCounter(st, NameID);
+    } catch (const Error&) {
+        // rsData is left closed whatever failed.
+        try {
+            st.rsData.Close();
+        } catch (...) {
+        }
+        throw;
+    }
 }
 
 std::int32_t GetNewID(RunState& st, const QString& NameID) {
     try {
         return DrawNewID(st, NameID);
     } catch (const Error&) {
-        // No ID could be drawn; the caller sees 0.
-        try {
-            st.rsData.Close();
-        } catch (...) {
-        }
-        return 0;
+        return 0; // no ID could be drawn
     }
 }
 

@@ -1,129 +1,109 @@
 #include "insert/get_new_id.h"
 
 #include "data/connection.h"
-#include "insert/insert_fixture.h"
-#include "support/parts.h"
-#include "support/sqlite_file.h"
-#include "text/error.h"
+#include "data/open_connection.h"
+#include "support/error_of.h"
+#include "support/shop_fixture.h"
 
 namespace tolvane::testing {
 namespace {
 
-TEST(GetNewID, TakesTheSmallestFreedIdAndLeavesTheCounter) {
-    InsertFixture f("V.31");
-    f.Exec("Insert Into OldID Values ('Pta7', 17), ('Pta7', 5), ('Pta7', 30), ('Pta8', 1)");
-    f.SetCounter("Pta7", 41);
-
-    EXPECT_EQ(GetNewID(f.st, "Pta7"), 5);
-    EXPECT_FALSE(f.st.rsData.IsOpen());
-    EXPECT_EQ(f.Lines("Select NameID, OldID From OldID Order By NameID, OldID"),
-              QStringList({"Pta7|17", "Pta7|30", "Pta8|1"}));
-    EXPECT_EQ(f.Counter(), "41");
-    EXPECT_EQ(GetNewID(f.st, "Pta7"), 17);
-}
-
-TEST(GetNewID, AdvancesOnlyItsOwnCounter) {
-    InsertFixture f("V.31");
-    f.SetCounter("Pta7", 41);
-    f.SetCounter("Pta8", 10);
-    f.Exec("Insert Into OldID Values ('Pta8', 3)");
-
-    EXPECT_EQ(GetNewID(f.st, "Pta7"), 42);
-    EXPECT_EQ(GetNewID(f.st, "Pta7"), 43);
-    EXPECT_EQ(f.Lines("Select NameID, LastID From LastID Order By NameID"),
-              QStringList({"Pta7|43", "Pta8|10"}));
-    EXPECT_EQ(f.Count("OldID"), 1);
-    EXPECT_FALSE(f.st.rsData.IsOpen());
-}
-
-TEST(GetNewID, StartsANewCounterAtOneAndWrapsToOneAfterTheLargestId) {
-    InsertFixture f("V.31");
-    EXPECT_EQ(GetNewID(f.st, "Pta7"), 1);
-    EXPECT_EQ(f.Lines("Select NameID, LastID From LastID"), QStringList({"Pta7|1"}));
-    EXPECT_EQ(GetNewID(f.st, "Pta7"), 2);
-    EXPECT_EQ(f.Lines("Select NameID, LastID From LastID"), QStringList({"Pta7|2"}));
-    f.SetCounter("Pta7", 2147483647);
-    EXPECT_EQ(GetNewID(f.st, "Pta7"), 1);
-    EXPECT_EQ(f.Counter(), "1");
-}
-
-TEST(GetNewID, MissingCounterTableGivesZeroQuietly) {
-    InsertFixture f("V.31");
-    f.Exec("Drop Table LastID");
-    std::int32_t id = -1;
-    EXPECT_NO_THROW(id = GetNewID(f.st, "Pta7"));
-    EXPECT_EQ(id, 0);
-    EXPECT_FALSE(f.st.rsData.IsOpen());
-    // The connection is still usable afterwards.
-    EXPECT_NO_THROW(f.st.Data().Execute("Delete From OldID"));
-}
-
-// Counters as a partly restored backup leaves them: every ID handed out is positive
-// and free, bad freed IDs leave the pool, a counter behind the table moves past it.
-TEST(GetNewID, NeverHandsOutAnIdInUse) {
-    struct Case {
-        const char* name;
-        const char* oldIds;   // OldID rows of Pta7, "" for none
-        int lastId;           // -1: no LastID row
-        int expected;
-        const char* counterAfter;
-        const char* oldIdsAfter;
-        int repairs;
-    };
-    // Parts 1 to 5 and 9 exist.
-    const Case cases[] = {
-        {"no counter row", "", -1, 10, "10", "", 1},
-        {"counter behind, its next ID free", "", 6, 7, "7", "", 0},
-        {"counter on a used ID", "", 4, 10, "10", "", 1},
-        {"freed ID in use", "('Pta7', 3), ('Pta7', 7)", 40, 7, "40", "", 1},
-        {"negative freed ID", "('Pta7', -3), ('Pta7', 0)", 40, 41, "41", "", 2},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        InsertFixture f("V.31");
-        for (int id : {1, 2, 3, 4, 5, 9})
-            f.Seed(ShopPart(id, "A", QString::number(id), "1", "1"));
-        f.Exec("Delete From LastID");
-        if (c.lastId >= 0)
-            f.SetCounter("Pta7", c.lastId);
-        if (*c.oldIds)
-            f.Exec(QString("Insert Into OldID Values ") + c.oldIds);
-        EXPECT_EQ(DrawNewID(f.st, "Pta7"), c.expected);
-        EXPECT_EQ(f.Counter(), c.counterAfter);
-        EXPECT_EQ(f.Lines("Select OldID From OldID").join(','), c.oldIdsAfter);
-        EXPECT_EQ(f.window.notices.size(), c.repairs) << f.window.notices.join('\n').toStdString();
-        for (const QString& notice : f.window.notices)
-            EXPECT_TRUE(notice.startsWith("counter repaired: ")) << notice.toStdString();
-    }
-}
-
-// Changes the counter row through a second connection at the moment the first one
-// writes it back, as another workstation drawing an ID at the same time would.
-class ConcurrentDraw : public FaultInjector {
-public:
-    ConcurrentDraw() : other(Role::Target, {}) {}
-    void Before(Role, TraceKind kind, const QString& text) override {
-        if (kind != TraceKind::Recordset || !text.startsWith("Update LastID") || fired)
-            return;
-        fired = true;
-        other.Open();
-        other.Execute("Update LastID Set LastID = 50 Where NameID = 'Pta7'");
-        other.Close();
-    }
-    Connection other;
-    bool fired = false;
+// Each case starts from parts 1 to 5 and 9 of Pta7 (unless it says otherwise) and the
+// counters it names.
+struct Case {
+    const char* name;
+    const char* oldIds; // OldID rows, "" for none
+    int lastId;         // -1: no LastID row of Pta7
+    QList<int> drawn;   // the IDs handed out, in order
+    const char* counterAfter;
+    const char* oldIdsAfter; // the OldID rows left, all names
+    int repairs;
+    bool parts = true;
 };
 
-TEST(GetNewID, CounterChangedByAnotherWriterGivesZero) {
-    ConcurrentDraw other; // outlives the fixture's connections
-    InsertFixture f("V.31", DataHooks{nullptr, &other});
-    other.other.SetConnectionString(AccessTextFor(f.path));
-    f.SetCounter("Pta7", 41);
+const Case kCases[] = {
+    // The smallest freed ID first; the counter stays until the pool is empty.
+    {"freed IDs", "('Pta7', 17), ('Pta7', 6), ('Pta8', 1)", 40, {6, 17, 41}, "41", "Pta8|1", 0},
+    {"counter", "", 40, {41, 42}, "42", "", 0},
+    {"a new counter starts at 1", "", -1, {1, 2}, "2", "", 0, false},
+    {"a new counter starts past the parts", "", -1, {10}, "10", "", 1},
+    {"after the largest ID comes 1", "", 2147483647, {10}, "10", "", 1},
+    // Counters as a partly restored backup leaves them: no ID in use is handed out.
+    {"counter behind, its next ID free", "", 6, {7, 8, 10}, "10", "", 1},
+    {"freed ID in use", "('Pta7', 3), ('Pta7', 7)", 40, {7}, "40", "", 1},
+    {"freed ID not positive", "('Pta7', -3), ('Pta7', 0)", 40, {41}, "41", "", 2},
+};
 
-    EXPECT_EQ(GetNewID(f.st, "Pta7"), 0);
+class GetNewIDCase : public ::testing::TestWithParam<Case> {};
+
+TEST_P(GetNewIDCase, HandsOutTheNextFreeIdOfItsOwnCounter) {
+    const Case& c = GetParam();
+    ShopFixture f;
+    for (int id : {1, 2, 3, 4, 5, 9})
+        if (c.parts)
+            f.Seed(ShopPart(id, "A", QString::number(id), "1", "1"), false);
+    f.Exec("Delete From LastID");
+    f.SetCounter("Pta8", 77);
+    if (c.lastId >= 0)
+        f.SetCounter("Pta7", c.lastId);
+    if (*c.oldIds)
+        f.Exec(QString("Insert Into OldID Values ") + c.oldIds);
+    f.OpenTarget();
+
+    QList<int> drawn;
+    for (qsizetype i = 0; i < c.drawn.size(); ++i)
+        drawn << GetNewID(f.st(), "Pta7");
+    EXPECT_EQ(drawn, c.drawn);
+    EXPECT_FALSE(f.st().rsData.IsOpen());
+    EXPECT_EQ(f.Counter(), c.counterAfter);
+    EXPECT_EQ(f.Counter("Pta8"), "77");
+    EXPECT_EQ(f.Lines("Select NameID, OldID From OldID").join(','), c.oldIdsAfter);
+    EXPECT_EQ(f.window.notices.size(), c.repairs) << f.window.notices.join('\n');
+    for (const QString& notice : f.window.notices)
+        EXPECT_TRUE(notice.startsWith("counter repaired: ")) << notice;
+}
+
+INSTANTIATE_TEST_SUITE_P(Counters, GetNewIDCase, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return ParamName(info.param.name); });
+
+TEST(GetNewID, AMissingCounterTableGivesZeroQuietly) {
+    ShopFixture f;
+    f.Exec("Drop Table LastID");
+    f.OpenTarget();
+    EXPECT_EQ(GetNewID(f.st(), "Pta7"), 0);
+    EXPECT_FALSE(f.st().rsData.IsOpen());
+    EXPECT_NO_THROW(f.st().Data().Execute("Delete From OldID")); // still usable
+}
+
+// Another workstation draws an ID between this one's read of the counter row and its
+// write: the write finds the row changed and the draw gives 0.
+TEST(GetNewID, ACounterChangedByAnotherWriterGivesZero) {
+    struct OtherWriter : FaultInjector {
+        QString path;
+        bool fired = false;
+        void Before(Role, TraceKind kind, const QString& text) override {
+            if (kind != TraceKind::Recordset || !text.startsWith("Update LastID") || fired)
+                return;
+            fired = true;
+            shop::Db(path).Exec("Update LastID Set LastID = LastID + 1 Where NameID = 'Pta7'");
+        }
+    } other;
+    ShopFixture f;
+    other.path = f.shopPath;
+    f.OpenTarget();
+    f.st().hooks.faults = &other;
+    f.st().DiscardData();
+    OpenConnection(f.st()); // a connection made with the other writer's hook
+
+    EXPECT_TRUE(ErrorOf([&] { DrawNewID(f.st(), "Pta7"); })
+                    .message()
+                    .startsWith("The row was changed or deleted by another user"));
     EXPECT_TRUE(other.fired);
-    EXPECT_FALSE(f.st.rsData.IsOpen());
-    EXPECT_EQ(f.Counter(), "50"); // the other writer's value stands
+    other.fired = false;
+    EXPECT_EQ(GetNewID(f.st(), "Pta7"), 0);
+    EXPECT_TRUE(other.fired);
+    EXPECT_FALSE(f.st().rsData.IsOpen());
+    EXPECT_EQ(f.Counter(), "1002"); // the other writer's values stand
 }
 
 } // namespace

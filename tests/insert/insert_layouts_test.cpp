@@ -1,27 +1,17 @@
+// New part rows in every version's layout, read back by the shop table's own column
+// names: a value written one place early or late lands in a column of another name.
 #include "insert/insert_new_part.h"
 
-#include "insert/insert_fixture.h"
+#include "support/shop_fixture.h"
 #include "text/versions.h"
 
-#include <cctype>
+#include <QMap>
 #include <set>
 
 namespace tolvane::testing {
 namespace {
 
-enum class Role { Own, Linked, Alternate };
-
-// The sample staged row: own part A/12-345, linked part B/99-9, alternate part C/7/77.
-Staged Sample() {
-    Staged r;
-    r.Kind = "A";
-    r.PartNO = "12-345";
-    r.lKind = "B";
-    r.lAtNO = "99-9";
-    r.AKind = "C";
-    r.AltNO = "7/77";
-    return r;
-}
+enum class Part { Own, Linked, Alternate };
 
 struct Expect {
     int id;
@@ -38,10 +28,10 @@ const std::set<QString> kSearchKeyVersions = {"P.45 (Bar)", "P.48 (Bar)", "P.49 
 const std::set<QString> kLinkedWithoutImport = {"V.31", "V.32", "V.41", "V.51",
                                                 "V.61", "P.42", "P.44 (Bar)"};
 
-// The value a column of a new part row must hold after the sample row was inserted.
-QString Expected(const QString& version, Role role, const QString& column, const QString& kind) {
-    const Expect& e = role == Role::Own ? kOwn : role == Role::Linked ? kLinked : kAlternate;
-    const bool own = role == Role::Own;
+// The value a column of a new part row holds after the sample row was inserted.
+QString Expected(const QString& version, Part part, const QString& column, const QString& kind) {
+    const Expect& e = part == Part::Own ? kOwn : part == Part::Linked ? kLinked : kAlternate;
+    const bool own = part == Part::Own;
     const bool price1 = version == "P.45 (Bar)";
     const QMap<QString, QString> named = {
         {"PartID", QString::number(e.id)},
@@ -51,13 +41,13 @@ QString Expected(const QString& version, Role role, const QString& column, const
         {"FPartNO", kSearchKeyVersions.count(version) ? e.searchNumber : ""},
         {"lKind", own ? "B" : ""},
         {"lAtNO", own ? "99-9" : ""},
-        {"EName", "FILTER"},
+        {"EName", "O'RING"},
         {"TName", "ไส้กรอง"},
         {"IndTName", "สไ้กรอง"},
-        {"EFind", "FILTER  KT-1"},
+        {"EFind", "O'RING  KT-1"},
         {"TFind", "ไส้กรอง  KT-1"},
         {"Model", "KT-1"},
-        {"Import", role == Role::Linked && kLinkedWithoutImport.count(version) ? "" : "1"},
+        {"Import", part == Part::Linked && kLinkedWithoutImport.count(version) ? "" : "1"},
         {"Price", price1 ? "0" : "150.25"},
         {"Sale", price1 ? "0" : "135"},
         {"Price1", "150.25"},
@@ -68,69 +58,81 @@ QString Expected(const QString& version, Role role, const QString& column, const
         {"DiffFlag", "1"},
         {"DateStamp", "25691205"},
         {"UpRec", "0"},
+        // The columns the transfer never reads hold what every new row writes there.
+        {"Active", "1"},
+        {"Unit", "1"},
+        {"PType", version == "P.49 (Bar)" && part == Part::Alternate ? "1" : "0"},
     };
-    if (named.contains(column))
-        return named.value(column);
-    // The columns the transfer never reads hold what every new row writes there: the
-    // yes/no flags, the unit, the row kind (1 for an alternate part in P.49) and
-    // 0 or '' in the rest.
-    if (column == "Active" || column == "Unit")
-        return "1";
-    if (column == "PType")
-        return version == "P.49 (Bar)" && role == Role::Alternate ? "1" : "0";
-    return kind == "TEXT" ? "" : "0";
+    return named.value(column, kind == "TEXT" ? "" : "0");
 }
 
-class InsertLayout : public ::testing::TestWithParam<std::string> {};
+class InsertLayout : public ::testing::TestWithParam<QString> {};
 
 TEST_P(InsertLayout, WritesOwnLinkedAndAlternatePartsInTheVersionsRow) {
-    const QString version = QString::fromStdString(GetParam());
-    InsertFixture f(version);
-    f.SetCounter("Pta7", 1000);
-    f.Stage(Sample());
+    const QString version = GetParam();
+    ShopFixture f(version);
+    f.Stage({"A", "12-345", "B", "99-9", "C", "7/77", "O'RING"});
+    f.OpenTarget();
 
-    EXPECT_EQ(InsertNewPart(f.st, 3), 0);
+    EXPECT_EQ(InsertNewPart(f.st(), 3), 0);
 
     EXPECT_EQ(f.Count("Pta7"), 3);
     EXPECT_EQ(f.Count("PriceList"), 0);
     EXPECT_EQ(f.Counter(), "1003");
     const QStringList columns = shop::PtaColumns(version);
     const QStringList kinds = shop::PtaColumnKinds(version);
-    for (Role role : {Role::Own, Role::Linked, Role::Alternate}) {
-        const Expect& e = role == Role::Own ? kOwn : role == Role::Linked ? kLinked : kAlternate;
-        const QMap<QString, QString> row = f.PtaRow(e.id);
+    for (Part part : {Part::Own, Part::Linked, Part::Alternate}) {
+        const int id = part == Part::Own ? 1001 : part == Part::Linked ? 1002 : 1003;
+        const QStringList row =
+            f.Lines("Select " + columns.join(", ") + " From Pta7 Where PartID = " +
+                    QString::number(id))
+                .value(0)
+                .split('|');
+        ASSERT_EQ(row.size(), columns.size()) << "part " << id;
         for (int i = 0; i < columns.size(); ++i)
-            EXPECT_EQ(row.value(columns[i]), Expected(version, role, columns[i], kinds[i]))
-                << "part " << e.id << ", column " << columns[i].toStdString();
+            EXPECT_EQ(row[i], Expected(version, part, columns[i], kinds[i]))
+                << "part " << id << ", column " << columns[i];
     }
-
-    const bool withSale = version == "P.49 (Bar)";
     const QStringList alt = f.Lines("Select * From Alt7 Order By AltID");
-    const QStringList expectedAlt =
-        withSale ? QStringList{"0|0|||0|0", "1001|1|A|12-345|150.25|135",
-                               "1002|1|B|99-9|150.25|135", "1003|1|C|7/77|150.25|135"}
-                 : QStringList{"0|||0", "1001|A|12-345|150.25", "1002|B|99-9|150.25",
-                               "1003|C|7/77|150.25"};
-    EXPECT_EQ(alt, expectedAlt);
+    EXPECT_EQ(alt, (version == "P.49 (Bar)"
+                        ? QStringList{"0|0|||0|0", "1001|1|A|12-345|150.25|135",
+                                      "1002|1|B|99-9|150.25|135", "1003|1|C|7/77|150.25|135"}
+                        : QStringList{"0|||0", "1001|A|12-345|150.25", "1002|B|99-9|150.25",
+                                      "1003|C|7/77|150.25"}));
 }
 
-std::vector<std::string> AllVersions() {
+QList<QString> AllVersions() {
     int count = 0;
     const VersionInfo* versions = SupportedVersions(&count);
-    std::vector<std::string> texts;
+    QList<QString> texts;
     for (int i = 0; i < count; ++i)
-        texts.emplace_back(versions[i].text);
+        texts << QString::fromLatin1(versions[i].text);
     return texts;
 }
 
-std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
-    std::string name;
-    for (char c : info.param)
-        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    return name;
-}
+INSTANTIATE_TEST_SUITE_P(AllVersions, InsertLayout, ::testing::ValuesIn(AllVersions()),
+                         [](const auto& info) { return ParamName(info.param); });
 
-INSTANTIATE_TEST_SUITE_P(AllVersions, InsertLayout, ::testing::ValuesIn(AllVersions()), TestName);
+// The statement as the shop's program writes it, and the V.34 marks of equal prices.
+TEST(InsertLayout, StatementTextAndTheDifferenceMark) {
+    ShopFixture f("V.31");
+    f.Stage({"", "12-345"});
+    f.OpenTarget();
+    InsertNewPart(f.st(), 1);
+    EXPECT_TRUE(f.Statements().contains(
+        "Insert Into Pta7 Values( 0, 1001, '', '', '12-345', '', '', '', 'FILTER', 'สไ้กรอง', "
+        "'ไส้กรอง', '', 'KT-1', '', '1', '', 150.25, 0, 135, 0, True, False, '', 0, 0, 0, 0, 0, "
+        "7, 0, 0, '12-345', 0, 0, 0, 0, 0, 0, 0 )"));
+    EXPECT_TRUE(f.Statements().contains("Insert Into Alt7 Values( 1001, '', '12-345', 150.25 )"));
+
+    ShopFixture g("V.34");
+    Staged same{"A", "1"};
+    same.Sale = same.Price;
+    g.Stage(same);
+    g.OpenTarget();
+    InsertNewPart(g.st(), 1);
+    EXPECT_EQ(g.Lines("Select WFlag, DiffFlag From Pta7"), QStringList{"1|0"});
+}
 
 } // namespace
 } // namespace tolvane::testing

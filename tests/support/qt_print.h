@@ -25,3 +25,16 @@ inline void PrintTo(const QStringList& list, std::ostream* os) {
 inline QString Text(const char16_t* text) {
     return QString::fromUtf16(text);
 }
+
+// A parameterised test's name made of a text: letters and digits kept, every other
+// run of characters one "_" ("P.45 (Bar)" -> "P_45_Bar_").
+inline std::string ParamName(const QString& text) {
+    std::string name;
+    for (const QChar c : text) {
+        if (c.isLetterOrNumber() && c.unicode() < 128)
+            name += static_cast<char>(c.unicode());
+        else if (name.empty() || name.back() != '_')
+            name += '_';
+    }
+    return name;
+}

@@ -1,0 +1,217 @@
+#include "support/shop_fixture.h"
+
+#include "app/batch_run.h"
+#include "data/open_connection.h"
+#include "data/version_brand.h"
+
+#include <QDate>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+namespace tolvane::testing {
+
+namespace {
+
+QStringList RowTexts(shop::Db& db, const QString& sql) {
+    QStringList out;
+    for (const shop::Row& row : db.Query(sql)) {
+        QStringList cells;
+        for (const QVariant& v : row)
+            cells << v.toString();
+        out << cells.join('|');
+    }
+    return out;
+}
+
+} // namespace
+
+Result Runner(QStringList args, bool live) {
+    args.prepend("tolvane-batch");
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    const int status = batch::RunBatch(args, outStream, errStream, live, QProcessEnvironment());
+    return {status, out, err};
+}
+
+QStringList Lines(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
+    QString text = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(text.isEmpty() || text.endsWith('\n'));
+    text.chop(1);
+    return text.isEmpty() ? QStringList() : text.split('\n');
+}
+
+ShopFixture::ShopFixture(const QString& version) : version(version) {
+    if (!dir.isValid())
+        throw std::runtime_error("no temporary folder");
+    listPath = dir.filePath(QStringLiteral("PriceList_TATA.mdb"));
+    shopPath = dir.filePath(QStringLiteral("Velmora.accdb"));
+    shop::CreateSource(listPath);
+    shop::CreateTarget(shopPath, version, kBrand);
+    SetCounter(QStringLiteral("Pta7"), 1000);
+    window.fields.txtPriceList = listPath;
+    window.fields.txtDataVelmora = shopPath;
+    window.fields.optAccess = true;
+}
+
+ShopFixture::~ShopFixture() {
+    if (!state)
+        return;
+    state->rsList.Close();
+    state->rsData.Close();
+    state->rsWork.Close();
+    if (state->cnPriceList)
+        state->cnPriceList->Close();
+    state->DiscardData();
+}
+
+void ShopFixture::Chunk(int n, const std::vector<shop::PriceRow>& rows) {
+    shop::AddChunk(listPath, n, rows);
+}
+
+void ShopFixture::Seed(const shop::Part& part, bool withCopies) {
+    shop::SeedPart(shopPath, version, kBrand, part, withCopies);
+}
+
+void ShopFixture::Stage(const Staged& r) {
+    shop::Db db(shopPath);
+    db.Insert("PriceList", {kBrand, r.PartNO, r.Kind, r.lAtNO, r.lKind, r.AltNO, r.AKind, r.EName,
+                            r.TName, r.Model, r.Import, r.Price, r.Sale});
+}
+
+void ShopFixture::SetCounter(const QString& name, qint64 last) {
+    shop::Db db(shopPath);
+    db.Exec("Delete From LastID Where NameID = '" + name + "'");
+    db.Insert("LastID", {name, last});
+}
+
+void ShopFixture::Exec(const QString& sql) {
+    shop::Db(shopPath).Exec(sql);
+}
+
+RunState& ShopFixture::OpenTarget() {
+    if (state)
+        state->DiscardData();
+    state = std::make_unique<RunState>(window, DataHooks{&trace, &faults});
+    state->lngBrandID = kBrand;
+    state->strVer = version;
+    state->today = [] { return QDate(2026, 12, 5); };
+    OpenConnection(*state);
+    return *state;
+}
+
+RunState& ShopFixture::OpenBoth() {
+    RunState& s = OpenTarget();
+    s.strVer.clear();
+    s.lngBrandID = 0;
+    OpenPriceListConnection(s);
+    EXPECT_EQ(GetDBVersion(s), 1);
+    GetBrandID(s);
+    EXPECT_EQ(s.lngBrandID, kBrand);
+    window.progress.clear();
+    window.yields = 0;
+    trace.lines.clear();
+    return s;
+}
+
+QStringList ShopFixture::Lines(const QString& sql) {
+    shop::Db db(shopPath);
+    return RowTexts(db, sql);
+}
+
+QStringList ShopFixture::ListLines(const QString& sql) {
+    shop::Db db(listPath);
+    return RowTexts(db, sql);
+}
+
+int ShopFixture::Count(const QString& table, const QString& where) {
+    shop::Db db(table == QLatin1String("PriceListAll") ? listPath : shopPath);
+    return db.Count(table, where);
+}
+
+QString ShopFixture::Scalar(const QString& sql) {
+    return shop::Db(shopPath).Scalar(sql).toString();
+}
+
+QString ShopFixture::Counter(const QString& name) {
+    return Scalar("Select LastID From LastID Where NameID = '" + name + "'");
+}
+
+QStringList ShopFixture::Statements() const {
+    QStringList statements;
+    for (const QString& line : trace.lines) {
+        const QStringList parts = line.split('\t');
+        if (parts.size() >= 3 && parts[0] == QLatin1String("target") &&
+            (parts[1] == QLatin1String("execute") || parts[1] == QLatin1String("open")))
+            statements << parts.mid(2).join('\t');
+    }
+    return statements;
+}
+
+Result ShopFixture::Run(const QStringList& options) {
+    return Runner(QStringList{"--price-list", listPath, "--data", shopPath} + options);
+}
+
+shop::PriceRow ListRow(const QString& kind, const QString& partNO, const QString& price,
+                       const QString& sale, const QString& tname, const QString& model) {
+    shop::PriceRow r;
+    for (QString* text : {&r.lKind, &r.lAtNO, &r.AKind, &r.AltNO, &r.PartNew, &r.FPartNew})
+        *text = QStringLiteral("");
+    r.Kind = kind;
+    r.PartNO = partNO;
+    r.EName = "E-" + partNO;
+    r.TName = tname;
+    r.Model = model;
+    r.Import = "1";
+    r.Price = price;
+    r.Sale = sale;
+    return r;
+}
+
+shop::Part ShopPart(int id, const QString& kind, const QString& partNO, const QString& price,
+                    const QString& sale, const QString& name) {
+    shop::Part p;
+    p.PartID = id;
+    p.Kind = kind;
+    p.PartNO = partNO;
+    p.FPartNO = QString(partNO).remove(' ').remove('/').remove('-');
+    p.EName = p.TName = name;
+    p.Model = "OLD";
+    p.Import = p.lKind = p.lAtNO = QStringLiteral("");
+    p.Price = price;
+    p.Sale = sale;
+    return p;
+}
+
+} // namespace tolvane::testing
+
+#include "sample_generate.h"
+
+namespace tolvane::testing {
+
+QStringList AllRows(const QString& path) {
+    shop::Db db(path);
+    QStringList rows;
+    for (const shop::Row& table : db.Query("Select name From sqlite_master Where type = 'table'")) {
+        const QString name = table[0].toString();
+        for (const QString& row : RowTexts(db, "Select * From \"" + name + "\""))
+            rows << name + '\t' + row;
+    }
+    rows.sort();
+    return rows;
+}
+
+std::pair<QString, QString> SampleFiles(const QString& dir, int parts, int rows, int chunk) {
+    sample::Options o;
+    o.outDir = dir;
+    o.parts = parts;
+    o.rows = rows;
+    o.chunk = chunk;
+    o.movement = parts * 2;
+    const sample::Summary s = sample::Generate(o);
+    return {s.shopPath, s.listPath};
+}
+
+} // namespace tolvane::testing

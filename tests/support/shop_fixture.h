@@ -1,0 +1,114 @@
+#pragma once
+
+#include "data/run_state.h"
+#include "shop/db.h"
+#include "shop/price_list_file.h"
+#include "shop/shop_tables.h"
+#include "support/qt_print.h"
+#include "support/recording_window.h"
+#include "support/sqlite_file.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariant>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+namespace tolvane::testing {
+
+constexpr int kBrand = 7;
+
+// A row staged in PriceList for brand 7 (numbers before kinds, as the table has them).
+struct Staged {
+    QString Kind, PartNO, lKind, lAtNO, AKind, AltNO;
+    QString EName = "FILTER", TName = "ไส้กรอง", Model = "KT-1", Import = "1";
+    QVariant Price = "150.25", Sale = "135";
+};
+
+// What the headless runner printed and returned.
+struct Result {
+    int status;
+    QString out, err;
+};
+
+// The headless runner in this process, standard output and error caught.
+Result Runner(QStringList args, bool live = false);
+
+// The lines of a file the runner wrote, each ended by a newline.
+QStringList Lines(const QString& path);
+
+// A run on real files, the one set-up of every test that needs databases: a temporary
+// folder with the supplier's file (PriceList_TATA.mdb, no chunks yet) and the shop
+// database of `version` (Velmora.accdb, brand TATA = 7, part counter at 1000), both
+// SQLite files; a recording window whose fields name them (Access target); and a run
+// state whose connections report to `trace` and to `faults`.
+class ShopFixture {
+public:
+    explicit ShopFixture(const QString& version = QStringLiteral("V.31"));
+    ~ShopFixture();
+    ShopFixture(const ShopFixture&) = delete;
+    ShopFixture& operator=(const ShopFixture&) = delete;
+
+    const QString version;
+    QTemporaryDir dir;
+    QString listPath, shopPath;
+    RecordingWindow window;
+    TraceLog trace;
+    FaultPlan faults;
+    std::unique_ptr<RunState> state;
+
+    RunState& st() { return *state; }
+
+    // The files.
+    void Chunk(int n, const std::vector<shop::PriceRow>& rows);
+    void Seed(const shop::Part& part, bool withCopies = true);
+    void Stage(const Staged& row);
+    void SetCounter(const QString& name, qint64 last);
+    void Exec(const QString& sql); // on the shop file, outside the program
+
+    // A new run state with the target open, brand 7 and the version set, the date fixed
+    // at 5 December 2026: what the insertion and the part update take for granted.
+    RunState& OpenTarget();
+    // And the price list open, version and brand read from the shop as the Update
+    // command reads them; progress, yields and trace emptied: what a stage takes for granted.
+    RunState& OpenBoth();
+
+    // Every row of a query as "a|b|c"; ListLines on the price list.
+    QStringList Lines(const QString& sql);
+    QStringList ListLines(const QString& sql);
+    // Rows of a table: PriceListAll in the price list, any other in the shop.
+    int Count(const QString& table, const QString& where = QString());
+    QString Scalar(const QString& sql);
+    QString Counter(const QString& name = QStringLiteral("Pta7"));
+    // The statements (execute and open) sent to the shop, in order.
+    QStringList Statements() const;
+
+    // The runner on the two files with further options.
+    Result Run(const QStringList& options = {});
+};
+
+// A price-list row; texts the test leaves are empty, not Null (a Null is a fault the
+// stages report).
+shop::PriceRow ListRow(const QString& kind, const QString& partNO, const QString& price,
+                       const QString& sale, const QString& tname = "NAME",
+                       const QString& model = "MODEL");
+
+// A shop part with its number, kind and prices; its texts read `name`.
+shop::Part ShopPart(int id, const QString& kind, const QString& partNO, const QString& price,
+                    const QString& sale, const QString& name = "OLD");
+
+} // namespace tolvane::testing
+
+namespace tolvane::testing {
+
+// Every row of every table of a SQLite file, as "<table>\t<cells>", sorted: two
+// shops compare equal when they hold the same data, whatever their pages look like.
+QStringList AllRows(const QString& path);
+
+// A sample shop and price list from the sample generator in `dir` (parts, list rows,
+// chunk size); returns {shop file, list file}.
+std::pair<QString, QString> SampleFiles(const QString& dir, int parts, int rows, int chunk);
+
+} // namespace tolvane::testing
