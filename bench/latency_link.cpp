@@ -11,6 +11,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -207,6 +208,9 @@ void LatencyLink::Read(Connection& c, bool fromClient) {
 void LatencyLink::Write(Connection& c, bool toServer) {
     Direction& d = toServer ? c.up : c.down;
     const int to = toServer ? c.server : c.client;
+    // A timed wait may end up to the thread's timer slack (50 us by default) late, on
+    // every chunk: wake as close to the due time as the kernel can.
+    prctl(PR_SET_TIMERSLACK, 1UL);
     std::unique_lock lock(d.mutex);
     while (!stop_) {
         if (d.queue.empty()) {
