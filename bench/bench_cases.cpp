@@ -27,9 +27,11 @@ long PeakKb() {
 void CaseResult::Write(QTextStream& out) const {
     for (const StageFigures& s : stages)
         out << "stage\t" << s.name << '\t' << s.seconds << '\t' << s.statements << '\t' << s.rows
-            << '\t' << s.floorSeconds << '\t' << s.floorAllSeconds << '\n';
+            << '\t' << s.floorSeconds << '\t' << s.floorAllSeconds << '\t' << s.roundTrips << '\t'
+            << s.sourceRoundTrips << '\t' << s.floorRoundTrips << '\n';
     out << "total\t" << seconds << '\t' << statements << '\t' << rows << '\t' << floorSeconds
-        << '\t' << floorAllSeconds << '\n';
+        << '\t' << floorAllSeconds << '\t' << roundTrips << '\t' << sourceRoundTrips << '\t'
+        << floorRoundTrips << '\n';
     out << "peak_kb\t" << peakKb << '\n';
     out << "floor_failures\t" << floorFailures << '\t' << batch::EscapeField(firstFloorFailure)
         << '\n';
@@ -41,7 +43,7 @@ CaseResult CaseResult::Read(const QString& text) {
     for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
         const QStringList f = line.split(u'\t');
         const QString& key = f[0];
-        if (key == QLatin1String("stage") && f.size() >= 7) {
+        if (key == QLatin1String("stage") && f.size() >= 10) {
             StageFigures s;
             s.name = f[1];
             s.seconds = f[2].toDouble();
@@ -49,13 +51,19 @@ CaseResult CaseResult::Read(const QString& text) {
             s.rows = f[4].toLongLong();
             s.floorSeconds = f[5].toDouble();
             s.floorAllSeconds = f[6].toDouble();
+            s.roundTrips = f[7].toLongLong();
+            s.sourceRoundTrips = f[8].toLongLong();
+            s.floorRoundTrips = f[9].toLongLong();
             r.stages.push_back(s);
-        } else if (key == QLatin1String("total") && f.size() >= 6) {
+        } else if (key == QLatin1String("total") && f.size() >= 9) {
             r.seconds = f[1].toDouble();
             r.statements = f[2].toLongLong();
             r.rows = f[3].toLongLong();
             r.floorSeconds = f[4].toDouble();
             r.floorAllSeconds = f[5].toDouble();
+            r.roundTrips = f[6].toLongLong();
+            r.sourceRoundTrips = f[7].toLongLong();
+            r.floorRoundTrips = f[8].toLongLong();
         } else if (key == QLatin1String("peak_kb") && f.size() >= 2) {
             r.peakKb = f[1].toLong();
         } else if (key == QLatin1String("floor_failures") && f.size() >= 2) {
@@ -97,10 +105,18 @@ private:
     StageClock& clock_;
 };
 
-} // namespace
+void AddUpStages(CaseResult& result) {
+    for (const StageFigures& s : result.stages) {
+        result.statements += s.statements;
+        result.rows += s.rows;
+        result.roundTrips += s.roundTrips;
+        result.sourceRoundTrips += s.sourceRoundTrips;
+        result.floorRoundTrips += s.floorRoundTrips;
+    }
+}
 
-CaseResult RunHeadless(const ShopFiles& files, bool rebuild, const QString& traceFile,
-                       const ShopFiles& floorCopy) {
+CaseResult RunHeadlessWith(const FormFields& fields, const QString& traceFile,
+                           const ShopFiles& floorCopy) {
     QString error;
     batch::TraceFile file;
     std::unique_ptr<batch::SqlTraceWriter> writer;
@@ -112,7 +128,7 @@ CaseResult RunHeadless(const ShopFiles& files, bool rebuild, const QString& trac
     QString messages, detail;
     QTextStream out(&messages), err(&detail);
     StageClock clock(writer.get());
-    ClockedWindow window(FieldsFor(files, rebuild), out, err, clock);
+    ClockedWindow window(fields, out, err, clock);
 
     CaseResult result;
     QElapsedTimer total;
@@ -132,10 +148,7 @@ CaseResult RunHeadless(const ShopFiles& files, bool rebuild, const QString& trac
         result.message += " | " + detail.trimmed();
     if (!file.Close(error))
         throw std::runtime_error(error.toStdString());
-    for (const StageFigures& s : result.stages) {
-        result.statements += s.statements;
-        result.rows += s.rows;
-    }
+    AddUpStages(result);
     if (!traceFile.isEmpty() && !floorCopy.shop.isEmpty()) {
         const FloorResult floor =
             ReplayTrace(ReadTrace(traceFile), floorCopy.list, floorCopy.shop, result.stages);
@@ -145,6 +158,26 @@ CaseResult RunHeadless(const ShopFiles& files, bool rebuild, const QString& trac
         result.firstFloorFailure = floor.firstFailure;
     }
     return result;
+}
+
+} // namespace
+
+CaseResult RunHeadless(const ShopFiles& files, bool rebuild, const QString& traceFile,
+                       const ShopFiles& floorCopy) {
+    return RunHeadlessWith(FieldsFor(files, rebuild), traceFile, floorCopy);
+}
+
+CaseResult RunHeadlessOnServer(const ServerShop& shop, const QString& list) {
+    FormFields fields = form::DefaultFields(form::kBrand);
+    fields.txtPriceList = list;
+    fields.chkLikelAt = false;
+    fields.optAccess = false;
+    fields.chkComType = true; // on the server machine: driver={SQL Server};server=...
+    fields.txtServer = shop.server;
+    fields.txtdbq = shop.database;
+    fields.txtuid = shop.user;
+    fields.txtpwd = shop.password;
+    return RunHeadlessWith(fields, QString(), ShopFiles());
 }
 
 namespace {
@@ -189,10 +222,7 @@ CaseResult RunWindow(const ShopFiles& files, bool rebuild) {
     result.seconds = total.nsecsElapsed() / 1e9;
     result.stages = clock.Finish();
     result.peakKb = PeakKb();
-    for (const StageFigures& s : result.stages) {
-        result.statements += s.statements;
-        result.rows += s.rows;
-    }
+    AddUpStages(result);
     return result;
 }
 

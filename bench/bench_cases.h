@@ -15,6 +15,12 @@ struct ShopFiles {
     QString list; // PriceList_TATA.mdb (SQLite)
 };
 
+// A shop database on a server, as the window's SQL Server fields name it.
+struct ServerShop {
+    QString server; // txtServer: a host, or the server's socket folder
+    QString database, user, password;
+};
+
 // What one measured run gave.
 struct CaseResult {
     double seconds = 0;
@@ -25,6 +31,11 @@ struct CaseResult {
     std::int64_t floorFailures = 0;
     QString firstFloorFailure;
     long peakKb = 0;
+    std::int64_t roundTrips = 0;       // calls that waited for the shop database
+    std::int64_t sourceRoundTrips = 0; // the same for the price-list file
+    std::int64_t floorRoundTrips = 0;  // the shop database's that the run cannot avoid
+    std::int64_t proxyTurns = -1;      // the latency link's turns; negative: no link
+    std::int64_t proxyConnections = 0;
     QString message; // the run's last message box
     std::vector<StageFigures> stages;
 
@@ -40,6 +51,10 @@ struct CaseResult {
 // the copies of the starting files.
 CaseResult RunHeadless(const ShopFiles& files, bool rebuild, const QString& traceFile,
                        const ShopFiles& floorCopy);
+
+// The headless run with the shop database on a server (optSQL, on the server
+// machine), without the alternate index rebuild; `list` is the price-list file.
+CaseResult RunHeadlessOnServer(const ServerShop& shop, const QString& list);
 
 // The same run through the window frmKordan (needs a QApplication).
 CaseResult RunWindow(const ShopFiles& files, bool rebuild);

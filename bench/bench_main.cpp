@@ -1,21 +1,29 @@
 // tolvane-bench: what a run costs, stage by stage, against the floor of its own
-// statements replayed through SQLite's C API, through the window, and as the price
-// list grows. Each measured run happens in a child process of its own, so its peak
-// memory is its own. Linux only (getrusage).
+// statements replayed through SQLite's C API, through the window, as the price list
+// grows, and with the shop database on a server (the private PostgreSQL server that
+// scripts/bench starts), over its unix socket and over TCP through a latency link.
+// Each measured run happens in a child process of its own, so its peak memory is its
+// own. Linux only (getrusage, POSIX sockets).
 
 #include "bench_cases.h"
 #include "bench_report.h"
 #include "floor_replay.h"
+#include "latency_link.h"
 #include "sample_generate.h"
+#include "server_shop.h"
+#include "shop/pg_server.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTextStream>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <stdexcept>
@@ -24,8 +32,12 @@ namespace {
 
 using namespace tolvane::bench;
 using tolvane::sample::Options;
+namespace shop = tolvane::shop;
 
 constexpr std::uint32_t kSeed = 7;
+// No measured run takes this long; one that does has hung (a server that never
+// answers) and is stopped.
+constexpr int kChildTimeoutMs = 20 * 60 * 1000;
 
 Options SmallShop(const QString& dir) {
     Options o;
@@ -88,7 +100,14 @@ CaseResult RunChild(const QStringList& args) {
         return env;
     }());
     child.start(QCoreApplication::applicationFilePath(), args);
-    if (!child.waitForFinished(-1) || child.exitCode() != 0)
+    if (!child.waitForFinished(kChildTimeoutMs)) {
+        child.kill();
+        child.waitForFinished(10000);
+        throw std::runtime_error("measurement did not end within " +
+                                 std::to_string(kChildTimeoutMs / 60000) +
+                                 " minutes: " + args.join(' ').toStdString());
+    }
+    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
         throw std::runtime_error("measurement failed: " + args.join(' ').toStdString() + "\n" +
                                  child.readAllStandardError().toStdString());
     const CaseResult result = CaseResult::Read(QString::fromUtf8(child.readAllStandardOutput()));
@@ -126,6 +145,59 @@ CaseResult Window(const ShopFiles& files) {
     return RunChild({"--child", "window", "--shop", files.shop, "--list", files.list});
 }
 
+// The headless run on a freshly loaded copy of the shop on the server, its shop
+// database reached through `txtServer`.
+CaseResult OnServer(const shop::PgServer& server, const ShopFiles& files, const QString& txtServer,
+                    const QString& list) {
+    shop::PgDatabase database(server);
+    QElapsedTimer loading;
+    loading.start();
+    const std::int64_t rows =
+        LoadShopIntoServer(files.shop, server.ConnectionText(database.name()));
+    Say(QStringLiteral("loaded %1 rows into %2 in %3 s")
+            .arg(rows)
+            .arg(database.name())
+            .arg(loading.elapsed() / 1000.0, 0, 'f', 1));
+    return RunChild({"--child", "server", "--server", txtServer, "--database", database.name(),
+                     "--list", list});
+}
+
+// The medium shop on the server: over the unix socket, then over TCP through the
+// latency link (each run on a database loaded afresh from the same starting file).
+void ServerCases(const QCommandLineParser& p, const QString& work, Report& report) {
+    const shop::PgServer server = shop::PgServerFromEnvironment();
+    if (!server.available() || server.host.isEmpty())
+        throw std::runtime_error("the server cases need the server that scripts/bench starts "
+                                 "(TOLVANE_PG_SOCKET_DIR, TOLVANE_PG_HOST, TOLVANE_PG_PORT)");
+    const QString dir = work + "/server";
+    const Options options = MediumShop(dir);
+    const ShopFiles files = MakeSample(options);
+    const ShopFiles socketCopy = Copy(files, dir + "/socket");
+    const ShopFiles linkCopy = Copy(files, dir + "/link");
+    report.serverListRows = options.rows;
+
+    Say(QStringLiteral("medium server: headless run over the socket ") + server.socketDir);
+    report.Add(kServerSocket, OnServer(server, files, server.socketDir, socketCopy.list));
+
+    LatencyLink::Options link;
+    link.listenAddress = p.value("link-address").toStdString();
+    link.serverAddress = server.host.toStdString();
+    link.serverPort = server.port;
+    link.delay = std::chrono::microseconds(std::lround(p.value("link-delay").toDouble() * 1000));
+    LatencyLink proxy(link);
+    Say(QStringLiteral("medium server: headless run through the latency link %1:%2 (%3 ms each "
+                       "way) to %4:%5")
+            .arg(p.value("link-address"))
+            .arg(proxy.Port())
+            .arg(p.value("link-delay"))
+            .arg(server.host)
+            .arg(server.port));
+    CaseResult linked = OnServer(server, files, p.value("link-address"), linkCopy.list);
+    linked.proxyTurns = proxy.Turns();
+    linked.proxyConnections = proxy.Connections();
+    report.Add(kServerLink, linked);
+}
+
 int Child(const QCommandLineParser& p, int argc, char** argv) {
     const ShopFiles files{p.value("shop"), p.value("list")};
     CaseResult result;
@@ -141,6 +213,10 @@ int Child(const QCommandLineParser& p, int argc, char** argv) {
     if (p.value("child") == QLatin1String("window")) {
         QApplication app(argc, argv);
         result = RunWindow(files, p.isSet("rebuild"));
+    } else if (p.value("child") == QLatin1String("server")) {
+        const shop::PgServer server = shop::PgServerFromEnvironment();
+        result = RunHeadlessOnServer(
+            {p.value("server"), p.value("database"), server.user, server.password}, files.list);
     } else {
         result = RunHeadless(files, p.isSet("rebuild"), p.value("trace"),
                              ShopFiles{p.value("floor-shop"), p.value("floor-list")});
@@ -204,6 +280,16 @@ int Parent(const QCommandLineParser& p) {
             report.growth[rows] = r.seconds;
         }
     }
+    // A failed server case costs the server figures only, not the others'.
+    bool serverFailed = false;
+    if (wanted("server")) {
+        try {
+            ServerCases(p, work, report);
+        } catch (const std::exception& e) {
+            Say(QStringLiteral("server cases failed: ") + QString::fromLocal8Bit(e.what()));
+            serverFailed = true;
+        }
+    }
     report.loadAtEnd = LoadAverage();
 
     QTextStream out(stdout);
@@ -217,6 +303,8 @@ int Parent(const QCommandLineParser& p) {
         report.WriteCsv(path);
         out << "\nWritten: " << path << '\n';
     }
+    if (serverFailed)
+        return 1;
     return report.AllGoalsMet() ? 0 : 3;
 }
 
@@ -234,8 +322,13 @@ int main(int argc, char** argv) {
         {"work", "Folder for the sample shops and traces.", "dir",
          QDir::tempPath() + "/tolvane-bench"},
         {"results", "Folder for the CSV file (none: no file).", "dir"},
-        {"only", "Only this part: small, medium or growth (repeatable).", "part"},
-        {"child", "Internal: one measurement (headless, window or floor).", "kind"},
+        {"only", "Only this part: small, medium, growth or server (repeatable).", "part"},
+        {"link-address", "The latency link's loopback address; it listens on port 5432 there.",
+         "address", "127.0.0.2"},
+        {"link-delay", "The latency link's delay each way, in milliseconds.", "ms", "0.25"},
+        {"child", "Internal: one measurement (headless, window, server or floor).", "kind"},
+        {"server", "Internal.", "name"},
+        {"database", "Internal.", "name"},
         {"shop", "Internal.", "file"},
         {"list", "Internal.", "file"},
         {"trace", "Internal.", "file"},

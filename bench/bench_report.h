@@ -18,8 +18,24 @@ struct ReportRow {
     std::int64_t rows = 0;
     double floorSeconds = -1;
     double floorAllSeconds = -1;
-    long peakKb = 0; // on the case's total line only
+    long peakKb = 0;                   // on the case's total line only
+    std::int64_t roundTrips = 0;       // the shop database's
+    std::int64_t sourceRoundTrips = 0; // the price-list file's
+    std::int64_t floorRoundTrips = 0;
+    std::int64_t proxyTurns = -1; // total line of a case through the latency link only
+    std::int64_t proxyConnections = 0;
 };
+
+// The server cases' names, and the embedded run they are compared with.
+inline const QString kServerSocket = QStringLiteral("medium server socket");
+inline const QString kServerLink = QStringLiteral("medium server link");
+inline const QString kEmbedded = QStringLiteral("medium headless");
+
+// The goal for the shop's round trips per list row over the server path: a third of
+// the 26.61 per row (532,148 for 20,000 rows) that the run made when the server cases
+// were first measured, one statement per call (./scripts/bench --only server,
+// 7 Dec 2026).
+inline constexpr double kServerRoundTripsPerRowGoal = 8.87;
 
 // A goal: a ratio measured in this invocation against its limit.
 struct Goal {
@@ -44,9 +60,15 @@ public:
     QString loadAtStart;
     QString loadAtEnd;
     std::map<int, double> growth; // price-list rows -> seconds of the headless run
+    int serverListRows = 0;       // price-list rows of the server cases
 
 private:
     const ReportRow* Total(const QString& caseName) const;
+    void PrintServer(QTextStream& out) const;
+    // The shop's round trips per price-list row of a server case; negative: not measured.
+    double PerListRow(const ReportRow* total, std::int64_t count) const;
+    // A server case's time against the embedded run's; negative: not measured.
+    double AgainstEmbedded(const ReportRow* total) const;
 
     std::vector<ReportRow> rows_;
 };

@@ -27,6 +27,22 @@ QString StageForProgress(const QString& txtQTY, int& checkWalks) {
     return QString();
 }
 
+bool UnavoidableRoundTrip(TraceKind kind) {
+    switch (kind) {
+    case TraceKind::Connect:
+    case TraceKind::Begin:
+    case TraceKind::Commit:
+    case TraceKind::Rollback:
+    case TraceKind::Open:
+    case TraceKind::Recordset:
+        return true;
+    case TraceKind::Execute:
+    case TraceKind::Close:
+        return false;
+    }
+    return false;
+}
+
 void StageClock::Start() {
     clock_.start();
     stageStartNs_ = 0;
@@ -39,9 +55,17 @@ void StageClock::Start() {
 void StageClock::Event(Role role, TraceKind kind, const QString& text) {
     if (kind == TraceKind::Open || kind == TraceKind::Execute || kind == TraceKind::Recordset)
         ++current_.statements;
+    if (role == Role::Target && UnavoidableRoundTrip(kind))
+        ++current_.floorRoundTrips;
     ++events_;
     if (next_)
         next_->Event(role, kind, text);
+}
+
+void StageClock::RoundTrip(Role role) {
+    ++(role == Role::Target ? current_.roundTrips : current_.sourceRoundTrips);
+    if (next_)
+        next_->RoundTrip(role);
 }
 
 void StageClock::Progress(const QString& txtQTY) {
@@ -79,6 +103,9 @@ std::vector<StageFigures> MergeStages(const std::vector<StageFigures>& segments)
         same->seconds += s.seconds;
         same->statements += s.statements;
         same->rows += s.rows;
+        same->roundTrips += s.roundTrips;
+        same->sourceRoundTrips += s.sourceRoundTrips;
+        same->floorRoundTrips += s.floorRoundTrips;
         if (s.floorSeconds >= 0)
             same->floorSeconds = std::max(same->floorSeconds, 0.0) + s.floorSeconds;
         if (s.floorAllSeconds >= 0)

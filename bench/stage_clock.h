@@ -18,8 +18,19 @@ struct StageFigures {
     std::int64_t firstEvent = 0; // index of the stage's first database event
     std::int64_t endEvent = 0;   // one past its last
     double floorSeconds = -1; // the same events replayed, first rows only; negative: not replayed
-    double floorAllSeconds = -1; // the same, every row of every open stepped
+    double floorAllSeconds = -1;       // the same, every row of every open stepped
+    std::int64_t roundTrips = 0;       // calls that waited for the shop database
+    std::int64_t sourceRoundTrips = 0; // the same for the price-list file
+    std::int64_t floorRoundTrips = 0;  // the shop database's that the run cannot avoid
 };
+
+// Whether an event of the shop database is a round trip that no way of sending the
+// run's statements can save: a connect; a transaction's begin, commit or rollback; an
+// opened recordset (a read whose rows decide what the run does next); a recordset
+// write (an ID counter's update, whose success decides whether the ID is the run's).
+// An executed statement is not: its answer is only a row count the run goes on
+// without, so such statements could travel together.
+bool UnavoidableRoundTrip(TraceKind kind);
 
 // Sums the stages that come back (prices and new parts alternate chunk by chunk)
 // under their name, in the order of their first appearance.
@@ -38,6 +49,7 @@ public:
 
     void Start();
     void Event(Role role, TraceKind kind, const QString& text) override;
+    void RoundTrip(Role role) override;
     void Progress(const QString& txtQTY);
     void Row() { ++current_.rows; }
     // Ends the current stage and starts `name` (used for "close").

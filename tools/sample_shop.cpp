@@ -1,8 +1,8 @@
 #include "sample_shop.h"
 
+#include "sample_sql.h"
 #include "shop/db.h"
 #include "shop/shop_tables.h"
-#include "sample_sql.h"
 #include "text/versions.h"
 
 #include <QHash>
@@ -208,10 +208,16 @@ void WriteBrandsAndCounters(QSqlDatabase& db, const Shop& shop) {
     old.Row({QString("Pta1"), 230});
 }
 
+void WriteIndexes(QSqlDatabase& db, const QString& version) {
+    for (const QString& index : ShopIndexes(version))
+        shop::ExecOn(db, index);
+}
+
+} // namespace
+
 // The indexes a working shop database carries: its program finds parts by ID and
 // by number, and keeps the copies of a part's texts in step by PartID and BrandID.
-// Built after the rows are in, which is quicker than keeping them up to date.
-void WriteIndexes(QSqlDatabase& db, const QString& version) {
+QStringList ShopIndexes(const QString& version) {
     const QStringList ptaColumns = shop::PtaColumns(version);
     QStringList indexes = {
         Table("Pta") + " (PartID)",
@@ -230,16 +236,16 @@ void WriteIndexes(QSqlDatabase& db, const QString& version) {
     };
     if (ptaColumns.contains(QStringLiteral("FPartNO"), Qt::CaseInsensitive))
         indexes << Table("Pta") + " (FPartNO)";
+    QStringList statements;
     for (const QString& index : indexes) {
         // "Pta9 (PartID, BrandID)" -> IX_Pta9_PartID_BrandID
         QString name = "IX_" + index;
         name.remove(u')').replace(QLatin1String(" ("), QLatin1String("_"));
         name.replace(QLatin1String(", "), QLatin1String("_"));
-        shop::ExecOn(db, "CREATE INDEX " + name + " ON " + index);
+        statements << "CREATE INDEX " + name + " ON " + index;
     }
+    return statements;
 }
-
-} // namespace
 
 Shop MakeShop(Random& random, PartNumbers& numbers, int partCount) {
     Shop shop;
@@ -291,6 +297,7 @@ ShopCounts WriteShop(const QString& path, const QString& version, const Shop& sh
     WriteLinks(sql, shop, random, counts);
     WriteCopies(sql, shop, movement, random);
     counts.movementRows = movement;
+    // Built after the rows are in, which is quicker than keeping them up to date.
     WriteIndexes(sql, version);
     if (!sql.commit())
         throw std::runtime_error("cannot commit " + path.toStdString());

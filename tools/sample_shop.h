@@ -4,6 +4,7 @@
 #include "sample_vocabulary.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <vector>
 
@@ -40,6 +41,9 @@ Shop MakeShop(Random& random, PartNumbers& numbers, int partCount);
 struct ShopCounts {
     int altRows = 0, facRows = 0, movementRows = 0;
 };
+
+// The CREATE INDEX statements of the indexes that WriteShop builds, for any engine.
+QStringList ShopIndexes(const QString& version);
 
 // Writes the shop database of `version` at `path` (a new SQLite file): the tables
 // the run reads, the parts with their alternate-price rows, alternate and factory

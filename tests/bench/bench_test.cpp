@@ -1,20 +1,28 @@
 // The benchmark's own parts: reading the statement trace back, telling the stages
-// apart by their progress texts, and replaying a run's statements so that the copy
-// ends exactly where the run left the shop.
+// apart by their progress texts, replaying a run's statements so that the copy ends
+// exactly where the run left the shop, the round trips a run cannot avoid, and the
+// latency link that stands for a network.
 #include "app/batch_trace.h"
 #include "bench_cases.h"
 #include "floor_replay.h"
+#include "latency_link.h"
+#include "parts/progress.h"
 #include "sample_generate.h"
 #include "sample_shop.h"
 #include "stage_clock.h"
-#include "parts/progress.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/tcp.h>
+#include <poll.h>
 #include <sqlite3.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 namespace tolvane::bench {
 namespace {
@@ -191,6 +199,98 @@ TEST(Floor, ARunsReplayLeavesTheCopiesWhereTheRunLeftTheFiles) {
     // Every stage the run went through got its share of the floor.
     for (const StageFigures& s : result.stages)
         EXPECT_GE(s.floorSeconds, 0) << s.name.toStdString();
+}
+
+TEST(Stages, UnavoidableRoundTripsAreTheShopsReadsCounterWritesTransactionsAndConnects) {
+    using K = TraceKind;
+    StageClock clock;
+    clock.Start();
+    for (K kind : {K::Connect, K::Open, K::Execute, K::Execute, K::Begin, K::Recordset})
+        clock.Event(Role::Target, kind, QString());
+    for (K kind : {K::Connect, K::Open, K::Execute}) // the price-list file is no network
+        clock.Event(Role::Source, kind, QString());
+    clock.Progress(kPhraseCheckStart + QStringLiteral("TATA"));
+    for (K kind : {K::Execute, K::Commit, K::Begin, K::Execute, K::Rollback, K::Close})
+        clock.Event(Role::Target, kind, QString());
+    clock.RoundTrip(Role::Target);
+    const std::vector<StageFigures> stages = clock.Finish();
+    ASSERT_EQ(stages.size(), 2u);
+    EXPECT_EQ(stages[0].floorRoundTrips, 4);
+    EXPECT_EQ(stages[1].floorRoundTrips, 3);
+    EXPECT_EQ(stages[1].roundTrips, 1);
+    EXPECT_EQ(stages[1].sourceRoundTrips, 0);
+}
+
+// A loopback address, and a socket that sends at once and gives up on a silent peer
+// after 10 s.
+sockaddr_in At(int port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<std::uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return a;
+}
+int Socket() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    const timeval timeout{10, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    const int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    return fd;
+}
+std::string Receive(int fd, std::size_t size) {
+    std::string got(size, '\0');
+    const ssize_t n = recv(fd, got.data(), size, MSG_WAITALL);
+    return got.substr(0, n < 0 ? 0 : static_cast<std::size_t>(n));
+}
+
+TEST(LatencyLink, KeepsTheBytesInOrderDelaysBothWaysAndCountsTurns) {
+    using namespace std::chrono;
+    const int listener = Socket();
+    sockaddr_in echoAt = At(0);
+    socklen_t size = sizeof echoAt;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&echoAt), size), 0);
+    listen(listener, 1);
+    getsockname(listener, reinterpret_cast<sockaddr*>(&echoAt), &size);
+    std::thread echo([listener] { // answers every chunk with its bytes
+        pollfd p{listener, POLLIN, 0};
+        const int fd = poll(&p, 1, 10000) == 1 ? accept(listener, nullptr, nullptr) : -1;
+        char buffer[4096];
+        for (ssize_t n; fd >= 0 && (n = recv(fd, buffer, sizeof buffer, 0)) > 0;)
+            send(fd, buffer, static_cast<std::size_t>(n), MSG_NOSIGNAL);
+        close(fd);
+    });
+    {
+        LatencyLink link({"127.0.0.1", 0, "127.0.0.1", ntohs(echoAt.sin_port), milliseconds(20)});
+        const int fd = Socket();
+        const sockaddr_in linkAt = At(link.Port());
+        EXPECT_EQ(connect(fd, reinterpret_cast<const sockaddr*>(&linkAt), sizeof linkAt), 0);
+        for (const std::string word : {"ping", "pong", "over"}) {
+            const auto start = steady_clock::now();
+            send(fd, word.data(), word.size(), 0);
+            EXPECT_EQ(Receive(fd, word.size()), word);
+            EXPECT_GE(steady_clock::now() - start, milliseconds(40));
+        }
+        EXPECT_EQ(link.Turns(), 2); // "pong" and "over" answered the server
+        // 100 pieces, 1 ms apart, sent while the answer flows back, arrive in order,
+        // in far less than one delay after another (2 s).
+        std::string data;
+        for (int i = 0; i < 100000; ++i)
+            data += static_cast<char>(i * 7 % 251);
+        const auto start = steady_clock::now();
+        std::thread writer([&] {
+            for (std::size_t at = 0; at < data.size(); at += 1000) {
+                send(fd, data.data() + at, 1000, 0);
+                std::this_thread::sleep_for(milliseconds(1));
+            }
+        });
+        EXPECT_TRUE(Receive(fd, data.size()) == data);
+        writer.join();
+        EXPECT_LT(steady_clock::now() - start, seconds(1));
+        close(fd);
+    }
+    echo.join();
+    close(listener);
 }
 
 } // namespace

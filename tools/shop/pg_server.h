@@ -6,10 +6,13 @@
 namespace tolvane::shop {
 
 // The server as scripts/test describes it in the environment (TOLVANE_PG_SOCKET_DIR,
-// TOLVANE_PG_DATABASE, TOLVANE_PG_USER, TOLVANE_PG_PASSWORD). Not available when ctest
-// runs outside scripts/test.
+// TOLVANE_PG_DATABASE, TOLVANE_PG_USER, TOLVANE_PG_PASSWORD, and TOLVANE_PG_HOST,
+// TOLVANE_PG_PORT where it listens on TCP as well, as for scripts/bench). Not available
+// when ctest runs outside scripts/test.
 struct PgServer {
     QString socketDir, database, user, password;
+    QString host; // TCP address; empty: the socket folder only
+    int port = 5432;
     bool available() const { return !socketDir.isEmpty(); }
     // The program's SQL Server connection text (ODBC driver "SQL Server", which the
     // test run registers for psqlODBC) for a database of this server.
