@@ -2,7 +2,7 @@
 #include "app/batch_options.h"
 #include "app/batch_run.h"
 #include "app/batch_trace.h"
-#include "app_files.h"
+#include "support/shop_fixture.h"
 #include "support/qt_print.h"
 #include "support/sqlite_file.h"
 
@@ -65,7 +65,8 @@ TEST(BatchExit, BadOptionsGiveTwoAndRunNothing) {
 }
 
 TEST(BatchExit, AMessageOtherThanFinishedGivesOne) {
-    AppFiles files;
+    ShopFixture files("P.52");
+    files.SmallRun();
     const QString grid = files.dir.filePath("grid.txt");
     const QString progress = files.dir.filePath("progress.txt");
     Result r = Runner({"--price-list", files.dir.filePath("none.mdb"), "--grid", grid,
@@ -81,29 +82,30 @@ TEST(BatchExit, AMessageOtherThanFinishedGivesOne) {
                            "รายการ\t" + QString(13, ' ') + "รุ่น\t    ราคาเก่า\t   ราคาใหม่");
     EXPECT_EQ(rows[29], QString(7, '\t'));
 
-    SqliteExec(files.target, {"Update System Set Ver = 'P.99'"});
-    r = Runner({"--price-list", files.source, "--data", files.target});
+    SqliteExec(files.shopPath, {"Update System Set Ver = 'P.99'"});
+    r = Runner({"--price-list", files.listPath, "--data", files.shopPath});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "32\tกำหนด Vertion ของฐานข้อมูลผิด  ให้ติดต่อผู้ติดตั้งระบบ  หรือ  ผู้จำหน่าย "
                      "VelmoraSoft\n");
 
     // A failing run: the one message on standard output, the detail on standard error.
-    QFile broken(files.target);
+    QFile broken(files.shopPath);
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
     broken.write("not a database at all");
     broken.close();
-    r = Runner({"--price-list", files.source, "--data", files.target});
+    r = Runner({"--price-list", files.listPath, "--data", files.shopPath});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "0\tไม่สามรถบันทึกได้\n");
     EXPECT_FALSE(r.err.trimmed().isEmpty());
 }
 
 TEST(BatchRun, FinishedRunWritesTheThreeFiles) {
-    AppFiles files;
+    ShopFixture files("P.52");
+    files.SmallRun();
     const QString sql = files.dir.filePath("sql.txt");
     const QString progress = files.dir.filePath("progress.txt");
     const QString grid = files.dir.filePath("grid.txt");
-    const Result r = Runner({"--price-list", files.source, "--data", files.target, "--trace-sql",
+    const Result r = Runner({"--price-list", files.listPath, "--data", files.shopPath, "--trace-sql",
                              sql, "--trace-progress", progress, "--grid", grid});
     ASSERT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
     EXPECT_EQ(r.out, "0\tเสร็จแล้วจ้า\n");
@@ -149,8 +151,9 @@ TEST(BatchRun, FinishedRunWritesTheThreeFiles) {
 }
 
 TEST(BatchRun, LiveProgressOnlyOnATerminalAndWipedBeforeTheMessage) {
-    AppFiles files;
-    const Result r = Runner({"--price-list", files.source, "--data", files.target}, true);
+    ShopFixture files("P.52");
+    files.SmallRun();
+    const Result r = Runner({"--price-list", files.listPath, "--data", files.shopPath}, true);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "0\tเสร็จแล้วจ้า\n");
     EXPECT_TRUE(r.err.startsWith("\r\x1b[K")) << r.err.toStdString();

@@ -3,7 +3,7 @@
 #if TOLVANE_TEST_GUI
 
 #include "app/frmKordan.h"
-#include "app_files.h"
+#include "support/shop_fixture.h"
 #include "support/qt_print.h"
 #include "support/sqlite_file.h"
 #include "text/error.h"
@@ -189,7 +189,7 @@ struct WindowRun {
         QString detail;
     };
 
-    explicit WindowRun(AppFiles& files) {
+    explicit WindowRun(ShopFixture& files) {
         w.SetMessageRecorder(
             [this](const QString& text, MessageStyle style, const QString& detail) {
                 messages.push_back({text, style, detail});
@@ -197,7 +197,7 @@ struct WindowRun {
                 buttonWhileShown = button()->isEnabled();
             });
         w.state().hooks = DataHooks{&trace, &faults};
-        SetPaths(files.source, files.target);
+        SetPaths(files.listPath, files.shopPath);
     }
     void SetPaths(const QString& source, const QString& target) {
         w.findChild<QLineEdit*>("txtPriceList")->setText(source);
@@ -248,11 +248,12 @@ struct PathCase {
 class WindowPathChecks : public ::testing::TestWithParam<PathCase> {};
 
 TEST_P(WindowPathChecks, OneMessageNothingOpenedButtonBack) {
-    AppFiles files;
+    ShopFixture files("P.52");
+    files.SmallRun();
     WindowRun run(files);
     const PathCase& c = GetParam();
     auto resolve = [&](QString path) {
-        return path.replace("<src>", files.source).replace("<dir>", files.dir.path());
+        return path.replace("<src>", files.listPath).replace("<dir>", files.dir.path());
     };
     run.SetPaths(resolve(c.source), resolve(c.target));
 
@@ -278,9 +279,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<PathCase>& info) { return std::string(info.param.name); });
 
 TEST(WindowUpdate, SqlTargetSkipsThePathCheck) {
-    AppFiles files;
+    ShopFixture files("P.52");
+    files.SmallRun();
     WindowRun run(files);
-    run.SetPaths(files.source, "");
+    run.SetPaths(files.listPath, "");
     run.w.findChild<QRadioButton*>("optSQL")->setChecked(true);
     // The first connection to the server (the run lock's own) is refused: the run got
     // past the checks without a target path.
@@ -292,19 +294,21 @@ TEST(WindowUpdate, SqlTargetSkipsThePathCheck) {
 }
 
 TEST(WindowUpdate, UnsupportedVersionWritesNothing) {
-    AppFiles files;
-    SqliteExec(files.target, {"Update System Set Ver = 'P.99'"});
+    ShopFixture files("P.52");
+    files.SmallRun();
+    SqliteExec(files.shopPath, {"Update System Set Ver = 'P.99'"});
     WindowRun run(files);
     run.Press();
     run.ExpectEnded("กำหนด Vertion ของฐานข้อมูลผิด  ให้ติดต่อผู้ติดตั้งระบบ  หรือ  ผู้จำหน่าย VelmoraSoft", 32);
     EXPECT_TRUE(run.NothingWritten()) << run.trace.lines.join('\n').toStdString();
     // The connections were let go: the next press starts afresh.
-    SqliteExec(files.target, {"Update System Set Ver = 'P.52'"});
+    SqliteExec(files.shopPath, {"Update System Set Ver = 'P.52'"});
     EXPECT_EQ(run.Press(), "เสร็จแล้วจ้า");
 }
 
 TEST(WindowUpdate, MissingBrandWritesNothing) {
-    AppFiles files(QStringLiteral("P.52"), QStringLiteral("HINO"));
+    ShopFixture files(QStringLiteral("P.52"), QStringLiteral("HINO"));
+    files.SmallRun();
     WindowRun run(files);
     run.Press();
     run.ExpectEnded("ไม่สามารถหา Files TATA ไม่สามารถบันทึกได้", 32);
@@ -312,7 +316,8 @@ TEST(WindowUpdate, MissingBrandWritesNothing) {
 }
 
 TEST(WindowUpdate, BrandFoundAsTataURunsToTheEnd) {
-    AppFiles files(QStringLiteral("V.31"), QStringLiteral("TATA_U"));
+    ShopFixture files(QStringLiteral("V.31"), QStringLiteral("TATA_U"));
+    files.SmallRun();
     WindowRun run(files);
     run.Press();
     run.ExpectEnded("เสร็จแล้วจ้า", 0);
@@ -325,7 +330,8 @@ TEST(WindowUpdate, BrandFoundAsTataURunsToTheEnd) {
 }
 
 TEST(WindowUpdate, FailureMidRunEndsInOneMessageAndASecondPressSucceeds) {
-    AppFiles files;
+    ShopFixture files("P.52");
+    files.SmallRun();
     WindowRun run(files);
     run.faults.failKind = TraceKind::Execute;
     run.faults.failAt = 3;
@@ -341,7 +347,8 @@ TEST(WindowUpdate, FailureMidRunEndsInOneMessageAndASecondPressSucceeds) {
 }
 
 TEST(WindowUpdate, ClosingDuringARunEndsItWithoutAMessage) {
-    AppFiles files;
+    ShopFixture files("P.52");
+    files.SmallRun();
     WindowRun run(files);
     run.w.show();
     // The operator closes the window as the first chunk starts.

@@ -3,7 +3,7 @@
 // "SQL Server". A run against it must leave the same rows as the same run against a
 // shop file; the traced connection texts hide the password; a refused log-in ends in
 // the one failure message; two connections drawing IDs at once never share one.
-#include "app_files.h"
+#include "support/shop_fixture.h"
 #include "data/open_connection.h"
 #include "data/run_state.h"
 #include "shop/db.h"
@@ -15,7 +15,6 @@
 #include "support/error_of.h"
 #include "support/qt_print.h"
 #include "support/recording_window.h"
-#include "support/rows.h"
 #include "support/sqlite_file.h"
 #include "text/amount.h"
 #include "text/error.h"

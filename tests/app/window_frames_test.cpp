@@ -4,8 +4,7 @@
 #if TOLVANE_TEST_GUI
 
 #include "app/frmKordan.h"
-#include "app_files.h"
-#include "support/parts.h"
+#include "support/shop_fixture.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -69,20 +68,21 @@ TEST(WindowFrames, AMessageShowsTheLastPartWritten) {
 }
 
 TEST(WindowFrames, ARunEndsWithItsLastTextsOnScreenHavingLaidOutFewer) {
-    AppFiles files;
+    ShopFixture files("P.52");
+    files.SmallRun();
     // Enough rows that many fall within one frame.
     std::vector<shop::PriceRow> rows;
     for (int i = 1; i <= 300; ++i)
         rows.push_back(ListRow("B", QString::number(1000 + i), "20", "18"));
-    shop::AddChunk(files.source, 3, rows);
+    shop::AddChunk(files.listPath, 3, rows);
 
     WatchedWindow w;
     w.show();
     QStringList messages;
     w.SetMessageRecorder(
         [&](const QString& text, MessageStyle, const QString&) { messages << text; });
-    w.Box("txtPriceList")->setText(files.source);
-    w.Box("txtDataVelmora")->setText(files.target);
+    w.Box("txtPriceList")->setText(files.listPath);
+    w.Box("txtDataVelmora")->setText(files.shopPath);
     w.PressUpdate();
 
     ASSERT_EQ(messages, QStringList{"เสร็จแล้วจ้า"});

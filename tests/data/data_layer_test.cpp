@@ -1,7 +1,7 @@
 #include "data/connection.h"
 #include "data/recordset.h"
 #include "support/error_of.h"
-#include "support/rows.h"
+#include "support/shop_fixture.h"
 #include "support/sqlite_file.h"
 #include "shop/db.h"
 
@@ -231,9 +231,9 @@ TEST_F(DataLayer, RecordsetWritesAddUpdateAndDeleteOneTableRows) {
     rs.Close();
 
     shop::Db check(path);
-    EXPECT_EQ(testing::RowTexts(check, "Select NameID, OldID From OldID Order By NameID, OldID"),
+    EXPECT_EQ(testing::Rows(check, "Select NameID, OldID From OldID Order By NameID, OldID"),
               QStringList({"Pta7|17", "Pta8|5"}));
-    EXPECT_EQ(testing::RowTexts(check, "Select * From LastID"), QStringList{"Pta7|2"});
+    EXPECT_EQ(testing::Rows(check, "Select * From LastID"), QStringList{"Pta7|2"});
 }
 
 TEST_F(DataLayer, AnOptimisticUpdateFailsWhenTheRowChangedSinceItWasRead) {

@@ -1,7 +1,7 @@
 #include "parts/alt_links.h"
 
 #include "data/run_state.h"
-#include "support/run_fixture.h"
+#include "support/shop_fixture.h"
 #include "text/error.h"
 
 #include <gtest/gtest.h>
@@ -14,37 +14,32 @@
 namespace tolvane {
 namespace {
 
-using testing::RunFixture;
+using testing::ShopFixture;
 using Links = std::vector<std::pair<int, int>>;
 
 // A shop of brand 7 holding parts `ids` (no copies) and factories 5 and 6.
 struct Shop {
-    RunFixture f{"V.31"};
+    ShopFixture f;
 
     explicit Shop(std::initializer_list<int> ids) {
-        for (int id : ids) {
-            shop::Part p;
-            p.PartID = id;
-            p.Kind = "A";
-            p.PartNO = QString::number(id);
-            f.Seed(p, false);
-        }
-        f.Target().Exec("Insert Into Fac Values (5, 'F5'), (6, 'F6')");
-        f.trace.lines.clear();
+        for (int id : ids)
+            f.Seed(testing::ShopPart(id, "A", QString::number(id), "1", "1"), false);
+        f.Exec("Insert Into Fac Values (5, 'F5'), (6, 'F6')");
+        f.OpenTarget();
     }
 
     void Link(const QString& table, int part, int other) {
-        f.Target().Exec("Insert Into " + table + " Values (0, " + QString::number(part) + ", " +
+        f.Exec("Insert Into " + table + " Values (0, " + QString::number(part) + ", " +
                         QString::number(other) + ")");
     }
 
     // Every row of a table as "PartID>AltID" (or FacID), sorted, blank-separated.
     QString Rows(const QString& table) {
         Links rows;
-        for (const auto& row : f.Target().Query(
-                 "Select PartID, " + QString(table.startsWith("AltG") ? "AltID" : "FacID") +
-                 " From " + table))
-            rows.emplace_back(row[0].toInt(), row[1].toInt());
+        for (const QString& row :
+             f.Lines("Select PartID, " + QString(table.startsWith("AltG") ? "AltID" : "FacID") +
+                     " From " + table))
+            rows.emplace_back(row.section('|', 0, 0).toInt(), row.section('|', 1, 1).toInt());
         std::sort(rows.begin(), rows.end());
         QStringList out;
         for (const auto& [part, other] : rows)
@@ -125,7 +120,7 @@ TEST(SaveAltGFacD, GroupMembersAreLinkedToEachOtherAndShareTheFirstPartsFactorie
 
 TEST(SaveAltGFacD, AFailingStatementReachesTheCaller) {
     Shop shop({1});
-    shop.f.Target().Exec("Drop Table FacD7");
+    shop.f.Exec("Drop Table FacD7");
     EXPECT_THROW(SaveAltGFacD(shop.f.st(), 1, 0, 0), Error);
     EXPECT_EQ(shop.f.st().strSQL, "Delete From FacD7 Where PartID = 1");
 }
@@ -156,8 +151,8 @@ TEST(LoadAltG, BrandZeroAndFailingReadsGiveZeroWithRsDataClosed) {
     EXPECT_EQ(LoadFacD(st, 0, 1), 0);
     EXPECT_TRUE(shop.f.Statements().isEmpty());
 
-    shop.f.Target().Exec("Drop Table AltG7");
-    shop.f.Target().Exec("Drop Table Fac");
+    shop.f.Exec("Drop Table AltG7");
+    shop.f.Exec("Drop Table Fac");
     EXPECT_EQ(LoadAltG(st, 7, 1), 0);
     EXPECT_FALSE(st.rsData.IsOpen());
     EXPECT_EQ(LoadFacD(st, 7, 1), 0);
@@ -166,8 +161,8 @@ TEST(LoadAltG, BrandZeroAndFailingReadsGiveZeroWithRsDataClosed) {
 }
 
 TEST(ClearDupAltID, KeepsTheFirstOfEveryPositiveEntryWithinTheCount) {
-    RunFixture f("V.31");
-    RunState& st = f.st();
+    ShopFixture f;
+    RunState& st = f.OpenTarget();
     st.lngAltID = {3, 0, 3, -1, 4, -1, 3, 4, 3};
     st.lngAltUB = 8; // the last entry lies outside the group
     ClearDupAltID(st);

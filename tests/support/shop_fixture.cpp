@@ -11,9 +11,7 @@
 
 namespace tolvane::testing {
 
-namespace {
-
-QStringList RowTexts(shop::Db& db, const QString& sql) {
+QStringList Rows(shop::Db& db, const QString& sql) {
     QStringList out;
     for (const shop::Row& row : db.Query(sql)) {
         QStringList cells;
@@ -23,8 +21,6 @@ QStringList RowTexts(shop::Db& db, const QString& sql) {
     }
     return out;
 }
-
-} // namespace
 
 Result Runner(QStringList args, bool live) {
     args.prepend("tolvane-batch");
@@ -43,13 +39,13 @@ QStringList Lines(const QString& path) {
     return text.isEmpty() ? QStringList() : text.split('\n');
 }
 
-ShopFixture::ShopFixture(const QString& version) : version(version) {
+ShopFixture::ShopFixture(const QString& version, const QString& brandName) : version(version) {
     if (!dir.isValid())
         throw std::runtime_error("no temporary folder");
     listPath = dir.filePath(QStringLiteral("PriceList_TATA.mdb"));
     shopPath = dir.filePath(QStringLiteral("Velmora.accdb"));
     shop::CreateSource(listPath);
-    shop::CreateTarget(shopPath, version, kBrand);
+    shop::CreateTarget(shopPath, version, kBrand, brandName);
     SetCounter(QStringLiteral("Pta7"), 1000);
     window.fields.txtPriceList = listPath;
     window.fields.txtDataVelmora = shopPath;
@@ -69,6 +65,12 @@ ShopFixture::~ShopFixture() {
 
 void ShopFixture::Chunk(int n, const std::vector<shop::PriceRow>& rows) {
     shop::AddChunk(listPath, n, rows);
+}
+
+void ShopFixture::SmallRun() {
+    Chunk(1, {ListRow("A", "100", "150", "140"), ListRow("", "NEW-1", "80", "70")});
+    Chunk(2, {ListRow("A", "100", "155", "140")});
+    Seed(ShopPart(1, "A", "100", "1", "1"));
 }
 
 void ShopFixture::Seed(const shop::Part& part, bool withCopies) {
@@ -118,12 +120,12 @@ RunState& ShopFixture::OpenBoth() {
 
 QStringList ShopFixture::Lines(const QString& sql) {
     shop::Db db(shopPath);
-    return RowTexts(db, sql);
+    return Rows(db, sql);
 }
 
 QStringList ShopFixture::ListLines(const QString& sql) {
     shop::Db db(listPath);
-    return RowTexts(db, sql);
+    return Rows(db, sql);
 }
 
 int ShopFixture::Count(const QString& table, const QString& where) {
@@ -137,6 +139,13 @@ QString ShopFixture::Scalar(const QString& sql) {
 
 QString ShopFixture::Counter(const QString& name) {
     return Scalar("Select LastID From LastID Where NameID = '" + name + "'");
+}
+
+QString ShopFixture::Prices(const QString& partNO) {
+    const bool price1 = shop::PtaColumns(version).contains(QStringLiteral("Price1"));
+    return Lines(QStringLiteral("Select %1 From Pta7 Where PartNO = '%2' Order By PartID")
+                     .arg(price1 ? "Price1 || '/' || Sale1" : "Price || '/' || Sale", partNO))
+        .join(',');
 }
 
 QStringList ShopFixture::Statements() const {
@@ -196,7 +205,7 @@ QStringList AllRows(const QString& path) {
     QStringList rows;
     for (const shop::Row& table : db.Query("Select name From sqlite_master Where type = 'table'")) {
         const QString name = table[0].toString();
-        for (const QString& row : RowTexts(db, "Select * From \"" + name + "\""))
+        for (const QString& row : Rows(db, "Select * From \"" + name + "\""))
             rows << name + '\t' + row;
     }
     rows.sort();

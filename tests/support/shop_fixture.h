@@ -33,6 +33,9 @@ struct Result {
     QString out, err;
 };
 
+// Every row of a query, values as text joined by "|".
+QStringList Rows(shop::Db& db, const QString& sql);
+
 // The headless runner in this process, standard output and error caught.
 Result Runner(QStringList args, bool live = false);
 
@@ -46,7 +49,8 @@ QStringList Lines(const QString& path);
 // state whose connections report to `trace` and to `faults`.
 class ShopFixture {
 public:
-    explicit ShopFixture(const QString& version = QStringLiteral("V.31"));
+    explicit ShopFixture(const QString& version = QStringLiteral("V.31"),
+                         const QString& brandName = QStringLiteral("TATA"));
     ~ShopFixture();
     ShopFixture(const ShopFixture&) = delete;
     ShopFixture& operator=(const ShopFixture&) = delete;
@@ -63,6 +67,10 @@ public:
 
     // The files.
     void Chunk(int n, const std::vector<shop::PriceRow>& rows);
+    // The small run: chunk 1 reprices part A-100 and names a new part, chunk 2 lists
+    // A-100 again at another price, so the run collects a list, enlarges the window and
+    // leaves one line in the grid.
+    void SmallRun();
     void Seed(const shop::Part& part, bool withCopies = true);
     void Stage(const Staged& row);
     void SetCounter(const QString& name, qint64 last);
@@ -82,6 +90,9 @@ public:
     int Count(const QString& table, const QString& where = QString());
     QString Scalar(const QString& sql);
     QString Counter(const QString& name = QStringLiteral("Pta7"));
+    // "<price>/<sale>" of the part rows with this number, in PartID order ("" for none),
+    // from the version's price columns.
+    QString Prices(const QString& partNO);
     // The statements (execute and open) sent to the shop, in order.
     QStringList Statements() const;
 

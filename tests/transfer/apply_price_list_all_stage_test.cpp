@@ -1,5 +1,5 @@
 // The collected list PriceListAll applied once to a real shop database.
-#include "stage_fixture.h"
+#include "support/shop_fixture.h"
 
 #include "transfer/price_stages.h"
 
@@ -8,8 +8,8 @@
 namespace tolvane::testing {
 namespace {
 
-void Collect(StageFiles& f, const std::vector<shop::PriceRow>& rows) {
-    shop::Db db(f.sourcePath);
+void Collect(ShopFixture& f, const std::vector<shop::PriceRow>& rows) {
+    shop::Db db(f.listPath);
     for (const shop::PriceRow& r : rows)
         db.Insert("PriceListAll",
                   {r.Kind, r.PartNO, r.PartNew, r.FPartNew, r.lKind, r.lAtNO, r.AKind, r.AltNO,
@@ -17,14 +17,14 @@ void Collect(StageFiles& f, const std::vector<shop::PriceRow>& rows) {
 }
 
 TEST(ApplyPriceListAllStage, AppliesEveryRowAsListedAndCreatesTheMissingParts) {
-    StageFiles f;
+    ShopFixture f;
     shop::PriceRow linked = ListRow("B", "300", "70", "65", "N", "M");
     linked.lAtNO = "999"; // link fields of the collected list are not used here
     linked.AltNO = "998";
     Collect(f, {ListRow("A", "100", "150", "0", "N", "M"), ListRow("", "200", "40", "35"), linked});
     f.Seed(ShopPart(1, "A", "100", "1", "1"));
     f.Seed(ShopPart(2, "", "200", "1", "1"));
-    RunState& st = f.Open();
+    RunState& st = f.OpenBoth();
 
     ApplyPriceListAll(st);
 
@@ -46,12 +46,12 @@ TEST(ApplyPriceListAllStage, AppliesEveryRowAsListedAndCreatesTheMissingParts) {
 }
 
 TEST(ApplyPriceListAllStage, StagingIsCleanedOnceWithoutReconnectingEvenForAnEmptyList) {
-    StageFiles f;
-    SqliteExec(f.targetPath, {"Insert Into PriceList Values( 7, 'OLD', '', '', '', '', '', 'E', "
+    ShopFixture f;
+    SqliteExec(f.shopPath, {"Insert Into PriceList Values( 7, 'OLD', '', '', '', '', '', 'E', "
                               "'T', 'M', '', 1, 1 )",
                               "Insert Into PriceList Values( 8, 'OTHER', '', '', '', '', '', 'E', "
                               "'T', 'M', '', 1, 1 )"});
-    RunState& st = f.Open();
+    RunState& st = f.OpenBoth();
 
     ApplyPriceListAll(st);
 

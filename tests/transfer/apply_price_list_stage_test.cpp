@@ -1,5 +1,5 @@
 // The brand's price list applied chunk by chunk to a real shop database.
-#include "stage_fixture.h"
+#include "support/shop_fixture.h"
 
 #include "text/error.h"
 #include "transfer/price_stages.h"
@@ -12,12 +12,12 @@ const QString kChanging = QStringLiteral("กำลังเปลี่ยน�
 const QString kAdded = QStringLiteral("กำลังเพิ่มข้อมูลใหม่  TATA  100 %");
 
 TEST(ApplyPriceListStage, ChunksRunInAscendingOrderEachOnAFreshConnectionAndCleanStaging) {
-    StageFiles f;
+    ShopFixture f;
     f.Chunk(2, {ListRow("", "200", "20", "18")});
     f.Chunk(1, {ListRow("", "100", "10", "9")});
     f.Seed(ShopPart(1, "", "100", "1", "1"));
     f.Seed(ShopPart(2, "", "200", "2", "2"));
-    RunState& st = f.Open();
+    RunState& st = f.OpenBoth();
 
     ApplyPriceList(st);
 
@@ -46,13 +46,13 @@ TEST(ApplyPriceListStage, ChunksRunInAscendingOrderEachOnAFreshConnectionAndClea
 }
 
 TEST(ApplyPriceListStage, ProgressShowsEveryRowWithItsChunkAndWholePercent) {
-    StageFiles f;
+    ShopFixture f;
     f.Chunk(3, {ListRow("A", "12345", "10", "10", "N", "M"),
                 ListRow("", "12346", "10", "10", "N", "M"),
                 ListRow("", "12347", "10", "10", "N", "M")});
     for (int i = 0; i < 3; ++i)
         f.Seed(ShopPart(i + 1, i == 0 ? "A" : "", QString::number(12345 + i), "5", "5"));
-    RunState& st = f.Open();
+    RunState& st = f.OpenBoth();
 
     ApplyPriceList(st);
 
@@ -67,12 +67,12 @@ TEST(ApplyPriceListStage, ProgressShowsEveryRowWithItsChunkAndWholePercent) {
 }
 
 TEST(ApplyPriceListStage, AMissingSalePriceSellsAtTheListPrice) {
-    StageFiles f;
+    ShopFixture f;
     f.Chunk(1, {ListRow("", "100", "150", "0"), ListRow("", "200", "150", "120"),
                 ListRow("", "300", "80", "0")});
     f.Seed(ShopPart(1, "", "100", "1", "1"));
     f.Seed(ShopPart(2, "", "200", "1", "1"));
-    RunState& st = f.Open();
+    RunState& st = f.OpenBoth();
 
     ApplyPriceList(st);
 
@@ -85,14 +85,14 @@ TEST(ApplyPriceListStage, AMissingSalePriceSellsAtTheListPrice) {
 }
 
 TEST(ApplyPriceListStage, LinkedAndAlternateNumbersAreUpdatedAndCreatedToo) {
-    StageFiles f;
+    ShopFixture f;
     shop::PriceRow row = ListRow("", "P-1", "50", "45");
     row.lAtNO = "L-1";
     row.AltNO = "A-1";
     shop::PriceRow same = ListRow("", "S-1", "60", "55");
     same.lAtNO = "S-1"; // names itself: no second update
     f.Chunk(1, {row, same});
-    RunState& st = f.Open();
+    RunState& st = f.OpenBoth();
 
     ApplyPriceList(st);
 
@@ -103,17 +103,17 @@ TEST(ApplyPriceListStage, LinkedAndAlternateNumbersAreUpdatedAndCreatedToo) {
     EXPECT_EQ(f.Count("Pta7"), 4);
     // The own part is linked to both related parts, both ways.
     const QVariant own =
-        shop::Db(f.targetPath).Scalar("Select PartID From Pta7 Where PartNO = 'P-1'");
+        shop::Db(f.shopPath).Scalar("Select PartID From Pta7 Where PartNO = 'P-1'");
     EXPECT_EQ(f.Count("AltG7", "PartID = " + own.toString() + " And AltID > 0"), 2);
     EXPECT_EQ(f.Count("AltG7", "AltID = " + own.toString()), 2);
 }
 
 TEST(ApplyPriceListStage, EmptyChunkStillCleansStagingReconnectsAndEnds) {
-    StageFiles f;
+    ShopFixture f;
     f.Chunk(4, {});
-    SqliteExec(f.targetPath, {"Insert Into PriceList Values( 7, 'OLD', '', '', '', '', '', 'E', "
+    SqliteExec(f.shopPath, {"Insert Into PriceList Values( 7, 'OLD', '', '', '', '', '', 'E', "
                               "'T', 'M', '', 1, 1 )"});
-    RunState& st = f.Open();
+    RunState& st = f.OpenBoth();
 
     ApplyPriceList(st);
 
@@ -124,10 +124,10 @@ TEST(ApplyPriceListStage, EmptyChunkStillCleansStagingReconnectsAndEnds) {
 }
 
 TEST(ApplyPriceListStage, AnEmptyChunkListTouchesNothing) {
-    StageFiles f;
-    SqliteExec(f.targetPath, {"Insert Into PriceList Values( 7, 'OLD', '', '', '', '', '', 'E', "
+    ShopFixture f;
+    SqliteExec(f.shopPath, {"Insert Into PriceList Values( 7, 'OLD', '', '', '', '', '', 'E', "
                               "'T', 'M', '', 1, 1 )"});
-    RunState& st = f.Open();
+    RunState& st = f.OpenBoth();
 
     ApplyPriceList(st);
 
@@ -138,36 +138,36 @@ TEST(ApplyPriceListStage, AnEmptyChunkListTouchesNothing) {
 }
 
 // A shop with parts 100 and 200 and a chunk 1 repricing both; then `fault` in the list.
-void BadList(StageFiles& f, const QString& fault) {
+void BadList(ShopFixture& f, const QString& fault) {
     f.Chunk(1, {ListRow("", "100", "10", "9"), ListRow("", "200", "20", "18")});
     f.Seed(ShopPart(1, "", "100", "1", "1"));
     f.Seed(ShopPart(2, "", "200", "2", "2"));
-    SqliteExec(f.sourcePath, {fault});
+    SqliteExec(f.listPath, {fault});
 }
 
 TEST(ApplyPriceListStage, BadInputStopsTheStageAndFinishedWorkStays) {
     {
         // Chunk 3 is listed but has no table: chunk 1 is already applied.
-        StageFiles f;
+        ShopFixture f;
         BadList(f, "Insert Into PriceList_Count Values( 3 )");
-        RunState& st = f.Open();
+        RunState& st = f.OpenBoth();
         EXPECT_THROW(ApplyPriceList(st), Error);
         EXPECT_EQ(f.Prices("100") + " " + f.Prices("200"), "10/9 20/18");
         EXPECT_TRUE(st.strSQL.contains("PriceList_3"));
     }
     {
         // A Null name in the second row: the first row is applied.
-        StageFiles f;
+        ShopFixture f;
         BadList(f, "Update PriceList_1 Set TName = Null Where PartNO = '200'");
-        RunState& st = f.Open();
+        RunState& st = f.OpenBoth();
         EXPECT_THROW(ApplyPriceList(st), Error);
         EXPECT_EQ(f.Prices("100") + " " + f.Prices("200"), "10/9 2/2");
     }
     {
         // A chunk number beyond 16 bits is refused before any write.
-        StageFiles f;
+        ShopFixture f;
         BadList(f, "Insert Into PriceList_Count Values( 40000 )");
-        RunState& st = f.Open();
+        RunState& st = f.OpenBoth();
         EXPECT_THROW(ApplyPriceList(st), Error);
         EXPECT_EQ(f.Prices("100") + " " + f.Prices("200"), "1/1 2/2");
         EXPECT_TRUE(f.trace.Of("execute").isEmpty());

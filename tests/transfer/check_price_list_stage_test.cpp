@@ -1,8 +1,7 @@
 // The first check: what still differs is collected in PriceListAll.
-#include "stage_fixture.h"
+#include "support/shop_fixture.h"
 
 #include "support/error_of.h"
-#include "support/rows.h"
 #include "transfer/price_stages.h"
 #include "transfer/update_part.h"
 
@@ -13,14 +12,14 @@ const QString kCheckStart = QStringLiteral("กำลังครวจสอบ
 const QString kChecking = QStringLiteral("กำลังตรวจสอบข้อมูล  TATA");
 
 TEST(CheckPriceListStage, ACheckThatListsNothingLeavesTheCollectedListEmpty) {
-    StageFiles f;
+    ShopFixture f;
     f.Chunk(1, {ListRow("A", "100", "10", "9", "N", "M"), ListRow("", "200", "20", "18"),
                 ListRow("", "300", "30", "27")});
     f.Seed(ShopPart(1, "A", "100", "10", "9"));
     f.Seed(ShopPart(2, "", "200", "20", "18"));
     f.Seed(ShopPart(3, "", "300", "30", "27"));
-    SqliteExec(f.sourcePath, {"Insert Into PriceListAll (PartNO) Values ('LEFT-OVER')"});
-    RunState& st = f.Open();
+    SqliteExec(f.listPath, {"Insert Into PriceListAll (PartNO) Values ('LEFT-OVER')"});
+    RunState& st = f.OpenBoth();
 
     CheckPriceList(st);
 
@@ -36,7 +35,7 @@ TEST(CheckPriceListStage, ACheckThatListsNothingLeavesTheCollectedListEmpty) {
 }
 
 TEST(CheckPriceListStage, EntriesStillNewOrDifferentAreCollectedWithTheListsValues) {
-    StageFiles f;
+    ShopFixture f;
     shop::PriceRow saleOnly = ListRow("A", "100", "10", "95", "N", "M");
     saleOnly.PartNew = "PN";
     saleOnly.FPartNew = "FPN";
@@ -50,13 +49,12 @@ TEST(CheckPriceListStage, EntriesStillNewOrDifferentAreCollectedWithTheListsValu
     f.Seed(ShopPart(1, "A", "100", "10", "90"));
     f.Seed(ShopPart(2, "", "200", "20", "18"));
     f.Seed(ShopPart(3, "", "300", "30", "27"));
-    RunState& st = f.Open();
+    RunState& st = f.OpenBoth();
 
     CheckPriceList(st);
 
     // Chunk by chunk, by part number within a chunk; every column as the list has it.
-    shop::Db list(f.sourcePath);
-    EXPECT_EQ(RowTexts(list, "Select * From PriceListAll"),
+    EXPECT_EQ(f.ListLines("Select * From PriceListAll"),
               (QStringList{"A|100|PN|FPN|L|LN|K|AN|E-100|N|M|1|10|95",
                            "|300|||||||E-300|NAME|MODEL|1|31|27",
                            "|O'RING|||||||E-O'RING|NAME|MODEL|1|5|5",
@@ -71,23 +69,22 @@ TEST(CheckPriceListStage, EntriesStillNewOrDifferentAreCollectedWithTheListsValu
 
 TEST(CheckPriceListStage, TheLookUpFollowsTheVersion) {
     {
-        StageFiles f("P.45 (Bar)");
+        ShopFixture f("P.45 (Bar)");
         f.Chunk(1, {ListRow("", "12-34 5/6", "10", "9"), ListRow("", "777", "10", "9")});
         // Found by search number, prices in Price1.
         f.Seed(ShopPart(1, "", "123456", "10", "9"));
         f.Seed(ShopPart(2, "", "777", "10", "8"));
-        RunState& st = f.Open();
+        RunState& st = f.OpenBoth();
         CheckPriceList(st);
-        shop::Db list(f.sourcePath);
-        EXPECT_EQ(RowTexts(list, "Select PartNO From PriceListAll"), QStringList{"777"});
+        EXPECT_EQ(f.ListLines("Select PartNO From PriceListAll"), QStringList{"777"});
         EXPECT_TRUE(
             f.trace.Of("open").contains("Select Price1, Sale1 From Pta7 Where FPartNO = '123456'"));
     }
     {
-        StageFiles f("V.31");
+        ShopFixture f("V.31");
         f.Chunk(1, {ListRow("", "12-34 5/6", "10", "9")});
         f.Seed(ShopPart(1, "", "123456", "10", "9"));
-        RunState& st = f.Open();
+        RunState& st = f.OpenBoth();
         CheckPriceList(st);
         EXPECT_EQ(f.Count("PriceListAll"), 1);
         EXPECT_TRUE(
@@ -96,11 +93,11 @@ TEST(CheckPriceListStage, TheLookUpFollowsTheVersion) {
 }
 
 TEST(CheckPriceListStage, AnAppendThatNeverShowsUpEndsTheRunAtTheLimit) {
-    StageFiles f;
+    ShopFixture f;
     f.Chunk(1, {ListRow("", "100", "10", "9")});
-    SqliteExec(f.sourcePath, {"Create Trigger lose After Insert On PriceListAll Begin "
+    SqliteExec(f.listPath, {"Create Trigger lose After Insert On PriceListAll Begin "
                               "Delete From PriceListAll Where rowid = new.rowid; End"});
-    RunState& st = f.Open();
+    RunState& st = f.OpenBoth();
 
     EXPECT_EQ(ErrorOf([&] { CheckPriceList(st); }).statement(),
               "Select PartNO From PriceListAll Where PartNO = '100'");
@@ -109,24 +106,24 @@ TEST(CheckPriceListStage, AnAppendThatNeverShowsUpEndsTheRunAtTheLimit) {
 
 TEST(CheckPriceListStage, BadChunksRaiseErrors) {
     {
-        StageFiles f;
+        ShopFixture f;
         f.Chunk(1, {ListRow("", "100", "10", "9")});
-        SqliteExec(f.sourcePath, {"Insert Into PriceList_Count Values( 2 )"});
-        RunState& st = f.Open();
+        SqliteExec(f.listPath, {"Insert Into PriceList_Count Values( 2 )"});
+        RunState& st = f.OpenBoth();
         EXPECT_THROW(CheckPriceList(st), Error);
         EXPECT_EQ(f.Count("PriceListAll"), 1); // chunk 1 was collected
     }
     {
-        StageFiles f;
+        ShopFixture f;
         f.Chunk(1, {ListRow("", "100", "10", "9")});
-        SqliteExec(f.sourcePath, {"Update PriceList_1 Set Sale = Null"});
-        RunState& st = f.Open();
+        SqliteExec(f.listPath, {"Update PriceList_1 Set Sale = Null"});
+        RunState& st = f.OpenBoth();
         EXPECT_THROW(CheckPriceList(st), Error);
     }
     {
-        StageFiles f;
-        SqliteExec(f.sourcePath, {"Insert Into PriceList_Count Values( -40000 )"});
-        RunState& st = f.Open();
+        ShopFixture f;
+        SqliteExec(f.listPath, {"Insert Into PriceList_Count Values( -40000 )"});
+        RunState& st = f.OpenBoth();
         EXPECT_THROW(CheckPriceList(st), Error);
     }
 }

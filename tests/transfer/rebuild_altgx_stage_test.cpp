@@ -1,5 +1,5 @@
 // The rebuild of the brand's alternate groups through the AltGX queue.
-#include "stage_fixture.h"
+#include "support/shop_fixture.h"
 
 #include "text/error.h"
 #include "transfer/price_stages.h"
@@ -9,12 +9,9 @@ namespace {
 
 // "<PartID>><AltID>" of every AltG7 row, sorted; "<PartID>:<FacID>" of every
 // FacD7 row.
-QStringList Links(StageFiles& f, const QString& table, const QString& sep) {
-    QStringList out;
+QStringList Links(ShopFixture& f, const QString& table, const QString& sep) {
     const QString second = table == "AltG7" ? "AltID" : "FacID";
-    for (const shop::Row& r :
-         f.Query(f.targetPath, "Select PartID, " + second + " From " + table))
-        out << r[0].toString() + sep + r[1].toString();
+    QStringList out = f.Lines("Select PartID || '" + sep + "' || " + second + " From " + table);
     out.sort();
     return out;
 }
@@ -22,7 +19,7 @@ QStringList Links(StageFiles& f, const QString& table, const QString& sep) {
 class RebuildAltGXStage : public ::testing::Test {
 protected:
     void SetUp() override {
-        SqliteExec(f.targetPath,
+        SqliteExec(f.shopPath,
                    {"Insert Into Fac Values( 1, 'F1' )", "Insert Into Fac Values( 2, 'F2' )",
                     "Insert Into Fac Values( 3, 'F3' )"});
     }
@@ -30,12 +27,12 @@ protected:
         for (int id : ids)
             f.Seed(ShopPart(id, "", "P" + QString::number(id), "1", "1"), false);
     }
-    StageFiles f;
+    ShopFixture f;
 };
 
 TEST_F(RebuildAltGXStage, EveryGroupIsFullyLinkedAndSharesTheHeadsFactories) {
     Parts({10, 20, 30, 40, 50});
-    SqliteExec(f.targetPath,
+    SqliteExec(f.shopPath,
                {// 10 lists 20 and 30; 20 lists a part outside the group; 30 lists
                 // nobody.
                 "Insert Into AltG7 Values( 0, 10, 20 )", "Insert Into AltG7 Values( 0, 10, 30 )",
@@ -44,7 +41,7 @@ TEST_F(RebuildAltGXStage, EveryGroupIsFullyLinkedAndSharesTheHeadsFactories) {
                 "Insert Into AltG7 Values( 0, 0, 40 )", "Insert Into FacD7 Values( 0, 10, 1 )",
                 "Insert Into FacD7 Values( 0, 10, 2 )", "Insert Into FacD7 Values( 0, 30, 3 )",
                 "Insert Into FacD7 Values( 0, 40, 3 )", "Insert Into AltGX Values( 999 )"});
-    RunState& st = f.Open();
+    RunState& st = f.OpenBoth();
 
     RebuildAltGX(st);
 
@@ -65,7 +62,7 @@ TEST_F(RebuildAltGXStage, EveryGroupIsFullyLinkedAndSharesTheHeadsFactories) {
 
 TEST_F(RebuildAltGXStage, NonPositivePartIDsLeaveTheQueueSoTheRebuildEnds) {
     Parts({0, -3, 10});
-    RunState& st = f.Open();
+    RunState& st = f.OpenBoth();
 
     RebuildAltGX(st);
 
@@ -77,8 +74,8 @@ TEST_F(RebuildAltGXStage, NonPositivePartIDsLeaveTheQueueSoTheRebuildEnds) {
 
 TEST_F(RebuildAltGXStage, AHeadThatIsNoNumberStopsWithAnErrorAndEarlierGroupsStay) {
     Parts({10, 20});
-    SqliteExec(f.targetPath, {"Update Pta7 Set PartID = Null Where PartID = 20"});
-    RunState& st = f.Open();
+    SqliteExec(f.shopPath, {"Update Pta7 Set PartID = Null Where PartID = 20"});
+    RunState& st = f.OpenBoth();
     EXPECT_THROW(RebuildAltGX(st), Error);
     EXPECT_EQ(Links(f, "AltG7", ">"), QStringList{"10>0"});
 }

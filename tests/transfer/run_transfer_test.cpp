@@ -1,5 +1,5 @@
 // The whole run on shop databases of several versions.
-#include "stage_fixture.h"
+#include "support/shop_fixture.h"
 
 #include "transfer/price_stages.h"
 
@@ -13,7 +13,7 @@ namespace {
 // price, so the first check collects chunk 1's A-100 (and part 300, whose list
 // sale price is 0), the collected list puts those back, and the second check
 // shows chunk 2's A-100 as the one difference left.
-void BuildRun(StageFiles& f) {
+void BuildRun(ShopFixture& f) {
     shop::PriceRow fresh = ListRow("", "NEW-1", "80", "70", "ใหม่", "NM");
     fresh.lAtNO = "LNK-1";
     fresh.AltNO = "ALT-1";
@@ -27,10 +27,10 @@ void BuildRun(StageFiles& f) {
 class RunTransferByVersion : public ::testing::TestWithParam<QString> {};
 
 TEST_P(RunTransferByVersion, PricesNewPartsCollectedListGridAndGroups) {
-    StageFiles f(GetParam());
+    ShopFixture f(GetParam());
     BuildRun(f);
     f.window.fields.chkLikelAt = true;
-    RunState& st = f.Open();
+    RunState& st = f.OpenBoth();
 
     RunTransfer(st);
 
@@ -59,7 +59,7 @@ TEST_P(RunTransferByVersion, PricesNewPartsCollectedListGridAndGroups) {
 
     // The rebuild ran last: every group linked both ways, the queue empty.
     const int own =
-        shop::Db(f.targetPath).Scalar("Select PartID From Pta7 Where PartNO = 'NEW-1'").toInt();
+        shop::Db(f.shopPath).Scalar("Select PartID From Pta7 Where PartNO = 'NEW-1'").toInt();
     EXPECT_EQ(f.Count("AltG7", QString("PartID = %1 And AltID > 0").arg(own)), 2);
     EXPECT_EQ(f.Count("AltG7", QString("AltID = %1").arg(own)), 2);
     EXPECT_EQ(f.Count("AltGX"), 0);
@@ -71,11 +71,11 @@ INSTANTIATE_TEST_SUITE_P(Versions, RunTransferByVersion,
                                            "P.49 (Bar)", "P.52", "P.64 (Bar)"));
 
 TEST(RunTransfer, ARunWithNothingLeftToCollectKeepsTheWindowAndTheGroups) {
-    StageFiles f("P.52");
+    ShopFixture f("P.52");
     f.Chunk(1, {ListRow("", "100", "10", "9")});
     f.Seed(ShopPart(1, "", "100", "1", "1"));
-    SqliteExec(f.targetPath, {"Insert Into AltGX Values( 5 )"});
-    RunState& st = f.Open();
+    SqliteExec(f.shopPath, {"Insert Into AltGX Values( 5 )"});
+    RunState& st = f.OpenBoth();
 
     RunTransfer(st);
 

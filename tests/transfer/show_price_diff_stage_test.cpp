@@ -1,5 +1,5 @@
 // The second check: what still differs becomes a line of the grid.
-#include "stage_fixture.h"
+#include "support/shop_fixture.h"
 
 #include "transfer/price_stages.h"
 
@@ -13,15 +13,15 @@ std::vector<QString> Line(const RecordingWindow& w, int row) {
 }
 
 TEST(ShowPriceDiffStage, EachCaseWritesItsColumnsAndNumbersRunAcrossChunks) {
-    StageFiles f;
+    ShopFixture f;
     f.Chunk(1, {ListRow("A", "123", "120", "110", "NAME", "MODEL"), ListRow("", "200", "20", "18"),
                 ListRow("A", "300", "50", "95", "N3", "M3")});
     f.Chunk(2, {ListRow("A", "123", "130", "0", "NEW", "NM"), ListRow("A", "456", "7.25", "7")});
     f.Seed(ShopPart(1, "A", "123", "100", "110"));
     f.Seed(ShopPart(2, "", "200", "20", "18"));
     f.Seed(ShopPart(3, "A", "300", "50", "90"));
-    SqliteExec(f.sourcePath, {"Insert Into PriceListAll (PartNO) Values ('KEEP')"});
-    RunState& st = f.Open();
+    SqliteExec(f.listPath, {"Insert Into PriceListAll (PartNO) Values ('KEEP')"});
+    RunState& st = f.OpenBoth();
 
     ShowPriceDiff(st);
 
@@ -43,12 +43,12 @@ TEST(ShowPriceDiffStage, EachCaseWritesItsColumnsAndNumbersRunAcrossChunks) {
 
 TEST(ShowPriceDiffStage, TheGridGrowsOneRowAheadOfTheLastLine) {
     for (int lines : {28, 29, 31}) {
-        StageFiles f;
+        ShopFixture f;
         std::vector<shop::PriceRow> rows;
         for (int i = 0; i < lines; ++i)
             rows.push_back(ListRow("", QString::number(1000 + i), "1", "1"));
         f.Chunk(1, rows);
-        RunState& st = f.Open();
+        RunState& st = f.OpenBoth();
         ShowPriceDiff(st);
         EXPECT_EQ(f.window.GridRows(), lines < 29 ? 30 : lines + 2) << lines;
         EXPECT_EQ(f.window.grid.at(lines).at(1), QString::number(lines));

@@ -2,8 +2,7 @@
 
 #include "data/run_state.h"
 #include "support/error_of.h"
-#include "support/rows.h"
-#include "support/run_fixture.h"
+#include "support/shop_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +10,7 @@ namespace tolvane {
 namespace {
 
 using testing::ErrorOf;
-using testing::RowTexts;
-using testing::RunFixture;
+using testing::ShopFixture;
 
 // An entry for kind/number with every other text empty and price 0 / sale 0.
 PartEntry Entry(const QString& kind, const QString& number) {
@@ -44,8 +42,7 @@ shop::Part SeedOf(int id, const QString& kind, const QString& number, int upRec 
 }
 
 // A part's copies, one line per table: MovementStock, SPG, Price, Sale.
-QStringList Copies(RunFixture& f, int id, int brand = 7) {
-    auto db = f.Target();
+QStringList Copies(ShopFixture& f, int id, int brand = 7) {
     const QString key =
         " Where PartID = " + QString::number(id) + " And BrandID = " + QString::number(brand);
     QStringList out;
@@ -53,15 +50,14 @@ QStringList Copies(RunFixture& f, int id, int brand = 7) {
          {"Select EName, TName, Model From MovementStock",
           "Select EName, TName, Model, Price From SPG", "Select TName, Model From Price",
           "Select TName, Model From Sale"})
-        out << RowTexts(db, select + key);
+        out << f.Lines(select + key);
     return out;
 }
 
 // Columns of the part row, "|"-joined.
-QString PtaRow(RunFixture& f, int id,
+QString PtaRow(ShopFixture& f, int id,
                const QString& columns = "lAtNO, EName, TName, Model, Import, Price, Sale") {
-    auto db = f.Target();
-    return RowTexts(db, "Select " + columns + " From Pta7 Where PartID = " + QString::number(id))
+    return f.Lines("Select " + columns + " From Pta7 Where PartID = " + QString::number(id))
         .join('/');
 }
 
@@ -78,7 +74,7 @@ PartEntry FullEntry() {
 }
 
 TEST(UpdatePart, DefaultVersionUpdatesThePartAndEveryCopyAndNothingElse) {
-    RunFixture f("V.31");
+    ShopFixture f("V.31");
     f.Seed(SeedOf(101, "A", "12-345"));
     f.Seed(SeedOf(102, "A", "777"));
     // The same part ID under another brand in the shared tables must stay as it is.
@@ -86,8 +82,8 @@ TEST(UpdatePart, DefaultVersionUpdatesThePartAndEveryCopyAndNothingElse) {
                             "Insert Into SPG Values (8, 101, 'X', 'X', 'X', 1)",
                             "Insert Into Price Values (101, 8, 'X', 'X')",
                             "Insert Into Sale Values (101, 8, 'X', 'X')"})
-        f.Target().Exec(sql);
-    f.trace.lines.clear();
+        f.Exec(sql);
+    f.OpenTarget();
 
     UpdatePart(f.st(), FullEntry());
 
@@ -120,18 +116,17 @@ TEST(UpdatePart, DefaultVersionUpdatesThePartAndEveryCopyAndNothingElse) {
 
     EXPECT_EQ(PtaRow(f, 101, "lAtNO, EName, TName, IndTName, Model, Import, Price, Sale"),
               "B-1|O'RING|" + thai + "|" + key + "|1/2\" NPR|JP|12.5|10");
-    EXPECT_DOUBLE_EQ(f.Target().Scalar("Select APrice From Alt7 Where AltID = 101").toDouble(),
-                     12.5);
+    EXPECT_EQ(f.Scalar("Select APrice From Alt7 Where AltID = 101"), "12.5");
     EXPECT_EQ(Copies(f, 101),
               QStringList({"O'RING|" + thai + "|1/2\" NPR", "O'RING|" + thai + "|1/2\" NPR|12.5",
                            thai + "|1/2\" NPR", thai + "|1/2\" NPR"}));
     // The other part and the other brand's copies keep their values.
     EXPECT_EQ(PtaRow(f, 102), "OLD L|OLD E|OLD T|OLD M|OLD I|10|9");
-    EXPECT_DOUBLE_EQ(f.Target().Scalar("Select APrice From Alt7 Where AltID = 102").toDouble(), 10);
+    EXPECT_EQ(f.Scalar("Select APrice From Alt7 Where AltID = 102"), "10");
     EXPECT_EQ(Copies(f, 102), QStringList({"OLD E|OLD T|OLD M", "OLD E|OLD T|OLD M|10",
                                            "OLD T|OLD M", "OLD T|OLD M"}));
     EXPECT_EQ(Copies(f, 101, 8), QStringList({"X|X|X", "X|X|X|1", "X|X", "X|X"}));
-    EXPECT_EQ(f.Target().Count("PriceList"), 0);
+    EXPECT_EQ(f.Count("PriceList"), 0);
 
     EXPECT_FALSE(f.st().rsData.IsOpen());
     EXPECT_FALSE(f.st().rsWork.IsOpen());
@@ -143,9 +138,9 @@ TEST(UpdatePart, DefaultVersionUpdatesThePartAndEveryCopyAndNothingElse) {
 TEST(UpdatePart, MarkedRowsAndEntriesWithoutTextsGetOnlyPrices) {
     for (int upRec : {1, -1, 0}) {
         SCOPED_TRACE(upRec);
-        RunFixture f("V.31");
+        ShopFixture f("V.31");
         f.Seed(SeedOf(101, "A", "12-345", upRec));
-        f.trace.lines.clear();
+        f.OpenTarget();
         PartEntry e = upRec == 0 ? Entry("A", "12-345") : FullEntry();
         e.Price = Currency::FromWhole(20);
         e.Sale = Currency::FromWhole(18);
@@ -167,11 +162,11 @@ TEST(UpdatePart, MarkedRowsAndEntriesWithoutTextsGetOnlyPrices) {
 }
 
 TEST(UpdatePart, EmptyKindMatchesTheNumberInEveryKind) {
-    RunFixture f("V.31");
+    ShopFixture f("V.31");
     f.Seed(SeedOf(101, "A", "12-345"));
     f.Seed(SeedOf(102, "B", "12-345"));
     f.Seed(SeedOf(103, "A", "777"));
-    f.trace.lines.clear();
+    f.OpenTarget();
     PartEntry e = Entry("", "12-345");
     e.EName = "NEW";
 
@@ -184,7 +179,7 @@ TEST(UpdatePart, EmptyKindMatchesTheNumberInEveryKind) {
 }
 
 TEST(UpdatePart, MissingPartIsStagedOnceAndEachEntryGetsItsOwnRow) {
-    RunFixture f("V.31");
+    ShopFixture f("V.31");
     f.Seed(SeedOf(101, "A", "777"));
     PartEntry e = Entry("A", "12-345");
     e.lKind = "B";
@@ -197,7 +192,7 @@ TEST(UpdatePart, MissingPartIsStagedOnceAndEachEntryGetsItsOwnRow) {
     e.Import = "JP";
     e.Price = Units(1250000); // 125
     e.Sale = Units(1250);     // 0.125
-    f.trace.lines.clear();
+    f.OpenTarget();
 
     UpdatePart(f.st(), e);
 
@@ -209,16 +204,15 @@ TEST(UpdatePart, MissingPartIsStagedOnceAndEachEntryGetsItsOwnRow) {
                   "Select PartNO From PriceList Where BrandID = 7 And Kind = 'A' And PartNO = "
                   "'12-345'",
               }));
-    auto db = f.Target();
-    EXPECT_EQ(RowTexts(db, "Select * From PriceList"),
+    EXPECT_EQ(f.Lines("Select * From PriceList"),
               QStringList{"7|12-345|A|L-1|B|A-1|C|O'RING|1/2\" HOSE|NPR|JP|125|0.125"});
     EXPECT_EQ(PtaRow(f, 101, "EName"), "OLD E"); // no other write
 
     UpdatePart(f.st(), e);
-    EXPECT_EQ(f.Target().Count("PriceList"), 2);
+    EXPECT_EQ(f.Count("PriceList"), 2);
 
     // Without a kind the read-back asks for the number only.
-    f.trace.lines.clear();
+    f.OpenTarget();
     UpdatePart(f.st(), Entry("", "99"));
     EXPECT_EQ(f.Statements().last(),
               "Select PartNO From PriceList Where BrandID = 7 And PartNO = '99'");
@@ -229,22 +223,23 @@ TEST(UpdatePart, MissingPartIsStagedOnceAndEachEntryGetsItsOwnRow) {
 TEST(UpdatePart, SearchKeyVersionsLookUpTheCompactNumber) {
     const PartEntry e = Entry("A", "12-345 / A");
     {
-        RunFixture f("P.48 (Bar)");
+        ShopFixture f("P.48 (Bar)");
         f.Seed(SeedOf(101, "A", "12-345/A"));
         ASSERT_EQ(PtaRow(f, 101, "FPartNO"), "12345A");
-        f.trace.lines.clear();
+        f.OpenTarget();
         UpdatePart(f.st(), e);
         EXPECT_EQ(f.Statements().first(),
                   "Select UpRec, PartID From Pta7 Where Kind = 'A' And FPartNO = '12345A'");
         EXPECT_EQ(f.st().lngPartMatchUB, 1);
-        EXPECT_EQ(f.Target().Count("PriceList"), 0);
+        EXPECT_EQ(f.Count("PriceList"), 0);
     }
     {
         // Elsewhere the number must equal PartNO exactly: the entry is staged.
-        RunFixture f("V.31");
+        ShopFixture f("V.31");
         f.Seed(SeedOf(101, "A", "12-345/A"));
+        f.OpenTarget();
         UpdatePart(f.st(), e);
-        EXPECT_EQ(f.Target().Count("PriceList"), 1);
+        EXPECT_EQ(f.Count("PriceList"), 1);
     }
 }
 
@@ -264,9 +259,9 @@ TEST(UpdatePart, PriceColumnsFollowTheVersion) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.version);
-        RunFixture f(c.version);
+        ShopFixture f(c.version);
         f.Seed(SeedOf(101, "A", "12-345"));
-        f.trace.lines.clear();
+        f.OpenTarget();
         PartEntry e = Entry("A", "12-345");
         e.Price = Currency::FromWhole(100);
         e.Sale = Currency::FromWhole(90);
@@ -290,9 +285,9 @@ TEST(UpdatePart, PriceColumnsFollowTheVersion) {
 TEST(UpdatePart, SearchTextVersionWritesEFindAndTFindWithTheModel) {
     for (const QString model : {"", "NPR"}) {
         SCOPED_TRACE(model.toStdString());
-        RunFixture f("P.52");
+        ShopFixture f("P.52");
         f.Seed(SeedOf(101, "A", "12-345"));
-        f.trace.lines.clear();
+        f.OpenTarget();
         PartEntry e = Entry("A", "12-345");
         e.EName = "BOLT";
         e.TName = QString::fromUtf8("เบรก");
@@ -314,11 +309,11 @@ TEST(UpdatePart, SearchTextVersionWritesEFindAndTFindWithTheModel) {
 
 // A trigger that changes every price written makes the read-back fail for ever.
 TEST(UpdatePart, PriceReadBackGivesUpAfterTheLimit) {
-    RunFixture f("V.31");
+    ShopFixture f("V.31");
     f.Seed(SeedOf(101, "A", "12-345"));
-    f.Target().Exec("Create Trigger Drift After Update Of Price On Pta7 Begin "
+    f.Exec("Create Trigger Drift After Update Of Price On Pta7 Begin "
                     "Update Pta7 Set Price = Price + 1 Where PartID = NEW.PartID; End");
-    f.trace.lines.clear();
+    f.OpenTarget();
     PartEntry e = Entry("A", "12-345");
     e.EName = "NEW";
     e.Price = Currency::FromWhole(20);
@@ -336,10 +331,10 @@ TEST(UpdatePart, PriceReadBackGivesUpAfterTheLimit) {
 }
 
 TEST(UpdatePart, StagingReadBackGivesUpAfterTheLimit) {
-    RunFixture f("V.31");
-    f.Target().Exec("Create Trigger Vanish After Insert On PriceList Begin "
+    ShopFixture f("V.31");
+    f.Exec("Create Trigger Vanish After Insert On PriceList Begin "
                     "Delete From PriceList Where rowid = NEW.rowid; End");
-    f.trace.lines.clear();
+    f.OpenTarget();
 
     EXPECT_THROW(UpdatePart(f.st(), Entry("A", "12-345")), Error);
 
@@ -352,17 +347,17 @@ TEST(UpdatePart, StagingReadBackGivesUpAfterTheLimit) {
 TEST(UpdatePart, NullInUpRecOrPartIdIsAConversionError) {
     for (const QString column : {"UpRec", "PartID"}) {
         SCOPED_TRACE(column.toStdString());
-        RunFixture f("V.31");
+        ShopFixture f("V.31");
         f.Seed(SeedOf(101, "A", "12-345"));
-        f.Target().Exec("Update Pta7 Set " + column + " = Null");
-        f.trace.lines.clear();
+        f.Exec("Update Pta7 Set " + column + " = Null");
+        f.OpenTarget();
         PartEntry e = Entry("A", "12-345");
         e.EName = "NEW";
 
         EXPECT_THROW(UpdatePart(f.st(), e), Error);
 
         EXPECT_EQ(f.Statements().size(), 1); // the look-up only
-        EXPECT_EQ(f.Target().Scalar("Select EName From Pta7").toString(), "OLD E");
+        EXPECT_EQ(f.Scalar("Select EName From Pta7"), "OLD E");
     }
 }
 
