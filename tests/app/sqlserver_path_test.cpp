@@ -11,6 +11,7 @@
 #include "shop/shop_tables.h"
 #include "shop/pg_server.h"
 #include "insert/get_new_id.h"
+#include "app/update_command.h"
 #include "insert/insert_new_part.h"
 #include "support/error_of.h"
 #include "support/qt_print.h"
@@ -19,6 +20,8 @@
 #include "text/amount.h"
 #include "text/error.h"
 
+#include <QElapsedTimer>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -388,82 +391,75 @@ void StageRows(Db& server, const QStringList& numbers) {
                     "', '', '', '', '', '', 'E', 'T', 'M', '1', 10, 9 )");
 }
 
-// A shop with twelve staged rows, two of them naming a linked part to create.
-void StageShop(Db& server) {
-    shop::CreateTargetOn(server.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
-    server.Exec("Insert Into LastID Values( 'Pta7', 10 )");
-    QStringList numbers;
-    for (int i = 1; i <= 12; ++i)
-        numbers << QString("N-%1").arg(i, 2, 10, QChar('0'));
-    StageRows(server, numbers);
-    server.Exec("Update PriceList Set lAtNO = 'L-' || PartNO Where PartNO In ('N-03', 'N-07')");
+// Two runs started at once on one database: one finishes, the other is refused
+// before it writes, and the shop holds what one run alone leaves.
+TEST_F(SqlServerPath, TwoRunsAtOnceLeaveWhatOneRunLeaves) {
+    PgDatabase database(server_), alone(server_);
+    for (const PgDatabase* db : {&database, &alone}) {
+        Db shop(OdbcText{db->ConnectionText()});
+        shop::CreateTargetOn(shop.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
+        SeedShop(shop.database(), "V.31");
+    }
+    const QString list = File("PriceList_TATA.mdb");
+    std::vector<shop::PriceRow> rows;
+    for (int i = 1; i <= 300; ++i)
+        rows.push_back(ListRow("", QString("N-%1").arg(i), "10", "9"));
+    shop::CreateSource(list);
+    shop::AddChunk(list, 1, rows);
+    ASSERT_EQ(Runner(QStringList{"--price-list", list} +
+                     SqlServerArgs(server_, alone.name(), server_.password, true))
+                  .status,
+              0);
+
+    QProcess a, b;
+    for (QProcess* p : {&a, &b})
+        p->start(QStringLiteral(TOLVANE_BIN_DIR "/tolvane-batch"),
+                 QStringList{"--price-list", list} +
+                     SqlServerArgs(server_, database.name(), server_.password, true));
+    for (QProcess* p : {&a, &b})
+        ASSERT_TRUE(p->waitForFinished(120000));
+    const QList<int> codes = {a.exitCode(), b.exitCode()};
+    ASSERT_TRUE(codes.contains(0) && codes.contains(1)) << codes[0] << " " << codes[1];
+    QProcess& refused = a.exitCode() == 1 ? a : b;
+    EXPECT_TRUE(QString::fromUtf8(refused.readAllStandardError())
+                    .startsWith("Another run is working on this shop since "));
+    Db one(OdbcText{database.ConnectionText()}), other(OdbcText{alone.ConnectionText()});
+    ExpectSameShop(other, one);
 }
 
-// The parts, their price rows and their link rows named by part number instead of
-// ID, sorted: what two shops hold regardless of which part got which ID.
-QStringList PartsByNumber(Db& db) {
-    QStringList rows;
-    for (const shop::Row& r : db.Query("Select PartNO, Kind, lAtNO, Price, Sale From Pta7"))
-        rows << "Pta7\t" + r[0].toString() + "\t" + r[1].toString() + "\t" + r[2].toString() +
-                    "\t" + Normalised(r[3]) + "/" + Normalised(r[4]);
-    for (const shop::Row& r :
-         db.Query("Select Coalesce(p.PartNO, '-'), a.PartNO, a.APrice From Alt7 a "
-                  "Left Join Pta7 p On a.AltID = p.PartID"))
-        rows << "Alt7\t" + r[0].toString() + "\t" + r[1].toString() + "\t" + Normalised(r[2]);
-    for (const shop::Row& r :
-         db.Query("Select Coalesce(p.PartNO, '-'), Coalesce(q.PartNO, '-') From AltG7 g "
-                  "Left Join Pta7 p On g.PartID = p.PartID Left Join Pta7 q On g.AltID = q.PartID"))
-        rows << "AltG7\t" + r[0].toString() + "\t" + r[1].toString();
-    rows.sort();
-    return rows;
-}
-
-TEST_F(SqlServerPath, TwoInsertionRunsAtOnceLeaveEveryPartOnce) {
+// A statement held up by another session's lock ends the run after the command
+// time-out, with the driver's time-out as detail, and nothing after it is written.
+TEST_F(SqlServerPath, AStatementBlockedByALockEndsTheRunAfterTheTimeOut) {
     PgDatabase database(server_);
     Db server(OdbcText{database.ConnectionText()});
-    StageShop(server);
+    shop::CreateTargetOn(server.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
+    SeedShop(server.database(), "V.31");
+    const QString list = File("PriceList_TATA.mdb");
+    WriteList(list);
+    Db holder(OdbcText{database.ConnectionText()});
+    holder.database().transaction();
+    holder.Exec("Update Pta7 Set Model = 'HELD' Where PartID = 2"); // part 300, second row
 
-    const auto failures = OnTwoThreads([&](int, std::latch& start) {
-        Operator op(server_, database.name(), "V.31");
-        start.arrive_and_wait();
-        InsertNewPart(*op.state, 1);
-    });
-    // A side that lost a row to the other stops on that row; nothing else may fail.
-    const QRegularExpression conflict(
-        "^(No new ID could be drawn|The staged row could not be removed)");
-    for (const std::string& failure : failures)
-        EXPECT_TRUE(failure.empty() || conflict.match(QString::fromStdString(failure)).hasMatch())
-            << failure;
-    std::cout << "[ info     ] insertion runs stopped by a conflict: "
-              << !failures[0].empty() + !failures[1].empty() << "\n";
+    RecordingWindow window;
+    PointAtServer(window, server_, database.name());
+    window.fields.txtPriceList = list;
+    RunState st(window);
+    st.commandTimeoutOverride = 2;
+    QElapsedTimer clock;
+    clock.start();
+    cmdUpDate_Click(st);
+    const qint64 elapsed = clock.elapsed();
+    holder.database().rollback();
 
-    // One more run, alone, inserts what is left.
-    {
-        Operator op(server_, database.name(), "V.31");
-        InsertNewPart(*op.state, 1);
-    }
-    EXPECT_EQ(server.Count("PriceList"), 0);
-    const auto parts = server.Query("Select PartID From Pta7");
-    std::set<int> ids;
-    for (const shop::Row& row : parts)
-        ids.insert(row[0].toInt());
-    ASSERT_EQ(parts.size(), 14u); // twelve parts and two linked ones
-    EXPECT_EQ(ids.size(), 14u);
-    EXPECT_EQ(*ids.begin(), 11);
-    EXPECT_EQ(*ids.rbegin(), 24);
-    EXPECT_EQ(server.Scalar("Select LastID From LastID").toInt(), 24);
-
-    // The same parts, prices and links as one run alone leaves.
-    PgDatabase alone(server_);
-    Db reference(OdbcText{alone.ConnectionText()});
-    StageShop(reference);
-    {
-        Operator op(server_, alone.name(), "V.31");
-        InsertNewPart(*op.state, 1);
-    }
-    const QStringList expected = PartsByNumber(reference);
-    EXPECT_EQ(expected.filter(QRegularExpression("^Pta7\t")).size(), 14);
-    EXPECT_EQ(PartsByNumber(server), expected);
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].text, "ไม่สามรถบันทึกได้");
+    EXPECT_TRUE(window.messages[0].detail.contains("statement timeout")) << window.messages[0].detail;
+    EXPECT_GE(elapsed, 2000);
+    EXPECT_LT(elapsed, 30000);
+    // The first row was applied, nothing after the blocked one.
+    EXPECT_EQ(Normalised(server.Scalar("Select Price From Pta7 Where PartID = 1")), "150");
+    EXPECT_EQ(server.Count("Pta7", "PartNO = 'NEW-1'"), 0);
+    EXPECT_EQ(Normalised(server.Scalar("Select Price From Pta7 Where PartID = 5")), "2");
 }
 
 TEST_F(SqlServerPath, AFailedDrawRollsTheWholeRowBack) {

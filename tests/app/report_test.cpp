@@ -1,0 +1,136 @@
+// The runner's price-change report, test run and backup on a real sample shop.
+#include "support/chromium.h"
+#include "support/shop_fixture.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <map>
+
+namespace tolvane::testing {
+namespace {
+
+QByteArray Checksum(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+QString Text(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
+    return QString::fromUtf8(file.readAll());
+}
+
+// The counts a report page shows, by key.
+std::map<QString, int> Counts(const QString& html) {
+    std::map<QString, int> counts;
+    static const QRegularExpression count(R"re(data-count="([a-z0-9-]+)"[^>]*>([^<]*)<)re");
+    for (auto m = count.globalMatch(html); m.hasNext();) {
+        const auto match = m.next();
+        counts[match.captured(1)] = match.captured(2).toInt();
+    }
+    return counts;
+}
+
+class Report : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::tie(shop, list) = SampleFiles(dir.path(), 300, 240, 80);
+    }
+    Result Run(const QStringList& options) {
+        return Runner(QStringList{"--price-list", list, "--data", shop} + options);
+    }
+    QString File(const QString& name) { return dir.filePath(name); }
+
+    QTemporaryDir dir;
+    QString shop, list;
+};
+
+// A test run changes nothing and says so; a real run then does what it reported.
+TEST_F(Report, ATestRunChangesNothingAndReportsWhatTheRealRunDoes) {
+    const QByteArray shopSum = Checksum(shop), listSum = Checksum(list);
+    const Result test = Run({"--test-run", "--report", File("test.html"), "--changes",
+                             File("test.csv"), "--grid", File("test-grid.txt")});
+    ASSERT_EQ(test.status, 0) << test.err;
+    EXPECT_EQ(Checksum(shop), shopSum);
+    EXPECT_EQ(Checksum(list), listSum);
+    EXPECT_EQ(QDir(dir.path()).entryList({"*.lock", "*-wal", "*-shm"}, QDir::Files), QStringList());
+    EXPECT_TRUE(Text(File("test.html")).contains("รอบทดสอบ"));
+
+    const Result real = Run({"--report", File("real.html"), "--changes", File("real.csv"),
+                             "--grid", File("real-grid.txt")});
+    ASSERT_EQ(real.status, 0) << real.err;
+    const auto counts = Counts(Text(File("real.html")));
+    EXPECT_GT(counts.at("changes"), 0);
+    EXPECT_GT(counts.at("created"), 0);
+    EXPECT_EQ(Counts(Text(File("test.html"))), counts);
+    EXPECT_EQ(Text(File("test.csv")), Text(File("real.csv")));
+    EXPECT_EQ(Lines(File("test-grid.txt")), Lines(File("real-grid.txt")));
+    EXPECT_FALSE(Text(File("real.html")).contains("รอบทดสอบ"));
+}
+
+// The report, read in a real browser, shows no error and counts what the shop's
+// tables hold before (the backup) and after the run.
+TEST_F(Report, TheBackupIsTheShopBeforeAndThePageCountsWhatTheTablesHold) {
+    const QStringList before = AllRows(shop);
+    ASSERT_TRUE(QDir().mkpath(File("backups")));
+    const Result r = Run({"--backup", File("backups"), "--report", File("report.html")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const QStringList backups = QDir(File("backups")).entryList(QDir::Files);
+    ASSERT_EQ(backups.size(), 1);
+    EXPECT_TRUE(QRegularExpression("^Velmora-\\d{8}-\\d{6}\\.accdb$").match(backups[0]).hasMatch());
+    const QString backup = File("backups/" + backups[0]);
+    EXPECT_EQ(r.err, "backup: " + backup + "\n");
+    EXPECT_EQ(AllRows(backup), before);
+
+    const ChromiumPage page = RenderInChromium(File("report.html"));
+    if (page.error == "not installed")
+        GTEST_SKIP() << "chromium is not installed (scripts/setup installs it)";
+    ASSERT_TRUE(page.error.isEmpty()) << page.error;
+    EXPECT_EQ(page.console, QStringList());
+    const auto counts = Counts(page.dom);
+    shop::Db db(shop);
+    db.Exec("ATTACH DATABASE '" + backup + "' AS was");
+    auto count = [&](const QString& sql) { return db.Scalar(sql).toInt(); };
+    const QString both = " From Pta7 n Join was.Pta7 o On o.PartID = n.PartID";
+    EXPECT_EQ(counts.at("parts-before"), count("Select Count(*) From was.Pta7"));
+    EXPECT_EQ(counts.at("parts-after"), count("Select Count(*) From Pta7"));
+    EXPECT_EQ(counts.at("created"), count("Select Count(*) From Pta7 Where PartID Not In "
+                                          "(Select PartID From was.Pta7)"));
+    EXPECT_EQ(counts.at("prices-up"), count("Select Count(*)" + both + " Where n.Price > o.Price"));
+    EXPECT_EQ(counts.at("prices-down"), count("Select Count(*)" + both + " Where n.Price < o.Price"));
+    EXPECT_EQ(counts.at("sales-same"), count("Select Count(*)" + both + " Where n.Sale = o.Sale"));
+    EXPECT_EQ(counts.at("changes"), count("Select Count(*)" + both +
+                                          " Where n.Price <> o.Price Or n.Sale <> o.Sale"));
+    EXPECT_EQ(counts.at("texts-changed"),
+              count("Select Count(*)" + both + " Where n.EName <> o.EName Or n.TName <> "
+                                               "o.TName Or n.Model <> o.Model"));
+    shop::Db listDb(list);
+    int rows = listDb.Count("PriceListAll");
+    for (const shop::Row& n : listDb.Query("Select Count From PriceList_Count"))
+        rows += listDb.Count("PriceList_" + n[0].toString());
+    EXPECT_EQ(counts.at("list-rows"), rows);
+}
+
+TEST_F(Report, ABackupThatCannotBeMadeStopsTheRunBeforeItWrites) {
+    const QStringList before = AllRows(shop);
+    const Result r = Run({"--backup", File("no/such/folder")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "0\tไม่สามรถบันทึกได้\n");
+    EXPECT_TRUE(r.err.contains("no/such/folder")) << r.err;
+    EXPECT_EQ(AllRows(shop), before);
+    // A server shop has no file to copy: both are bad options.
+    for (const char* option : {"--test-run", "--backup"}) {
+        QStringList args = {"--sql", option};
+        if (QString(option) == "--backup")
+            args << File("backups");
+        const Result bad = Run(args);
+        EXPECT_EQ(bad.status, 2) << option;
+        EXPECT_TRUE(bad.err.contains("SQL Server")) << bad.err;
+    }
+}
+
+} // namespace
+} // namespace tolvane::testing
