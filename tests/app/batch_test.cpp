@@ -16,33 +16,27 @@ namespace {
 using batch::BatchOptions;
 using batch::ParseBatchOptions;
 
-TEST(BatchOptions, UnsetFieldsKeepTheWindowDefaults) {
+TEST(BatchOptions, UnsetFieldsKeepTheWindowDefaultsAndEveryOptionMapsToItsField) {
     BatchOptions o;
     QString error;
     ASSERT_TRUE(ParseBatchOptions({"tolvane-batch"}, {}, o, error));
     EXPECT_EQ(o.fields.txtPriceList, "G:\\DataVelmora\\PriceList_TATA.mdb");
     EXPECT_EQ(o.fields.txtDataVelmora, "G:\\DataVelmora\\Velmora.accdb");
-    EXPECT_TRUE(o.fields.optAccess && o.fields.chkComType && !o.fields.chkLikelAt);
-    EXPECT_TRUE(o.fields.txtServer.isEmpty() && o.fields.txtpwd.isEmpty());
-    EXPECT_TRUE(o.traceSql.isEmpty() && o.traceProgress.isEmpty() && o.grid.isEmpty());
-}
+    EXPECT_TRUE(o.fields.optAccess && o.fields.chkComType && !o.fields.chkLikelAt && !o.testRun);
 
-TEST(BatchOptions, EveryOptionMapsToItsField) {
-    BatchOptions o;
-    QString error;
     const QStringList args =
         QString("tolvane-batch --price-list p.mdb --data d.mdb --sql --server srv --database shop "
                 "--user sa --password pw;x --client --rebuild-alternates --trace-sql s.txt "
-                "--trace-progress=p.txt --grid g.txt")
+                "--trace-progress=p.txt --grid g.txt --report r.html --changes c.csv")
             .split(' ');
-    ASSERT_TRUE(ParseBatchOptions(args, {}, o, error)) << error.toStdString();
+    ASSERT_TRUE(ParseBatchOptions(args, {}, o, error)) << error;
     const FormFields& f = o.fields;
     EXPECT_EQ(
         QStringList({f.txtPriceList, f.txtDataVelmora, f.txtServer, f.txtdbq, f.txtuid, f.txtpwd}),
         QStringList({"p.mdb", "d.mdb", "srv", "shop", "sa", "pw;x"}));
     EXPECT_TRUE(!f.optAccess && !f.chkComType && f.chkLikelAt);
-    EXPECT_EQ(QStringList({o.traceSql, o.traceProgress, o.grid}),
-              QStringList({"s.txt", "p.txt", "g.txt"}));
+    EXPECT_EQ(QStringList({o.traceSql, o.traceProgress, o.grid, o.report, o.changes}),
+              QStringList({"s.txt", "p.txt", "g.txt", "r.html", "c.csv"}));
 }
 
 TEST(BatchExit, BadOptionsGiveTwoAndRunNothing) {
@@ -160,24 +154,6 @@ TEST(BatchRun, LiveProgressOnlyOnATerminalAndWipedBeforeTheMessage) {
     EXPECT_TRUE(r.err.endsWith("\r\x1b[K"));
     EXPECT_FALSE(r.err.contains('\n'));
     EXPECT_TRUE(r.err.contains("กำลังย้าน  Price TATA  ชั่วคราว"));
-}
-
-TEST(BatchTrace, TextsAreEscapedAndEventsWrittenOnePerLine) {
-    EXPECT_EQ(batch::EscapeField("a\tb\nc\\d"), "a\\tb\\nc\\\\d");
-    EXPECT_EQ(batch::EscapeField("Select 'x'"), "Select 'x'");
-
-    QString text;
-    QTextStream stream(&text);
-    batch::SqlTraceWriter writer(stream);
-    writer.Event(Role::Target, TraceKind::Execute, "Update X\tSet\nY = '\\'");
-    writer.Event(Role::Source, TraceKind::Begin, QString());
-    writer.Event(Role::Target, TraceKind::Recordset, QString());
-    writer.Event(Role::Target, TraceKind::Rollback, QString());
-    stream.flush();
-    EXPECT_EQ(text, "target\texecute\tUpdate X\\tSet\\nY = '\\\\'\n"
-                    "source\tbegin\n"
-                    "target\trecordset\t\n"
-                    "target\trollback\n");
 }
 
 } // namespace

@@ -259,28 +259,6 @@ INSTANTIATE_TEST_SUITE_P(
                       RunCase{"P.61 (Bar)", true, false}, RunCase{"P.64 (Bar)", false, false}),
     RunCaseName);
 
-TEST_F(SqlServerPath, AWrongPasswordEndsInTheOneFailureMessage) {
-    PgDatabase database(server_);
-    {
-        Db server(OdbcText{database.ConnectionText()});
-        shop::CreateTargetOn(server.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
-    }
-    const QString list = File("PriceList_TATA.mdb");
-    WriteList(list);
-    for (const bool serverMachine : {true, false}) {
-        SCOPED_TRACE(serverMachine ? "server machine" : "other machine");
-        const Result r =
-            Runner(QStringList{"--price-list", list} +
-                   SqlServerArgs(server_, database.name(), "wrong-pass", serverMachine));
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.out, "0\tไม่สามรถบันทึกได้\n");
-        EXPECT_TRUE(r.err.contains("password authentication failed")) << r.err.toStdString();
-        EXPECT_FALSE(r.err.contains("wrong-pass")) << r.err.toStdString();
-    }
-    Db server(OdbcText{database.ConnectionText()});
-    EXPECT_EQ(server.Count("Pta7"), 0);
-}
-
 // A window whose fields reach the test server as the program reaches SQL Server.
 void PointAtServer(RecordingWindow& window, const PgServer& server, const QString& database) {
     window.fields.optAccess = false;
@@ -289,106 +267,6 @@ void PointAtServer(RecordingWindow& window, const PgServer& server, const QStrin
     window.fields.txtdbq = database;
     window.fields.txtuid = server.user;
     window.fields.txtpwd = server.password;
-}
-
-// One operator's side: its own window, state and connection, all made and used on
-// the calling thread (a Qt SQL connection belongs to the thread that made it).
-struct Operator {
-    Operator(const PgServer& server, const QString& database, const QString& version) {
-        PointAtServer(window, server, database);
-        state = std::make_unique<RunState>(window);
-        state->lngBrandID = kBrand;
-        state->strVer = version;
-    }
-    ~Operator() {
-        state->rsList.Close();
-        state->rsData.Close();
-        state->DiscardData();
-    }
-    RecordingWindow window;
-    std::unique_ptr<RunState> state;
-};
-
-// Runs side(0) and side(1) on two threads that start together; each side's error
-// text, empty when it raised none.
-template <typename Side> std::array<std::string, 2> OnTwoThreads(Side side) {
-    std::latch start(2);
-    std::array<std::string, 2> failures;
-    auto run = [&](int i) {
-        try {
-            side(i, start);
-        } catch (const Error& e) {
-            failures[i] = e.detail().toStdString();
-        } catch (const std::exception& e) {
-            failures[i] = e.what();
-        }
-    };
-    std::thread a(run, 0), b(run, 1);
-    a.join();
-    b.join();
-    return failures;
-}
-
-TEST_F(SqlServerPath, TwoConnectionsDrawingAtOnceNeverShareAnID) {
-    PgDatabase database(server_);
-    Db server(OdbcText{database.ConnectionText()});
-    shop::CreateTargetOn(server.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
-    constexpr int kStart = 100;
-    const std::set<std::int32_t> freed = {7, 12, 30, 55, 81};
-    server.Exec(QString("Insert Into LastID Values( 'Pta7', %1 )").arg(kStart));
-    for (const std::int32_t id : freed)
-        server.Exec(QString("Insert Into OldID Values( 'Pta7', %1 )").arg(id));
-
-    // Each side draws in a transaction per ID, committed when one was drawn and rolled
-    // back when the draw gave 0, as a row of the insertion does.
-    constexpr int kDraws = 50;
-    std::array<std::vector<std::int32_t>, 2> ids;
-    const auto failures = OnTwoThreads([&](int side, std::latch& start) {
-        Operator op(server_, database.name(), "V.31");
-        RunState& st = *op.state;
-        OpenConnection(st);
-        start.arrive_and_wait();
-        for (int i = 0; i < kDraws; ++i) {
-            st.Data().BeginTrans();
-            ids[side].push_back(GetNewID(st, QStringLiteral("Pta7")));
-            if (ids[side].back() != 0)
-                st.Data().CommitTrans();
-            else
-                st.Data().RollbackTrans();
-        }
-    });
-    ASSERT_EQ(failures, (std::array<std::string, 2>{}));
-    ASSERT_EQ(ids[0].size() + ids[1].size(), 2u * kDraws);
-
-    std::vector<std::int32_t> drawn;
-    for (const auto& side : ids)
-        std::copy_if(side.begin(), side.end(), std::back_inserter(drawn),
-                     [](std::int32_t id) { return id != 0; });
-    const std::set<std::int32_t> distinct(drawn.begin(), drawn.end());
-    EXPECT_EQ(distinct.size(), drawn.size()) << "an ID was handed out twice";
-
-    // Exactly the freed IDs plus an unbroken run after the start, as counter and pool say.
-    std::set<std::int32_t> fromPool, fromCounter;
-    for (const std::int32_t id : distinct)
-        (freed.count(id) != 0 ? fromPool : fromCounter).insert(id);
-    const int last = server.Scalar("Select LastID From LastID Where NameID = 'Pta7'").toInt();
-    EXPECT_EQ(last, kStart + static_cast<int>(fromCounter.size()));
-    std::set<std::int32_t> run;
-    for (int id = kStart + 1; id <= last; ++id)
-        run.insert(id);
-    EXPECT_EQ(fromCounter, run);
-    EXPECT_EQ(server.Count("OldID"), static_cast<int>(freed.size() - fromPool.size()));
-    EXPECT_EQ(server.Count("LastID"), 1);
-    EXPECT_EQ(fromPool, freed);
-    std::cout << "[ info     ] " << drawn.size() << " IDs drawn, "
-              << 2 * kDraws - static_cast<int>(drawn.size()) << " draws lost to the other side\n";
-}
-
-// Staged rows as the price-list stage leaves them in PriceList.
-void StageRows(Db& server, const QStringList& numbers) {
-    for (const QString& number : numbers)
-        server.Exec("Insert Into PriceList Values( 7, '" + number +
-                    "', '', '', '', '', '', 'E', 'T', 'M', '1', 10, 9 )");
 }
 
 // Two runs started at once on one database: one finishes, the other is refused
@@ -460,44 +338,6 @@ TEST_F(SqlServerPath, AStatementBlockedByALockEndsTheRunAfterTheTimeOut) {
     EXPECT_EQ(Normalised(server.Scalar("Select Price From Pta7 Where PartID = 1")), "150");
     EXPECT_EQ(server.Count("Pta7", "PartNO = 'NEW-1'"), 0);
     EXPECT_EQ(Normalised(server.Scalar("Select Price From Pta7 Where PartID = 5")), "2");
-}
-
-TEST_F(SqlServerPath, AFailedDrawRollsTheWholeRowBack) {
-    PgDatabase database(server_);
-    Db server(OdbcText{database.ConnectionText()});
-    shop::CreateTargetOn(server.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
-    server.Exec("Insert Into LastID Values( 'Pta7', 10 )");
-    StageRows(server, {"N-01"});
-    server.Exec("Update PriceList Set lAtNO = 'L-01'");
-
-    // The linked part's draw (the second) finds the counter changed under it.
-    FaultPlan faults;
-    faults.failKind = TraceKind::Recordset;
-    faults.failAt = 2;
-    {
-        RecordingWindow window;
-        PointAtServer(window, server_, database.name());
-        RunState st(window, DataHooks{nullptr, &faults});
-        st.lngBrandID = kBrand;
-        st.strVer = "V.31";
-        EXPECT_TRUE(ErrorOf([&] { InsertNewPart(st, 1); })
-                        .message()
-                        .startsWith("No new ID could be drawn for Pta7"));
-        EXPECT_FALSE(st.cnData->InTransaction());
-        st.DiscardData();
-    }
-    EXPECT_EQ(server.Count("Pta7"), 0);
-    EXPECT_EQ(server.Count("Alt7"), 0);
-    EXPECT_EQ(server.Count("AltG7"), 0);
-    EXPECT_EQ(server.Count("PriceList"), 1);
-    EXPECT_EQ(server.Scalar("Select LastID From LastID").toInt(), 10);
-
-    // The next run starts where the counter stood.
-    Operator op(server_, database.name(), "V.31");
-    InsertNewPart(*op.state, 1);
-    EXPECT_EQ(server.Count("Pta7", "PartID = 11 And PartNO = 'N-01'"), 1);
-    EXPECT_EQ(server.Count("Pta7", "PartID = 12 And PartNO = 'L-01'"), 1);
-    EXPECT_EQ(server.Scalar("Select LastID From LastID").toInt(), 12);
 }
 
 } // namespace

@@ -54,24 +54,10 @@ QString Dump(const QString& path, const QStringList& tables) {
     return out;
 }
 
-void Exec(const QString& path, const char* sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-    char* error = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
-    sqlite3_free(error);
-    sqlite3_close(db);
-}
-
-void WriteText(const QString& path, const QString& text) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text.toUtf8());
-}
-
 TEST(TraceText, EscapesComeBackAndRecordsetEventsBecomeStatements) {
+    EXPECT_EQ(batch::EscapeField(QStringLiteral("\\")), "\\\\"); // a backslash alone
     for (const QString& text : {QStringLiteral("a\tb\nc\\d"), QStringLiteral("\\t is not a tab"),
-                                QStringLiteral("ราคา 12.5"), QString()})
+                                QStringLiteral("\\"), QStringLiteral("ราคา 12.5"), QString()})
         EXPECT_EQ(UnescapeField(batch::EscapeField(text)), text);
 
     EXPECT_EQ(RecordsetStatement("AddNew LastID (NameID, LastID) = ('Pta7', 12)"),
@@ -125,47 +111,6 @@ TEST(Stages, ProgressTextsOfARunNameItsStages) {
     EXPECT_EQ(merged[1].name, "apply: prices");
     EXPECT_EQ(merged[1].statements, 3); // 2 + 1 from its two stretches
     EXPECT_EQ(merged[1].rows, 3);
-}
-
-TEST(Floor, ReplaysStatementsWithTheirTransactionsOnTheCopies) {
-    QTemporaryDir dir;
-    const QString shop = dir.filePath("shop.db"), list = dir.filePath("list.db");
-    Exec(shop, "CREATE TABLE LastID (NameID TEXT, LastID INTEGER);"
-               "CREATE TABLE Pta7 (PartID INTEGER, PartNO TEXT);"
-               "INSERT INTO LastID VALUES ('Pta7', 12)");
-    Exec(list, "CREATE TABLE PriceListAll (PartNO TEXT)");
-    const QString trace = dir.filePath("trace.tsv");
-    WriteText(
-        trace,
-        "source\tconnect\tDriver={x};Dbq=list.db;Pwd=***\n"
-        "target\tconnect\tDriver={x};Dbq=shop.db\n"
-        "source\texecute\tInsert Into PriceListAll Values( 'A\\tB' )\n"
-        "target\topen\tSelect * From Pta7\n"
-        "target\tbegin\n"
-        "target\trecordset\tUpdate LastID Set LastID = 13 Where NameID = 'Pta7' And LastID = 12\n"
-        "target\texecute\tInsert Into Pta7 Values( 13, 'N-13' )\n"
-        "target\tcommit\n"
-        "target\tbegin\n"
-        "target\texecute\tInsert Into Pta7 Values( 14, 'N-14' )\n"
-        "target\trollback\n"
-        "target\trecordset\tAddNew LastID (NameID, LastID) = ('Pta1', 1)\n"
-        "target\tclose\n"
-        "target\texecute\tInsert Into Pta7 Values( 15, 'closed' )\n");
-    std::vector<StageFigures> stages(2);
-    stages[0].endEvent = 4;
-    stages[1].firstEvent = 4;
-    stages[1].endEvent = 14;
-    const FloorResult floor = ReplayTrace(ReadTrace(trace), list, shop, stages);
-
-    EXPECT_EQ(floor.statements, 7);
-    // The one statement sent after its connection was closed fails, as it would.
-    EXPECT_EQ(floor.failures, 1);
-    EXPECT_TRUE(floor.firstFailure.startsWith("Insert Into Pta7 Values( 15"));
-    EXPECT_EQ(Dump(shop, {"LastID", "Pta7"}), "LastID:\nPta7|13|\nPta1|1|\nPta7:\n13|N-13|\n");
-    EXPECT_EQ(Dump(list, {"PriceListAll"}), "PriceListAll:\nA\tB|\n");
-    EXPECT_GE(stages[0].floorSeconds, 0);
-    EXPECT_GE(stages[1].floorAllSeconds, stages[1].floorSeconds);
-    EXPECT_LE(floor.seconds, floor.allRowsSeconds);
 }
 
 TEST(Floor, ARunsReplayLeavesTheCopiesWhereTheRunLeftTheFiles) {

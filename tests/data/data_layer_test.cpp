@@ -61,14 +61,6 @@ TEST_F(DataLayer, OpensASQLiteFileGivenAsAnAccessPathInTheEmbeddedEngine) {
     cn->Close(); // harmless twice
 }
 
-TEST_F(DataLayer, AFileThatIsNotSQLiteGoesToTheOdbcDriverAndFailsWithItsMessage) {
-    Connection cn(Role::Target, {});
-    const Error e = ErrorOf([&] { cn.Open(AccessTextFor(dir.filePath("missing.accdb"))); });
-    EXPECT_FALSE(e.message().isEmpty());
-    EXPECT_TRUE(e.statement().contains("PWD=***")) << e.statement().toStdString();
-    EXPECT_EQ(cn.State(), Connection::adStateClosed);
-}
-
 TEST_F(DataLayer, ConnectionTextIsRefusedWhileOpen) {
     auto cn = OpenTarget();
     EXPECT_THROW(cn->SetConnectionString("driver={SQL Server};"), Error);
@@ -253,57 +245,6 @@ TEST_F(DataLayer, AnOptimisticUpdateFailsWhenTheRowChangedSinceItWasRead) {
     rs.Open("Select OldID From OldID Where NameID = 'Pta7'", *a);
     b->Execute("Delete From OldID");
     EXPECT_TRUE(ErrorOf([&] { rs.Delete(); }).message().startsWith(changed));
-}
-
-TEST_F(DataLayer, OnlySingleTableSourcesCanBeWritten) {
-    SqliteExec(path,
-               {"Insert Into LastID Values('Pta7', 41)", "Insert Into OldID Values('Pta7', 41)"});
-    auto cn = OpenTarget();
-    Recordset rs;
-    rs.Open("Select LastID.LastID From LastID Inner Join OldID On LastID.LastID = OldID.OldID",
-            *cn);
-    EXPECT_TRUE(ErrorOf([&] { rs.AddNew(); }).message().contains("one table"));
-}
-
-TEST_F(DataLayer, TheTraceSeesEveryEventWithItsRole) {
-    TraceLog log;
-    auto cn = OpenTarget({&log, nullptr});
-    cn->Execute("Insert Into Parts Values(1, 'a', 1)");
-    cn->BeginTrans();
-    cn->RollbackTrans();
-    cn->BeginTrans();
-    cn->CommitTrans();
-    Recordset rs;
-    rs.Open("Select NameID, LastID From LastID", *cn);
-    rs.AddNew();
-    rs.Collect("NameID", QString("Pta7"));
-    rs.Collect("LastID", 1);
-    rs.Update();
-    rs.Close();
-    cn->Close();
-
-    ASSERT_EQ(log.lines.size(), 9) << log.lines.join("\n").toStdString();
-    EXPECT_TRUE(log.lines[7].startsWith("target\trecordset\tAddNew LastID"))
-        << log.lines[7].toStdString();
-    log.lines[7] = "AddNew";
-    EXPECT_EQ(log.lines,
-              QStringList({"target\tconnect\t" + AccessTextFor(path).replace("QEX418256", "***"),
-                           "target\texecute\tInsert Into Parts Values(1, 'a', 1)", "target\tbegin",
-                           "target\trollback", "target\tbegin", "target\tcommit",
-                           "target\topen\tSelect NameID, LastID From LastID", "AddNew",
-                           "target\tclose"}));
-}
-
-TEST_F(DataLayer, AFaultPlanFailsTheNthStatementLikeTheDriverWould) {
-    FaultPlan faults;
-    faults.failAt = 2;
-    auto cn = OpenTarget({nullptr, &faults});
-    cn->Execute("Insert Into Parts Values(1, 'a', 1)");
-    EXPECT_THROW(cn->Execute("Insert Into Parts Values(2, 'b', 1)"), Error);
-    cn->Execute("Insert Into Parts Values(3, 'c', 1)");
-    Recordset rs;
-    rs.Open("Select PartID From Parts", *cn);
-    EXPECT_EQ(rs.RecordCount(), 2);
 }
 
 } // namespace

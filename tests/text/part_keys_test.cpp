@@ -37,6 +37,15 @@ struct KeyCase {
     const char16_t* key;
 };
 
+void PrintTo(const KeyCase& c, std::ostream* os) {
+    *os << Text(c.ver) << " / " << Text(c.brand) << " / \"" << Text(c.partNO) << "\"";
+}
+
+std::string CaseName(const ::testing::TestParamInfo<KeyCase>& info) {
+    return ParamName(Text(info.param.ver) + "_" + Text(info.param.brand)) + "_" +
+           std::to_string(info.index);
+}
+
 class MakeFPartNOTest : public ::testing::TestWithParam<KeyCase> {};
 
 TEST_P(MakeFPartNOTest, GivesTheSearchNumber) {
@@ -54,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{u" P.45 (Bar) ", u"TATA", u"1-2", u"12"},
                       // Lower case is another version: the brand table decides.
                       KeyCase{u"p.45 (bar)", u"TATA", u"1-2", u""},
-                      KeyCase{u"p.45 (bar)", u"BENZ", u"1-2", u"12"}));
+                      KeyCase{u"p.45 (bar)", u"BENZ", u"1-2", u"12"}),
+    CaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     BrandRules, MakeFPartNOTest,
@@ -77,6 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{u"V.31", u"TOYOTA", u"90915-YZZE1", u""},
                       KeyCase{u"V.31", u"isuzu", u"8-97123-456-0", u""},
                       // An unknown version is not a search-key version either.
-                      KeyCase{u"", u"ISUZU", u"8-97123-456-0", u"97123-456"}));
+                      KeyCase{u"", u"ISUZU", u"8-97123-456-0", u"97123-456"}),
+    CaseName);
 
 } // namespace

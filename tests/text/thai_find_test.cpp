@@ -16,6 +16,7 @@ TEST(MakeThaiFind, MovesLeadingVowelsBehindTheNextCharacter) {
                  {u"โช้คอัพ", u"ชโ้คอัพ"},
                  {u"  แหวน  ", u"หแวน"},
                  {u"ABเ", u"ABเ"},
+                 {u"หลอดไฟ", u"หลอดฟไ"}, // the vowel before the last character moves too
                  {u"ก", u"ก"},
                  {u"เ", u"เ"},
                  {u"", u""},

@@ -123,56 +123,5 @@ TEST(ApplyPriceListStage, EmptyChunkStillCleansStagingReconnectsAndEnds) {
     EXPECT_EQ(f.window.QtyTexts(), (QStringList{kMoving, kAdded}));
 }
 
-TEST(ApplyPriceListStage, AnEmptyChunkListTouchesNothing) {
-    ShopFixture f;
-    SqliteExec(f.shopPath, {"Insert Into PriceList Values( 7, 'OLD', '', '', '', '', '', 'E', "
-                              "'T', 'M', '', 1, 1 )"});
-    RunState& st = f.OpenBoth();
-
-    ApplyPriceList(st);
-
-    EXPECT_EQ(f.Count("PriceList"), 1);
-    EXPECT_TRUE(f.trace.Of("execute").isEmpty());
-    EXPECT_EQ(f.window.QtyTexts(), QStringList{kMoving});
-    EXPECT_FALSE(st.rsList.IsOpen());
-}
-
-// A shop with parts 100 and 200 and a chunk 1 repricing both; then `fault` in the list.
-void BadList(ShopFixture& f, const QString& fault) {
-    f.Chunk(1, {ListRow("", "100", "10", "9"), ListRow("", "200", "20", "18")});
-    f.Seed(ShopPart(1, "", "100", "1", "1"));
-    f.Seed(ShopPart(2, "", "200", "2", "2"));
-    SqliteExec(f.listPath, {fault});
-}
-
-TEST(ApplyPriceListStage, BadInputStopsTheStageAndFinishedWorkStays) {
-    {
-        // Chunk 3 is listed but has no table: chunk 1 is already applied.
-        ShopFixture f;
-        BadList(f, "Insert Into PriceList_Count Values( 3 )");
-        RunState& st = f.OpenBoth();
-        EXPECT_THROW(ApplyPriceList(st), Error);
-        EXPECT_EQ(f.Prices("100") + " " + f.Prices("200"), "10/9 20/18");
-        EXPECT_TRUE(st.strSQL.contains("PriceList_3"));
-    }
-    {
-        // A Null name in the second row: the first row is applied.
-        ShopFixture f;
-        BadList(f, "Update PriceList_1 Set TName = Null Where PartNO = '200'");
-        RunState& st = f.OpenBoth();
-        EXPECT_THROW(ApplyPriceList(st), Error);
-        EXPECT_EQ(f.Prices("100") + " " + f.Prices("200"), "10/9 2/2");
-    }
-    {
-        // A chunk number beyond 16 bits is refused before any write.
-        ShopFixture f;
-        BadList(f, "Insert Into PriceList_Count Values( 40000 )");
-        RunState& st = f.OpenBoth();
-        EXPECT_THROW(ApplyPriceList(st), Error);
-        EXPECT_EQ(f.Prices("100") + " " + f.Prices("200"), "1/1 2/2");
-        EXPECT_TRUE(f.trace.Of("execute").isEmpty());
-    }
-}
-
 } // namespace
 } // namespace tolvane::testing

@@ -104,29 +104,5 @@ TEST(CheckPriceListStage, AnAppendThatNeverShowsUpEndsTheRunAtTheLimit) {
     EXPECT_EQ(f.trace.Of("execute").filter("Insert Into PriceListAll").size(), kReadBackLimit);
 }
 
-TEST(CheckPriceListStage, BadChunksRaiseErrors) {
-    {
-        ShopFixture f;
-        f.Chunk(1, {ListRow("", "100", "10", "9")});
-        SqliteExec(f.listPath, {"Insert Into PriceList_Count Values( 2 )"});
-        RunState& st = f.OpenBoth();
-        EXPECT_THROW(CheckPriceList(st), Error);
-        EXPECT_EQ(f.Count("PriceListAll"), 1); // chunk 1 was collected
-    }
-    {
-        ShopFixture f;
-        f.Chunk(1, {ListRow("", "100", "10", "9")});
-        SqliteExec(f.listPath, {"Update PriceList_1 Set Sale = Null"});
-        RunState& st = f.OpenBoth();
-        EXPECT_THROW(CheckPriceList(st), Error);
-    }
-    {
-        ShopFixture f;
-        SqliteExec(f.listPath, {"Insert Into PriceList_Count Values( -40000 )"});
-        RunState& st = f.OpenBoth();
-        EXPECT_THROW(CheckPriceList(st), Error);
-    }
-}
-
 } // namespace
 } // namespace tolvane::testing

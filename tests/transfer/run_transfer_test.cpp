@@ -68,7 +68,8 @@ TEST_P(RunTransferByVersion, PricesNewPartsCollectedListGridAndGroups) {
 
 INSTANTIATE_TEST_SUITE_P(Versions, RunTransferByVersion,
                          ::testing::Values("V.31", "V.46 (Bar)", "P.45 (Bar)", "P.48 (Bar)",
-                                           "P.49 (Bar)", "P.52", "P.64 (Bar)"));
+                                           "P.49 (Bar)", "P.52", "P.64 (Bar)"),
+                         [](const auto& info) { return ParamName(info.param); });
 
 TEST(RunTransfer, ARunWithNothingLeftToCollectKeepsTheWindowAndTheGroups) {
     ShopFixture f("P.52");
@@ -88,6 +89,13 @@ TEST(RunTransfer, ARunWithNothingLeftToCollectKeepsTheWindowAndTheGroups) {
     EXPECT_EQ(f.Count("AltGX"), 1);
     EXPECT_TRUE(f.trace.Of("execute").filter("AltGX").isEmpty());
     EXPECT_EQ(f.window.txtQTY, QStringLiteral("กำลังตรวจสอบข้อมูล  TATA  100 %"));
+
+    // Ticked, the rebuild runs all the same: the queue is worked off.
+    f.window.fields.chkLikelAt = true;
+    RunTransfer(f.OpenBoth());
+    EXPECT_EQ(f.Count("AltGX"), 0);
+    EXPECT_EQ(f.Lines("Select PartID, AltID From AltG7"), QStringList({"1|0"}));
+    EXPECT_EQ(f.window.txtQTY, QStringLiteral("จัดระเบียบเบอร์แทนใหม่  TATA"));
 }
 
 } // namespace
