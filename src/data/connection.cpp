@@ -134,6 +134,12 @@ void Connection::OpenOdbc(const QString& odbcText) {
     embedded_ = false;
     // The command time-out bounds every statement, not only the log-in.
     SetQueryTimeout(db, commandTimeout_);
+    if (hooks_.batches) {
+        const QSqlDriver::DbmsType dbms = db.driver()->dbmsType();
+        dialect_ = dbms == QSqlDriver::PostgreSQL    ? StatementBatch::Dialect::PostgreSQL
+                   : dbms == QSqlDriver::MSSqlServer ? StatementBatch::Dialect::SqlServer
+                                                      : StatementBatch::Dialect::None;
+    }
 }
 
 QString Connection::MissingDriverMessage(const QSqlError& error) const {
@@ -178,6 +184,13 @@ void Connection::Close() {
     // Recordsets close themselves out of the set.
     while (!recordsets_.empty())
         (*recordsets_.begin())->Close();
+    // Held statements outside a transaction are the run's work: they go out before
+    // the connection does (a failure here is the run's failure). Inside a transaction
+    // the rollback below would undo them anyway.
+    if (inTransaction_)
+        held_.Discard();
+    else
+        Flush();
     Report(TraceKind::Close, QString());
     {
         QSqlDatabase db = QSqlDatabase::database(qtName_, false);
@@ -191,6 +204,7 @@ void Connection::Close() {
     QSqlDatabase::removeDatabase(qtName_);
     open_ = false;
     inTransaction_ = false;
+    dialect_ = StatementBatch::Dialect::None;
 }
 
 Engine Connection::engine() const {
@@ -221,16 +235,38 @@ void Connection::RequireOpen(const QString& statement) const {
 int Connection::Execute(const QString& statement) {
     RequireOpen(statement);
     Report(TraceKind::Execute, statement);
-    QSqlQuery query(Database());
-    CountRoundTrip();
-    if (!query.exec(statement))
-        throw Error(DriverError(query.lastError()), statement);
-    return query.numRowsAffected();
+    return SendHeld(statement, StatementBatch::Tail::Count).numRowsAffected();
+}
+
+void Connection::Send(const QString& statement) {
+    RequireOpen(statement);
+    Report(TraceKind::Execute, statement);
+    if (StatementBatch::CanHold(dialect_, inTransaction_))
+        held_.Hold(statement);
+    else
+        SendHeld(statement, StatementBatch::Tail::None);
+}
+
+void Connection::Flush() {
+    if (!held_.Empty())
+        SendHeld(QString(), StatementBatch::Tail::None);
+}
+
+QSqlQuery Connection::Query(const QString& source) {
+    RequireOpen(source);
+    return SendHeld(source, StatementBatch::Tail::Rows);
+}
+
+QSqlQuery Connection::SendHeld(const QString& tail, StatementBatch::Tail kind) {
+    return held_.Send(Database(), tail, kind, dialect_, inTransaction_,
+                      [this] { CountRoundTrip(); });
 }
 
 void Connection::BeginTrans() {
     RequireOpen(QStringLiteral("BEGIN"));
     Report(TraceKind::Begin, QString());
+    // What was held back belongs before the transaction.
+    Flush();
     QSqlDatabase db = Database();
     CountRoundTrip();
     if (!db.transaction())
@@ -244,6 +280,7 @@ void Connection::CommitTrans() {
     QSqlDatabase db = Database();
     if (!inTransaction_)
         throw Error(QStringLiteral("No transaction is pending."), QStringLiteral("COMMIT"));
+    Flush();
     CountRoundTrip();
     if (!db.commit())
         throw Error(DriverError(db.lastError()), QStringLiteral("COMMIT"));
@@ -255,6 +292,7 @@ void Connection::RollbackTrans() {
     if (!inTransaction_)
         throw Error(QStringLiteral("No transaction is pending."), QStringLiteral("ROLLBACK"));
     Report(TraceKind::Rollback, QString());
+    held_.Discard(); // undone by the rollback anyway
     // Open recordsets hold statements that would keep the rollback from finishing.
     while (!recordsets_.empty())
         (*recordsets_.begin())->Close();

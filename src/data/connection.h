@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/hooks.h"
+#include "data/statement_batch.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -57,8 +58,15 @@ public:
     // Closes every recordset still open on it first. Harmless when closed.
     void Close();
 
-    // Runs an action statement; the number of rows it touched.
+    // Runs an action statement now; the number of rows it touched.
     int Execute(const QString& statement);
+    // Runs an action statement whose result the caller does not need: on a server
+    // that takes several statements in one call it is held back and sent with the
+    // next statement that needs the server's answer (a read, a counted statement, a
+    // commit), so it costs no round trip of its own. Its failure is raised then.
+    void Send(const QString& statement);
+    // Sends whatever statements are held back.
+    void Flush();
 
     void BeginTrans();
     void CommitTrans();
@@ -72,6 +80,9 @@ public:
 
     // For Recordset: the Qt database handle, the hooks and open-recordset tracking.
     QSqlDatabase Database() const;
+    // Runs a query (after the statements held back, in the same call); the query stands
+    // on its rows.
+    QSqlQuery Query(const QString& source);
     void Report(TraceKind kind, const QString& text) const;
     // One call that waited for the database (see TraceSink::RoundTrip).
     void CountRoundTrip() const;
@@ -84,6 +95,7 @@ private:
     QString MissingDriverMessage(const QSqlError& error) const;
     static QString JournalMode(QSqlDatabase& db);
     void RestoreJournalMode(QSqlDatabase& db);
+    QSqlQuery SendHeld(const QString& tail, StatementBatch::Tail kind);
     void RequireOpen(const QString& statement) const;
     // Opens the handle; on failure releases it and raises the driver's message.
     void OpenOrFail(QSqlDatabase& db);
@@ -99,6 +111,8 @@ private:
     bool open_ = false;
     bool embedded_ = false;
     bool inTransaction_ = false;
+    StatementBatch::Dialect dialect_ = StatementBatch::Dialect::None;
+    StatementBatch held_;
     QString journalMode_; // the embedded file's own journal mode, before WAL
     std::set<Recordset*> recordsets_;
 };

@@ -41,9 +41,12 @@ public:
 };
 
 // What every connection of a run is handed when it is created; both may be null.
+// `batches` lets a server connection send statements the run does not wait for
+// together (off: one statement per call, as the embedded engine always does).
 struct DataHooks {
     TraceSink* trace = nullptr;
     FaultInjector* faults = nullptr;
+    bool batches = true;
 };
 
 } // namespace tolvane

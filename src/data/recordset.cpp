@@ -31,13 +31,8 @@ void Recordset::Open(const QString& source, Connection& connection, CursorType c
     if (connection.State() != Connection::adStateOpen)
         throw Error(QStringLiteral("The connection is closed."), source);
     connection.Report(TraceKind::Open, source);
-
-    QSqlQuery query(connection.Database());
-    query.setForwardOnly(true);
-    query.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    connection.CountRoundTrip();
-    if (!query.exec(source))
-        throw Error(query.lastError().text().trimmed(), source);
+    // The statements held back go out with the query, so the query sees them.
+    QSqlQuery query = connection.Query(source);
 
     source_ = source;
     query_ = std::move(query);
@@ -287,6 +282,7 @@ void Recordset::Write(const QString& statement, const std::vector<QVariant>& val
     while (FetchOne()) {
     }
     connection_->Report(TraceKind::Recordset, description);
+    connection_->Flush();
     QSqlQuery query(connection_->Database());
     if (!query.prepare(statement))
         throw Error(query.lastError().text().trimmed(), description);

@@ -20,7 +20,12 @@ void RunState::DiscardData() {
     cnData.reset();
 }
 
-int RunState::Execute(Connection& connection, const QString& statement) {
+void RunState::Execute(Connection& connection, const QString& statement) {
+    strSQL = statement;
+    connection.Send(strSQL);
+}
+
+int RunState::ExecuteCounted(Connection& connection, const QString& statement) {
     strSQL = statement;
     return connection.Execute(strSQL);
 }

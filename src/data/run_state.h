@@ -89,8 +89,11 @@ struct RunState {
     // Discards the target connection (after closing it); the next Data() makes a new one.
     void DiscardData();
 
-    // strSQL = statement, then run it on the connection.
-    int Execute(Connection& connection, const QString& statement);
+    // strSQL = statement, then run it on the connection; on a server it may go out
+    // with the next statement whose result the run waits for (Connection::Send).
+    void Execute(Connection& connection, const QString& statement);
+    // strSQL = statement, run it now; the number of rows it touched.
+    int ExecuteCounted(Connection& connection, const QString& statement);
     // strSQL = statement, then open the recordset on the connection.
     void Open(Recordset& recordset, Connection& connection, const QString& statement);
 

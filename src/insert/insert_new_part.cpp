@@ -157,7 +157,7 @@ void DeleteStagedRow(InsertionRun& run, const PartEntry& row) {
     if (!row.Kind.isEmpty())
         statement += " And Kind = " + Literal(row.Kind);
     statement += " And PartNO = " + Literal(row.PartNO);
-    if (st.Execute(st.Data(), statement) == 0)
+    if (st.ExecuteCounted(st.Data(), statement) == 0)
         throw Error(QStringLiteral("The staged row could not be removed from PriceList."),
                     st.strSQL);
 }
