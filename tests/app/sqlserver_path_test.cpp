@@ -4,7 +4,9 @@
 // shop file; the traced connection texts hide the password; a refused log-in ends in
 // the one failure message; two connections drawing IDs at once never share one.
 #include "support/shop_fixture.h"
+#include "data/connection.h"
 #include "data/open_connection.h"
+#include "data/recordset.h"
 #include "data/run_state.h"
 #include "shop/db.h"
 #include "shop/price_list_file.h"
@@ -338,6 +340,76 @@ TEST_F(SqlServerPath, AStatementBlockedByALockEndsTheRunAfterTheTimeOut) {
     EXPECT_EQ(Normalised(server.Scalar("Select Price From Pta7 Where PartID = 1")), "150");
     EXPECT_EQ(server.Count("Pta7", "PartNO = 'NEW-1'"), 0);
     EXPECT_EQ(Normalised(server.Scalar("Select Price From Pta7 Where PartID = 5")), "2");
+}
+
+// A call of held-back statements whose third fails: the two before it stand, the
+// ones after it never run, the error names it, and a call that goes through costs one
+// round trip for them all.
+TEST_F(SqlServerPath, ABatchThatFailsAtItsThirdStatementEndsAsOneByOneWould) {
+    PgDatabase database(server_);
+    Db server(OdbcText{database.ConnectionText()});
+    server.Exec("Create Table T (N INTEGER)");
+    struct Counter : TraceSink {
+        int calls = 0;
+        void Event(Role, TraceKind, const QString&) override {}
+        void RoundTrip(Role) override { ++calls; }
+    } counter;
+    Connection cn(Role::Target, {&counter, nullptr});
+    cn.Open(database.ConnectionText());
+    const QStringList statements = {"Insert Into T Values( 1 )", "Insert Into T Values( 2 )",
+                                    "Insert Into Missing Values( 3 )", "Insert Into T Values( 4 )"};
+    for (const bool inTransaction : {false, true}) {
+        SCOPED_TRACE(inTransaction ? "in a transaction" : "alone");
+        server.Exec("Delete From T");
+        if (inTransaction)
+            cn.BeginTrans();
+        counter.calls = 0;
+        for (const QString& statement : statements.mid(0, 2))
+            cn.Send(statement);
+        EXPECT_EQ(counter.calls, 0);
+        Recordset rs;
+        rs.Open("Select Count(*) As N From T", cn);
+        EXPECT_EQ(rs.Long("N"), 2); // the read sees the writes it went out with
+        rs.Close();
+        EXPECT_EQ(counter.calls, 1);
+        for (const QString& statement : statements)
+            cn.Send(statement);
+        const Error e = ErrorOf([&] { cn.Flush(); });
+        EXPECT_EQ(e.statement(), statements[2]);
+        EXPECT_TRUE(e.message().contains("missing")) << e.message();
+        if (inTransaction)
+            cn.RollbackTrans();
+        EXPECT_EQ(TableRows(server, "T"), inTransaction ? QStringList() : (QStringList{
+            "1", "1", "2", "2"}));
+    }
+}
+
+// Held back or not, a run sends the same statements in the same order and leaves
+// the same shop.
+TEST_F(SqlServerPath, ABatchedRunTracesTheStatementsOfAnUnbatchedOne) {
+    QList<QStringList> traces;
+    std::vector<std::unique_ptr<PgDatabase>> databases;
+    for (const bool batches : {true, false}) {
+        databases.push_back(std::make_unique<PgDatabase>(server_));
+        Db shop(OdbcText{databases.back()->ConnectionText()});
+        shop::CreateTargetOn(shop.database(), "P.49 (Bar)", kBrand, "TATA", Flavour::PostgreSQL);
+        SeedShop(shop.database(), "P.49 (Bar)");
+        const QString list = File(QString("list-%1.mdb").arg(batches));
+        WriteList(list);
+        RecordingWindow window;
+        PointAtServer(window, server_, databases.back()->name());
+        window.fields.txtPriceList = list;
+        window.fields.chkLikelAt = true;
+        TraceLog trace;
+        RunState st(window, DataHooks{&trace, nullptr, batches});
+        cmdUpDate_Click(st);
+        ASSERT_EQ(window.messages.at(0).text, "เสร็จแล้วจ้า");
+        traces << trace.lines.filter(QRegularExpression("^target\t(?!connect)"));
+    }
+    EXPECT_EQ(traces[0], traces[1]);
+    EXPECT_GT(traces[0].size(), 100);
+    Db a(OdbcText{databases[0]->ConnectionText()}), b(OdbcText{databases[1]->ConnectionText()});
+    ExpectSameShop(a, b);
 }
 
 } // namespace
