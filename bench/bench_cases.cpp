@@ -4,6 +4,9 @@
 #include "app/batch_window.h"
 #include "app/form_defaults.h"
 #include "app/frmKordan.h"
+#include "app/report_collector.h"
+#include "app/report_csv.h"
+#include "app/report_html.h"
 #include "app/update_command.h"
 #include "data/run_state.h"
 #include "floor_replay.h"
@@ -11,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <memory>
 #include <stdexcept>
@@ -105,6 +109,37 @@ private:
     StageClock& clock_;
 };
 
+// The runner's price-change report, its readings and its writing timed as a stage
+// of their own: the first reading before the first write, the second after the last.
+class ClockedReport : public report::ReportCollector {
+public:
+    explicit ClockedReport(StageClock& clock) : clock_(clock) {}
+    void BeforeListCheck(RunState&) override { clock_.Switch(QStringLiteral("list check")); }
+    void BeforeFirstWrite(RunState& st) override {
+        clock_.Switch(QStringLiteral("report"));
+        ReportCollector::BeforeFirstWrite(st);
+    }
+    void AfterLastWrite(RunState& st) override {
+        clock_.Switch(QStringLiteral("report"));
+        ReportCollector::AfterLastWrite(st);
+    }
+
+private:
+    StageClock& clock_;
+};
+
+// Writes the report of a finished run as the runner does.
+void WriteReport(ClockedReport& collector, const batch::BatchWindow& window, const QString& path) {
+    report::RunFacts facts;
+    facts.message = window.LastMessage();
+    const report::ReportData data = collector.Finish(window.Grid(), facts);
+    QFile html(path + ".html"), csv(path + ".csv");
+    if (!html.open(QIODevice::WriteOnly) || !csv.open(QIODevice::WriteOnly))
+        throw std::runtime_error("cannot write the report beside " + path.toStdString());
+    html.write(report::ReportHtml(data).toUtf8());
+    csv.write(report::ChangesCsv(data));
+}
+
 void AddUpStages(CaseResult& result) {
     for (const StageFigures& s : result.stages) {
         result.statements += s.statements;
@@ -132,14 +167,22 @@ CaseResult RunHeadlessWith(const FormFields& fields, const QString& traceFile,
 
     CaseResult result;
     QElapsedTimer total;
+    // The traced runs also write the price-change report beside their trace.
+    ClockedReport collector(clock);
+    const bool withReport = !traceFile.isEmpty();
+    window.SetQtyListener([&](const QString& text) { collector.Progress(text, form::kBrand); });
     {
         // As the batch runner does: the state lives only for the run.
         RunState state(window, DataHooks{&clock, nullptr});
         state.strBrand = form::kBrand;
+        if (withReport)
+            state.observer = &collector;
         clock.Start();
         total.start();
         cmdUpDate_Click(state);
     }
+    if (withReport)
+        WriteReport(collector, window, traceFile + ".report");
     result.seconds = total.nsecsElapsed() / 1e9;
     result.stages = clock.Finish();
     result.peakKb = PeakKb();

@@ -33,11 +33,24 @@ double Report::AgainstEmbedded(const ReportRow* total) const {
 }
 
 const ReportRow* Report::Total(const QString& caseName) const {
+    return Stage(caseName, QStringLiteral("total"));
+}
+
+const ReportRow* Report::Stage(const QString& caseName, const QString& stage) const {
     for (const ReportRow& r : rows_) {
-        if (r.caseName == caseName && r.stage == QLatin1String("total"))
+        if (r.caseName == caseName && r.stage == stage)
             return &r;
     }
     return nullptr;
+}
+
+// A stage's share of the medium run.
+Goal Report::ShareOfMedium(const QString& name, const QString& stage, double limit) const {
+    Goal share{name, -1, limit};
+    const ReportRow* total = Total(QStringLiteral("medium"));
+    if (const ReportRow* s = Stage(QStringLiteral("medium"), stage); s && total && total->seconds > 0)
+        share.ratio = s->seconds / total->seconds;
+    return share;
 }
 
 std::vector<Goal> Report::Goals() const {
@@ -61,7 +74,14 @@ std::vector<Goal> Report::Goals() const {
     Goal linkSocket{QStringLiteral("medium server link / socket"), -1, 2.0};
     if (socket && link && socket->seconds > 0)
         linkSocket.ratio = link->seconds / socket->seconds;
-    return {floor, window, grow, perRow, linkSocket};
+    return {floor,
+            window,
+            grow,
+            ShareOfMedium(QStringLiteral("medium list check / run"), QStringLiteral("list check"),
+                          0.05),
+            ShareOfMedium(QStringLiteral("medium report / run"), QStringLiteral("report"), 0.03),
+            perRow,
+            linkSocket};
 }
 
 bool Report::AllGoalsMet() const {

@@ -64,6 +64,8 @@ public:
 
 private:
     const ReportRow* Total(const QString& caseName) const;
+    const ReportRow* Stage(const QString& caseName, const QString& stage) const;
+    Goal ShareOfMedium(const QString& name, const QString& stage, double limit) const;
     void PrintServer(QTextStream& out) const;
     // The shop's round trips per price-list row of a server case; negative: not measured.
     double PerListRow(const ReportRow* total, std::int64_t count) const;

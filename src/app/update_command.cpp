@@ -128,6 +128,8 @@ void Work(RunState& st, RunLock& lock) {
         return;
     }
     // A list the run would stop on halfway is refused before the first write.
+    if (st.observer)
+        st.observer->BeforeListCheck(st);
     VerifyPriceList(st);
     if (st.observer)
         st.observer->BeforeFirstWrite(st);

@@ -30,6 +30,9 @@ enum class PartRole { Own, Linked, Alternate };
 class RunObserver {
 public:
     virtual ~RunObserver() = default;
+    // Both databases are open, the version and brand are known and the run lock is
+    // held: the price list is about to be verified.
+    virtual void BeforeListCheck(RunState& /*st*/) {}
     // Both databases are open, the version and brand are known, the run lock is held
     // and the list was verified: the next statement is the run's first write. An Error
     // raised here ends the run before it writes anything.

@@ -71,7 +71,9 @@ class InsertLayout : public ::testing::TestWithParam<QString> {};
 TEST_P(InsertLayout, WritesOwnLinkedAndAlternatePartsInTheVersionsRow) {
     const QString version = GetParam();
     ShopFixture f(version);
-    f.Stage({"A", "12-345", "B", "99-9", "C", "7/77", "O'RING"});
+    Staged row("A", "12-345", "B", "99-9", "C", "7/77");
+    row.EName = "O'RING";
+    f.Stage(row);
     f.OpenTarget();
 
     EXPECT_EQ(InsertNewPart(f.st(), 3), 0);
@@ -116,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(AllVersions, InsertLayout, ::testing::ValuesIn(AllVersi
 // The statement as the shop's program writes it, and the V.34 marks of equal prices.
 TEST(InsertLayout, StatementTextAndTheDifferenceMark) {
     ShopFixture f("V.31");
-    f.Stage({"", "12-345"});
+    f.Stage(Staged("", "12-345"));
     f.OpenTarget();
     InsertNewPart(f.st(), 1);
     EXPECT_TRUE(f.Statements().contains(
@@ -126,7 +128,7 @@ TEST(InsertLayout, StatementTextAndTheDifferenceMark) {
     EXPECT_TRUE(f.Statements().contains("Insert Into Alt7 Values( 1001, '', '12-345', 150.25 )"));
 
     ShopFixture g("V.34");
-    Staged same{"A", "1"};
+    Staged same("A", "1");
     same.Sale = same.Price;
     g.Stage(same);
     g.OpenTarget();

@@ -8,7 +8,7 @@ namespace {
 
 Staged Row(const QString& kind, const QString& number, const QString& lKind = "",
            const QString& lAtNO = "", const QString& aKind = "", const QString& altNO = "") {
-    return Staged{kind, number, lKind, lAtNO, aKind, altNO};
+    return Staged(kind, number, lKind, lAtNO, aKind, altNO);
 }
 
 shop::Part Existing(int id, const QString& kind, const QString& number) {
@@ -126,8 +126,9 @@ TEST(InsertNewPart, AFailingRowIsRolledBackWholeAndEndsTheRun) {
         EXPECT_TRUE(e.message().startsWith(c.message)) << e.detail();
         // The first row stands, nothing of the failed one: no part, counter back, row staged.
         EXPECT_EQ(f.Lines("Select PartID, PartNO From Pta7"), QStringList({"1001|11"}));
-        if (!c.damage.startsWith("Drop"))
+        if (!c.damage.startsWith("Drop")) {
             EXPECT_EQ(f.Counter(), "1001");
+        }
         EXPECT_EQ(f.Count("PriceList"), 1);
         EXPECT_FALSE(f.st().Data().InTransaction());
         EXPECT_FALSE(f.st().rsList.IsOpen());

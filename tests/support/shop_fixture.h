@@ -22,6 +22,9 @@ constexpr int kBrand = 7;
 
 // A row staged in PriceList for brand 7 (numbers before kinds, as the table has them).
 struct Staged {
+    Staged(const QString& kind, const QString& number, const QString& lkind = "",
+           const QString& latno = "", const QString& akind = "", const QString& altno = "")
+        : Kind(kind), PartNO(number), lKind(lkind), lAtNO(latno), AKind(akind), AltNO(altno) {}
     QString Kind, PartNO, lKind, lAtNO, AKind, AltNO;
     QString EName = "FILTER", TName = "ไส้กรอง", Model = "KT-1", Import = "1";
     QVariant Price = "150.25", Sale = "135";

@@ -179,9 +179,10 @@ TEST(UpdatePart, TheVersionDecidesKeysPriceColumnsAndSearchTexts) {
         EXPECT_EQ(f.Lines("Select " + c.prices + " From Pta7"), QStringList({"100|90"}));
         EXPECT_EQ(f.Lines("Select " + c.alt + " From Alt7 Where AltID = 101"),
                   QStringList({c.alt.contains("ASale") ? "100|90" : "100"}));
-        if (!c.search.isEmpty())
+        if (!c.search.isEmpty()) {
             EXPECT_EQ(f.Lines("Select " + c.search + " From Pta7"),
                       QStringList({"BOLT  NPR|เบรก  NPR"}));
+        }
         EXPECT_EQ(f.Statements().filter("IndTName").isEmpty(), !c.search.isEmpty());
     }
     // Elsewhere the number must equal PartNO exactly: the entry is staged.
