@@ -48,7 +48,8 @@ const ReportRow* Report::Stage(const QString& caseName, const QString& stage) co
 Goal Report::ShareOfMedium(const QString& name, const QString& stage, double limit) const {
     Goal share{name, -1, limit};
     const ReportRow* total = Total(QStringLiteral("medium"));
-    if (const ReportRow* s = Stage(QStringLiteral("medium"), stage); s && total && total->seconds > 0)
+    if (const ReportRow* s = Stage(QStringLiteral("medium"), stage);
+        s && total && total->seconds > 0)
         share.ratio = s->seconds / total->seconds;
     return share;
 }

@@ -181,8 +181,8 @@ int WriteList(const QString& path, const std::vector<ListEntry>& entries, int ch
         }
     }
     // The collected list is looked up by number while it is filled.
-    shop::ExecOn(
-        sql, QStringLiteral("CREATE INDEX IX_PriceListAll_PartNO ON PriceListAll (PartNO)"));
+    shop::ExecOn(sql,
+                 QStringLiteral("CREATE INDEX IX_PriceListAll_PartNO ON PriceListAll (PartNO)"));
     if (!sql.commit())
         throw std::runtime_error("cannot commit " + path.toStdString());
     return chunks;

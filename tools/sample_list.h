@@ -1,7 +1,7 @@
 #pragma once
 
-#include "shop/price_list_file.h"
 #include "sample_shop.h"
+#include "shop/price_list_file.h"
 
 #include <vector>
 

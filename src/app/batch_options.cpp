@@ -31,9 +31,9 @@ struct FileOption {
 
 // Options naming a file or folder the runner writes; an empty name is refused.
 const FileOption kFileOptions[] = {
-    {"trace-sql", &BatchOptions::traceSql},   {"trace-progress", &BatchOptions::traceProgress},
-    {"grid", &BatchOptions::grid},            {"report", &BatchOptions::report},
-    {"changes", &BatchOptions::changes},      {"backup", &BatchOptions::backup},
+    {"trace-sql", &BatchOptions::traceSql}, {"trace-progress", &BatchOptions::traceProgress},
+    {"grid", &BatchOptions::grid},          {"report", &BatchOptions::report},
+    {"changes", &BatchOptions::changes},    {"backup", &BatchOptions::backup},
 };
 
 const QString kPasswordVariable = QStringLiteral("TOLVANE_PASSWORD");

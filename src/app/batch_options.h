@@ -15,9 +15,9 @@ struct BatchOptions {
     QString traceSql;
     QString traceProgress;
     QString grid;
-    QString report;  // the price-change report (HTML)
-    QString changes; // the price-change table (CSV)
-    QString backup;  // a folder for a copy of the shop file taken before the first write
+    QString report;       // the price-change report (HTML)
+    QString changes;      // the price-change table (CSV)
+    QString backup;       // a folder for a copy of the shop file taken before the first write
     bool testRun = false; // run on copies of the two files; the originals stay untouched
     bool help = false;
     QStringList warnings; // said on standard error before the run

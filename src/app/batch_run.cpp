@@ -34,9 +34,11 @@ struct OutputFiles {
     TraceFile sql, progress, grid, report, changes;
 
     bool Open(const BatchOptions& o, QString& error) {
-        const std::pair<TraceFile*, const QString*> files[] = {
-            {&sql, &o.traceSql}, {&progress, &o.traceProgress}, {&grid, &o.grid},
-            {&report, &o.report}, {&changes, &o.changes}};
+        const std::pair<TraceFile*, const QString*> files[] = {{&sql, &o.traceSql},
+                                                               {&progress, &o.traceProgress},
+                                                               {&grid, &o.grid},
+                                                               {&report, &o.report},
+                                                               {&changes, &o.changes}};
         for (const auto& [file, path] : files) {
             if (!path->isEmpty() && !file->Open(*path, error))
                 return false;
@@ -187,8 +189,7 @@ int RunBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool l
         err << "backup: " << path << '\n';
         err.flush();
     });
-    window.SetQtyListener(
-        [&](const QString& text) { collector.Progress(text, form::kBrand); });
+    window.SetQtyListener([&](const QString& text) { collector.Progress(text, form::kBrand); });
     if (copyFailure) {
         window.ShowMessage(kFailedMessage, kNoIcon, *copyFailure);
     } else {

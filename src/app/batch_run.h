@@ -16,8 +16,7 @@ enum ExitStatus { kFinished = 0, kStoppedByMessage = 1, kBadOptions = 2 };
 // first write. Messages go to `out`; error detail, notices and the live progress line
 // (when `liveProgress`, i.e. standard error is a terminal) to `err`. `environment`
 // may hold the SQL Server password (TOLVANE_PASSWORD).
-int RunBatch(const QStringList& args, QTextStream& out, QTextStream& err,
-             bool liveProgress = false,
+int RunBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool liveProgress = false,
              const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 
 } // namespace tolvane::batch

@@ -5,9 +5,9 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <QTextStream>
 #include <array>
+#include <functional>
 #include <vector>
 
 namespace tolvane::batch {

@@ -102,8 +102,8 @@ private:
     bool shownOnce_ = false;
     bool resizedByRun_ = false;
     std::optional<QPoint> pendingMove_;
-    QElapsedTimer sinceFrame_;             // since the message loop last ran
-    std::optional<QString> pendingQTY_;    // progress texts to show at the next frame
+    QElapsedTimer sinceFrame_;          // since the message loop last ran
+    std::optional<QString> pendingQTY_; // progress texts to show at the next frame
     std::optional<QString> pendingPartNO_;
 
     QCheckBox* chkLikelAt_ = nullptr;

@@ -37,15 +37,15 @@ private:
     void EndRow();
 
     std::function<void(RunState&)> beforeReading_;
-    bool read_ = false;        // the first reading was taken
-    bool compared_ = false;    // the second one too
+    bool read_ = false;     // the first reading was taken
+    bool compared_ = false; // the second one too
     QString version_;
     int brandId_ = 0;
     PartRows before_;
     ReportData data_;
     std::map<std::int32_t, CreatedRole> roles_;
     // The list row being applied: counted once the next text shows it was done.
-    int pendingChunk_ = -1;    // chunk number, 0 for the all-brand pass, -1 for none
+    int pendingChunk_ = -1; // chunk number, 0 for the all-brand pass, -1 for none
 };
 
 } // namespace tolvane::report

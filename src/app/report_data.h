@@ -60,8 +60,8 @@ struct RunFacts {
     QString version;   // System.Ver as read; empty when the run ended before reading it
     QString priceList; // the price-list file
     QDateTime started, ended;
-    QString message;   // the last message box of the run ("เสร็จแล้วจ้า" when it finished)
-    QString errorDetail; // the technical detail of a failed run; empty otherwise
+    QString message; // the last message box of the run ("เสร็จแล้วจ้า" when it finished)
+    QString errorDetail;  // the technical detail of a failed run; empty otherwise
     bool testRun = false; // ran on copies: nothing of the shop was changed
     QString backupPath;   // the backup taken before the first write; empty when none
     QStringList notices;  // what the run reported on the side (counter repairs, ...)
@@ -76,9 +76,9 @@ struct ReportData {
     int partsAfter = 0;
     int pricesUp = 0, pricesDown = 0, pricesSame = 0; // over the parts both readings hold
     int salesUp = 0, salesDown = 0, salesSame = 0;
-    int textsChanged = 0; // parts whose English or Thai name or model changed
-    std::vector<PriceChange> changes;  // price or sale changed, in part-number order
-    std::vector<CreatedPart> created;  // in part-number order
+    int textsChanged = 0;                    // parts whose English or Thai name or model changed
+    std::vector<PriceChange> changes;        // price or sale changed, in part-number order
+    std::vector<CreatedPart> created;        // in part-number order
     std::vector<DifferenceLine> differences; // the grid's lines, in grid order
 };
 

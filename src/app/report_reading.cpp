@@ -74,9 +74,8 @@ bool ByNumber(const PartRow& a, const PartRow& b) {
 
 QString ReadingQuery(int brandId, const QString& version) {
     // The version that keeps its prices in Price1/Sale1 still has Price and Sale.
-    const QString prices = IsPrice1Version(version)
-                               ? QStringLiteral("Price1, Sale1, Price, Sale")
-                               : QStringLiteral("Price, Sale");
+    const QString prices = IsPrice1Version(version) ? QStringLiteral("Price1, Sale1, Price, Sale")
+                                                    : QStringLiteral("Price, Sale");
     return QStringLiteral("Select PartID, Kind, PartNO, EName, TName, Model, Import, %1 From "
                           "Pta%2 Order By PartID, Kind, PartNO")
         .arg(prices)
@@ -98,9 +97,9 @@ void CompareParts(Connection& cn, int brandId, const QString& version, const Par
     data.partsAfter = 0;
     EachPart(cn, brandId, version, [&](PartRow&& row) {
         ++data.partsAfter;
-        const auto old = std::lower_bound(
-            before.begin(), before.end(), row,
-            [](const PartRow& a, const PartRow& b) { return Key(a) < Key(b); });
+        const auto old =
+            std::lower_bound(before.begin(), before.end(), row,
+                             [](const PartRow& a, const PartRow& b) { return Key(a) < Key(b); });
         if (old == before.end() || Key(*old) != Key(row)) {
             data.created.push_back({std::move(row), CreatedRole::Unknown});
             return;
@@ -112,8 +111,9 @@ void CompareParts(Connection& cn, int brandId, const QString& version, const Par
         if (old->price != row.price || old->sale != row.sale)
             data.changes.push_back({*old, std::move(row)});
     });
-    std::sort(data.changes.begin(), data.changes.end(),
-              [](const PriceChange& a, const PriceChange& b) { return ByNumber(a.after, b.after); });
+    std::sort(
+        data.changes.begin(), data.changes.end(),
+        [](const PriceChange& a, const PriceChange& b) { return ByNumber(a.after, b.after); });
     std::sort(data.created.begin(), data.created.end(),
               [](const CreatedPart& a, const CreatedPart& b) { return ByNumber(a.row, b.row); });
 }

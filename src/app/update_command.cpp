@@ -21,8 +21,8 @@ const QString kFailed = QStringLiteral("ไม่สามรถบันทึ�
 const QString kTargetPathBlank = QStringLiteral("ยังมิได้กำหนดที่อยู่ข้อมูล");
 const QString kTargetAccdbMissing = QStringLiteral("ที่จัดเก็บข้อมูล  Velmora.accdb  หาไม่พบ");
 const QString kTargetMdbMissing = QStringLiteral("ที่จัดเก็บข้อมูล  Velmora.mdb  หาไม่พบ");
-const QString kWrongVersion = QStringLiteral(
-    "กำหนด Vertion ของฐานข้อมูลผิด  ให้ติดต่อผู้ติดตั้งระบบ  หรือ  ผู้จำหน่าย VelmoraSoft");
+const QString kWrongVersion =
+    QStringLiteral("กำหนด Vertion ของฐานข้อมูลผิด  ให้ติดต่อผู้ติดตั้งระบบ  หรือ  ผู้จำหน่าย VelmoraSoft");
 
 constexpr int kArrowPointer = 1;
 constexpr int kBusyPointer = 13;
@@ -46,8 +46,7 @@ void CloseConnections(RunState& st) {
 }
 
 // Runs `step`, ignoring any error: the handler's clean-up must reach its end.
-template <typename Step>
-void Quietly(Step step) {
+template <typename Step> void Quietly(Step step) {
     try {
         step();
     } catch (...) {

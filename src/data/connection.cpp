@@ -73,7 +73,8 @@ void Connection::Open(const QString& text) {
     const QString dbq = AttributeValue(attributes, QStringLiteral("dbq"));
     const QString provider = AttributeValue(attributes, QStringLiteral("Provider"));
 
-    const bool accessText = driver.contains(QLatin1String("Microsoft Access Driver"), Qt::CaseInsensitive);
+    const bool accessText =
+        driver.contains(QLatin1String("Microsoft Access Driver"), Qt::CaseInsensitive);
     const DatabaseFile file = accessText ? KindOfDatabaseFile(dbq) : DatabaseFile::Missing;
     if (file == DatabaseFile::SQLite) {
         OpenEmbedded(dbq);
@@ -138,7 +139,7 @@ void Connection::OpenOdbc(const QString& odbcText) {
         const QSqlDriver::DbmsType dbms = db.driver()->dbmsType();
         dialect_ = dbms == QSqlDriver::PostgreSQL    ? StatementBatch::Dialect::PostgreSQL
                    : dbms == QSqlDriver::MSSqlServer ? StatementBatch::Dialect::SqlServer
-                                                      : StatementBatch::Dialect::None;
+                                                     : StatementBatch::Dialect::None;
     }
 }
 

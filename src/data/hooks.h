@@ -6,8 +6,8 @@ namespace tolvane {
 
 // Which database a connection serves.
 enum class Role {
-    Source,  // the supplier's price-list file
-    Target,  // the shop database
+    Source, // the supplier's price-list file
+    Target, // the shop database
 };
 
 // Every database event a connection reports.

@@ -14,9 +14,12 @@ namespace {
 using SqlHandle = void*;
 using SqlReturn = short;
 using SetConnectAttr = SqlReturn (*)(SqlHandle, int, void*, int);
-constexpr int kQueryTimeout = 0;  // SQL_ATTR_QUERY_TIMEOUT
-constexpr int kIsUInteger = -5;   // SQL_IS_UINTEGER
-constexpr bool Succeeded(SqlReturn r) { return r == 0 || r == 1; } // SQL_SUCCESS(_WITH_INFO)
+constexpr int kQueryTimeout = 0; // SQL_ATTR_QUERY_TIMEOUT
+constexpr int kIsUInteger = -5;  // SQL_IS_UINTEGER
+// SQL_SUCCESS or SQL_SUCCESS_WITH_INFO
+constexpr bool Succeeded(SqlReturn r) {
+    return r == 0 || r == 1;
+}
 
 SetConnectAttr ResolveSetConnectAttr() {
 #ifdef _WIN32

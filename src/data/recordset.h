@@ -53,10 +53,10 @@ public:
     QVariant Field(const QString& name) const;
     // Converting reads; Null or a value that does not fit raises Error naming the
     // field and the source statement.
-    QString Text(const QString& name) const;          // trimmed of blanks
+    QString Text(const QString& name) const; // trimmed of blanks
     Currency Amount(const QString& name) const;
-    std::int32_t Long(const QString& name) const;     // 32-bit, fractions rounded half to even
-    std::int16_t Integer(const QString& name) const;  // 16-bit, fractions rounded half to even
+    std::int32_t Long(const QString& name) const;    // 32-bit, fractions rounded half to even
+    std::int16_t Integer(const QString& name) const; // 16-bit, fractions rounded half to even
 
     void AddNew();
     void Collect(const QString& name, const QVariant& value);
@@ -66,7 +66,7 @@ public:
     const QString& Source() const { return source_; }
 
 private:
-    struct WriteTarget;  // the parts of a writable source statement
+    struct WriteTarget; // the parts of a writable source statement
 
     bool FetchOne() const;
     int ColumnIndex(const QString& name) const;
@@ -82,14 +82,14 @@ private:
     Connection* connection_ = nullptr;
     QString source_;
     mutable QSqlQuery query_;
-    QStringList columns_;       // as the driver reports them
-    QStringList lowerColumns_;  // for matching without regard to case
-    mutable std::vector<std::vector<QVariant>> rows_;  // fetched rows
+    QStringList columns_;                             // as the driver reports them
+    QStringList lowerColumns_;                        // for matching without regard to case
+    mutable std::vector<std::vector<QVariant>> rows_; // fetched rows
     std::size_t current_ = 0;
     mutable bool exhausted_ = false;
     bool forwardOnly_ = false;
     bool adding_ = false;
-    std::vector<QVariant> pending_;  // values collected for AddNew/Update
+    std::vector<QVariant> pending_; // values collected for AddNew/Update
     std::vector<bool> changed_;
 };
 

@@ -29,10 +29,10 @@ QString FileHolder(QLockFile& lock, const QString& lockPath) {
     if (lock.getLockInfo(&pid, &host, &program))
         who = QStringLiteral(" from machine %1 (process %2, %3)").arg(host).arg(pid).arg(program);
     const QDateTime since = QFileInfo(lockPath).lastModified();
-    return kRefused + QStringLiteral(" since %1%2. Its lock file is %3; if no run is working "
-                                     "from that machine, delete the file and start again.")
-                          .arg(since.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), who,
-                               lockPath);
+    return kRefused +
+           QStringLiteral(" since %1%2. Its lock file is %3; if no run is working "
+                          "from that machine, delete the file and start again.")
+               .arg(since.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), who, lockPath);
 }
 
 // One value of a one-row query on the lock's own session.
@@ -56,9 +56,9 @@ QString PostgresHolder(Connection& cn) {
                 cn);
         if (rs.Eof())
             return QString();
-        const QString text = QStringLiteral(" since %1 from machine %2")
-                                 .arg(rs.Field(QStringLiteral("Since")).toString(),
-                                      rs.Text(QStringLiteral("Host")));
+        const QString text =
+            QStringLiteral(" since %1 from machine %2")
+                .arg(rs.Field(QStringLiteral("Since")).toString(), rs.Text(QStringLiteral("Host")));
         rs.Close();
         return text;
     } catch (const Error&) {
@@ -78,9 +78,9 @@ QString SqlServerHolder(Connection& cn) {
                 cn);
         if (rs.Eof())
             return QString();
-        const QString text = QStringLiteral(" since %1 from machine %2")
-                                 .arg(rs.Field(QStringLiteral("Since")).toString(),
-                                      rs.Text(QStringLiteral("Host")));
+        const QString text =
+            QStringLiteral(" since %1 from machine %2")
+                .arg(rs.Field(QStringLiteral("Since")).toString(), rs.Text(QStringLiteral("Host")));
         rs.Close();
         return text;
     } catch (const Error&) {

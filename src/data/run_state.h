@@ -53,7 +53,7 @@ struct RunState {
     RunState& operator=(const RunState&) = delete;
 
     Window& window;
-    DataHooks hooks;  // handed to every connection created for this state
+    DataHooks hooks; // handed to every connection created for this state
 
     std::unique_ptr<Connection> cnPriceList;
     std::unique_ptr<Connection> cnData;

@@ -33,8 +33,7 @@ public:
 
     // Whether a statement may be held back now.
     static bool CanHold(Dialect dialect, bool inTransaction) {
-        return dialect == Dialect::PostgreSQL ||
-               (dialect == Dialect::SqlServer && !inTransaction);
+        return dialect == Dialect::PostgreSQL || (dialect == Dialect::SqlServer && !inTransaction);
     }
 
     void Hold(const QString& statement) { held_ << statement; }

@@ -9,7 +9,7 @@ namespace tolvane {
 struct FormFields {
     QString txtPriceList;
     QString txtDataVelmora;
-    bool optAccess = true;  // false: optSQL is selected
+    bool optAccess = true; // false: optSQL is selected
     QString txtServer;
     QString txtdbq;
     QString txtuid;

@@ -12,10 +12,10 @@
 #include "text/thai_find.h"
 #include "text/versions.h"
 
-#include <optional>
 #include "parts/alt_links.h"
 #include "parts/part_entry.h"
 #include "parts/progress.h"
+#include <optional>
 
 namespace tolvane {
 
@@ -118,8 +118,7 @@ std::int32_t NewPartID(RunState& st) {
     try {
         return DrawNewID(st, counter);
     } catch (const Error& e) {
-        throw Error("No new ID could be drawn for " + counter + ": " + e.message(),
-                    e.statement());
+        throw Error("No new ID could be drawn for " + counter + ": " + e.message(), e.statement());
     }
 }
 

@@ -10,7 +10,6 @@
 
 namespace tolvane {
 
-
 // What every part of one staged row shares: the names, model, import text and prices
 // of the row, the references to its linked part, the brand and the run's date stamp.
 struct SharedValues {

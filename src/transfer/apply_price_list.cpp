@@ -1,8 +1,8 @@
 #include "data/open_connection.h"
 #include "data/run_state.h"
 #include "insert/insert_new_part.h"
-#include "transfer/price_stages.h"
 #include "parts/progress.h"
+#include "transfer/price_stages.h"
 #include "transfer/update_part.h"
 
 namespace tolvane {

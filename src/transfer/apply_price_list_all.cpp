@@ -1,7 +1,7 @@
 #include "data/run_state.h"
 #include "insert/insert_new_part.h"
-#include "transfer/price_stages.h"
 #include "parts/progress.h"
+#include "transfer/price_stages.h"
 #include "transfer/update_part.h"
 
 namespace tolvane {
@@ -12,7 +12,9 @@ const QString kPriceGap = QStringLiteral("   ");
 
 // A collected row: no link fields, and the sale price as the list gives it, 0
 // included.
-PartEntry ReadCollectedRow(const Recordset& rs) { return ReadPartEntry(rs, false); }
+PartEntry ReadCollectedRow(const Recordset& rs) {
+    return ReadPartEntry(rs, false);
+}
 
 } // namespace
 

@@ -2,10 +2,10 @@
 
 #include "data/literal.h"
 #include "data/run_state.h"
+#include "parts/progress.h"
 #include "text/part_keys.h"
 #include "text/versions.h"
 #include "transfer/price_stages.h"
-#include "parts/progress.h"
 
 namespace tolvane {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "text/amount.h"
 #include "parts/part_entry.h"
+#include "text/amount.h"
 
 #include <QString>
 #include <functional>

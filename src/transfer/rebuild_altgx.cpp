@@ -1,7 +1,7 @@
 #include "data/run_state.h"
 #include "parts/alt_links.h"
-#include "transfer/price_stages.h"
 #include "parts/progress.h"
+#include "transfer/price_stages.h"
 
 namespace tolvane {
 

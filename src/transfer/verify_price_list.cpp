@@ -1,8 +1,8 @@
 #include "transfer/verify_price_list.h"
 
 #include "data/run_state.h"
-#include "text/error.h"
 #include "text/amount.h"
+#include "text/error.h"
 #include "text/versions.h"
 
 #include <QStringList>
@@ -16,7 +16,7 @@ namespace {
 constexpr int kProblemsShown = 20;
 
 // The columns the chunk stages and the checks read, and those of PriceListAll.
-const QStringList kTexts = {"Kind",  "PartNO", "PartNew", "FPartNew", "lKind",  "lAtNO",
+const QStringList kTexts = {"Kind",  "PartNO", "PartNew", "FPartNew", "lKind", "lAtNO",
                             "AKind", "AltNO",  "EName",   "TName",    "Model", "Import"};
 const QStringList kAmounts = {"Price", "Sale"};
 
@@ -81,25 +81,28 @@ std::vector<int> ChunkNumbers(RunState& st, Findings& findings) {
 
 void CheckRow(const Recordset& rs, const QString& table, int row, Findings& findings) {
     const QVariant partNO = rs.Field(QStringLiteral("PartNO"));
-    const bool hasNumber = partNO.isValid() && !partNO.isNull() &&
-                           !TrimBlanks(partNO.toString()).isEmpty();
-    const QString where =
-        hasNumber ? QStringLiteral("%1, row %2 (part %3)").arg(table).arg(row).arg(
-                        TrimBlanks(partNO.toString()))
-                  : QStringLiteral("%1, row %2").arg(table).arg(row);
+    const bool hasNumber =
+        partNO.isValid() && !partNO.isNull() && !TrimBlanks(partNO.toString()).isEmpty();
+    const QString where = hasNumber ? QStringLiteral("%1, row %2 (part %3)")
+                                          .arg(table)
+                                          .arg(row)
+                                          .arg(TrimBlanks(partNO.toString()))
+                                    : QStringLiteral("%1, row %2").arg(table).arg(row);
     for (const QString& column : kTexts) {
         const QVariant value = rs.Field(column);
         if (!value.isValid() || value.isNull())
             findings.Add(QStringLiteral("%1: %2 is Null, not a text").arg(where, column));
     }
     if (!hasNumber && partNO.isValid() && !partNO.isNull())
-        findings.Add(QStringLiteral("%1: PartNO is %2, an empty part number").arg(where, Shown(partNO)));
+        findings.Add(
+            QStringLiteral("%1: PartNO is %2, an empty part number").arg(where, Shown(partNO)));
     for (const QString& column : kAmounts) {
         const QVariant value = rs.Field(column);
         try {
             Currency::FromVariant(value);
         } catch (const Error&) {
-            findings.Add(QStringLiteral("%1: %2 is %3, not an amount").arg(where, column, Shown(value)));
+            findings.Add(
+                QStringLiteral("%1: %2 is %3, not an amount").arg(where, column, Shown(value)));
         }
     }
 }
@@ -155,7 +158,8 @@ void VerifyPriceList(RunState& st) {
                                     "shop.\n") +
                      findings.shown.join(u'\n');
     if (findings.count > kProblemsShown)
-        detail += QStringLiteral("\n... and %1 more problems.").arg(findings.count - kProblemsShown);
+        detail +=
+            QStringLiteral("\n... and %1 more problems.").arg(findings.count - kProblemsShown);
     throw Error(detail);
 }
 

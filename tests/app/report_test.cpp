@@ -36,9 +36,7 @@ std::map<QString, int> Counts(const QString& html) {
 
 class Report : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::tie(shop, list) = SampleFiles(dir.path(), 300, 240, 80);
-    }
+    void SetUp() override { std::tie(shop, list) = SampleFiles(dir.path(), 300, 240, 80); }
     Result Run(const QStringList& options) {
         return Runner(QStringList{"--price-list", list, "--data", shop} + options);
     }
@@ -59,8 +57,8 @@ TEST_F(Report, ATestRunChangesNothingAndReportsWhatTheRealRunDoes) {
     EXPECT_EQ(QDir(dir.path()).entryList({"*.lock", "*-wal", "*-shm"}, QDir::Files), QStringList());
     EXPECT_TRUE(Text(File("test.html")).contains("รอบทดสอบ"));
 
-    const Result real = Run({"--report", File("real.html"), "--changes", File("real.csv"),
-                             "--grid", File("real-grid.txt")});
+    const Result real = Run({"--report", File("real.html"), "--changes", File("real.csv"), "--grid",
+                             File("real-grid.txt")});
     ASSERT_EQ(real.status, 0) << real.err;
     const auto counts = Counts(Text(File("real.html")));
     EXPECT_GT(counts.at("changes"), 0);
@@ -85,11 +83,20 @@ TEST_F(Report, TheBackupIsTheShopBeforeAndThePageCountsWhatTheTablesHold) {
     EXPECT_EQ(r.err, "backup: " + backup + "\n");
     EXPECT_EQ(AllRows(backup), before);
 
-    const ChromiumPage page = RenderInChromium(File("report.html"));
-    if (page.error == "not installed")
+    // The console is really read: a page that logs an error and throws shows both.
+    QFile probe(File("probe.html"));
+    ASSERT_TRUE(probe.open(QIODevice::WriteOnly));
+    probe.write("<script>console.error('probe'); throw Error('thrown')</script>");
+    probe.close();
+    const ChromiumPage probed = RenderInChromium(probe.fileName());
+    if (probed.error == "not installed")
         GTEST_SKIP() << "chromium is not installed (scripts/setup installs it)";
+    ASSERT_EQ(probed.console.size(), 2) << probed.error;
+
+    const ChromiumPage page = RenderInChromium(File("report.html"));
     ASSERT_TRUE(page.error.isEmpty()) << page.error;
     EXPECT_EQ(page.console, QStringList());
+    EXPECT_TRUE(page.dom.contains("พิมพ์รายงาน")) << "the page's script did not run";
     const auto counts = Counts(page.dom);
     shop::Db db(shop);
     db.Exec("ATTACH DATABASE '" + backup + "' AS was");
@@ -100,13 +107,14 @@ TEST_F(Report, TheBackupIsTheShopBeforeAndThePageCountsWhatTheTablesHold) {
     EXPECT_EQ(counts.at("created"), count("Select Count(*) From Pta7 Where PartID Not In "
                                           "(Select PartID From was.Pta7)"));
     EXPECT_EQ(counts.at("prices-up"), count("Select Count(*)" + both + " Where n.Price > o.Price"));
-    EXPECT_EQ(counts.at("prices-down"), count("Select Count(*)" + both + " Where n.Price < o.Price"));
+    EXPECT_EQ(counts.at("prices-down"),
+              count("Select Count(*)" + both + " Where n.Price < o.Price"));
     EXPECT_EQ(counts.at("sales-same"), count("Select Count(*)" + both + " Where n.Sale = o.Sale"));
-    EXPECT_EQ(counts.at("changes"), count("Select Count(*)" + both +
-                                          " Where n.Price <> o.Price Or n.Sale <> o.Sale"));
-    EXPECT_EQ(counts.at("texts-changed"),
-              count("Select Count(*)" + both + " Where n.EName <> o.EName Or n.TName <> "
-                                               "o.TName Or n.Model <> o.Model"));
+    EXPECT_EQ(counts.at("changes"),
+              count("Select Count(*)" + both + " Where n.Price <> o.Price Or n.Sale <> o.Sale"));
+    EXPECT_EQ(counts.at("texts-changed"), count("Select Count(*)" + both +
+                                                " Where n.EName <> o.EName Or n.TName <> "
+                                                "o.TName Or n.Model <> o.Model"));
     shop::Db listDb(list);
     int rows = listDb.Count("PriceListAll");
     for (const shop::Row& n : listDb.Query("Select Count From PriceList_Count"))

@@ -2,12 +2,8 @@
 #include "app/report_change.h"
 #include "app/report_csv.h"
 #include "app/report_html.h"
-#include "support/chromium.h"
 #include "support/qt_print.h"
 
-#include <QFile>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -115,48 +111,6 @@ TEST(ReportCsv, BomThaiHeaderQuotingAndExactAmounts) {
               "ราคาขายใหม่,ราคาตั้งเปลี่ยน (%)\r\n"
               "7,\"two\r\nlines\",100,ไส้กรอง,\"<b>O'RING 1/2\"\"</b>\",1250,12.5,0.125,0,-99.00\r\n"
               "0,,\"a,b\",\"cr\r\",,0,0.125,0,0,\r\n");
-}
-
-TEST(ReportHtml, RendersInChromiumWithoutConsoleMessagesAndItsCounts) {
-    QTemporaryDir dir;
-    const auto render = [&](const QString& html) {
-        QFile file(dir.filePath("page.html"));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(html.toUtf8()) > 0);
-        file.close();
-        return RenderInChromium(file.fileName());
-    };
-    // The console is really read: a page that logs an error and throws shows both.
-    const ChromiumPage probe =
-        render("<script>console.error('probe'); throw Error('thrown')</script>");
-    if (probe.error == "not installed")
-        GTEST_SKIP() << "chromium is not installed";
-    ASSERT_EQ(probe.console.size(), 2) << probe.error.toStdString();
-    EXPECT_TRUE(probe.console[0].contains("probe") && probe.console[1].contains("thrown"));
-
-    ReportData data;
-    data.applied = {{{1, 40}, {2, 2}}, 5};
-    data.partsBefore = 90, data.partsAfter = 93, data.textsChanged = 4;
-    data.pricesUp = 3, data.pricesDown = 1, data.pricesSame = 86;
-    data.salesUp = 2, data.salesDown = 0, data.salesSame = 88;
-    data.changes = {Priced("1", 100, 120), Priced("2", 0, 50), Priced("3", 90, 80)};
-    data.changes[0].after.tName = "</td></table><script>throw new Error('unescaped')</script>";
-    data.created = {{{}, CreatedRole::Own}, {{}, CreatedRole::Alternate}, {{}, CreatedRole::Own}};
-    data.differences.resize(2);
-    data.differences[0].mark = "New";
-    const ChromiumPage page = render(ReportHtml(data));
-    ASSERT_TRUE(page.error.isEmpty()) << page.error.toStdString();
-    EXPECT_EQ(page.console, QStringList());
-    EXPECT_TRUE(page.dom.contains("พิมพ์รายงาน")) << "the page's script did not run";
-    QStringList counts;
-    const QRegularExpression count(R"re(data-count="([a-z0-9-]+)"[^>]*>([^<]*)<)re");
-    for (const QRegularExpressionMatch& m : count.globalMatch(page.dom))
-        counts << m.captured(1) + '=' + m.captured(2);
-    EXPECT_EQ(counts.join(' '),
-              "list-rows-chunk-1=40 list-rows-chunk-2=2 list-rows-all=5 list-rows=47 "
-              "parts-before=90 parts-after=93 prices-up=3 prices-down=1 prices-same=86 "
-              "sales-up=2 sales-down=0 sales-same=88 texts-changed=4 created-own=2 "
-              "created-linked=0 created-alternate=1 created=3 differences-new=1 differences=2 "
-              "changes=3");
 }
 
 } // namespace

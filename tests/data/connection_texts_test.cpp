@@ -1,6 +1,5 @@
 #include "data/connection_attributes.h"
 #include "data/connection_texts.h"
-#include "data/literal.h"
 
 #include <gtest/gtest.h>
 
@@ -8,12 +7,14 @@ namespace tolvane {
 namespace {
 
 TEST(ConnectionTexts, AccessTargetFollowsTheExtensionAndPassword) {
-    EXPECT_EQ(AccessTargetText("  G:\\DataVelmora\\Velmora.accdb ", false),
-              "driver={Microsoft Access Driver (*.mdb, *.accdb)};dbq=G:\\DataVelmora\\Velmora.accdb;"
-              "UID=admin;PWD=QEX418256");
-    EXPECT_EQ(AccessTargetText("G:\\DataVelmora\\Velmora.accdb", true),
-              "driver={Microsoft Access Driver (*.mdb, *.accdb)};dbq=G:\\DataVelmora\\Velmora.accdb;"
-              "UID=admin;PWD=ZOR735180");
+    EXPECT_EQ(
+        AccessTargetText("  G:\\DataVelmora\\Velmora.accdb ", false),
+        "driver={Microsoft Access Driver (*.mdb, *.accdb)};dbq=G:\\DataVelmora\\Velmora.accdb;"
+        "UID=admin;PWD=QEX418256");
+    EXPECT_EQ(
+        AccessTargetText("G:\\DataVelmora\\Velmora.accdb", true),
+        "driver={Microsoft Access Driver (*.mdb, *.accdb)};dbq=G:\\DataVelmora\\Velmora.accdb;"
+        "UID=admin;PWD=ZOR735180");
     EXPECT_EQ(AccessTargetText("D:\\shop\\Velmora.mdb", false),
               "driver={Microsoft Access Driver (*.mdb)};dbq=D:\\shop\\Velmora.mdb;UID=admin;"
               "PWD=QEX418256");
@@ -69,15 +70,6 @@ TEST(ConnectionTexts, PasswordsAreMasked) {
               "driver={Microsoft Access Driver (*.mdb, *.accdb)};dbq=V.accdb;UID=admin;PWD=***");
     EXPECT_EQ(MaskPasswords(SqlServerText("S", "U", "a;b}c", "D")),
               "driver={SQL Server};server=S;uid=U;pwd=***;database=D;");
-}
-
-TEST(Literal, DoublesQuotesOnly) {
-    EXPECT_EQ(Literal("TATA"), "'TATA'");
-    EXPECT_EQ(Literal(""), "''");
-    EXPECT_EQ(Literal("O'RING"), "'O''RING'");
-    EXPECT_EQ(Literal("1/2\" HOSE"), "'1/2\" HOSE'");
-    EXPECT_EQ(Literal("''"), "''''''");
-    EXPECT_EQ(Literal("ไส้กรอง"), "'ไส้กรอง'");
 }
 
 } // namespace

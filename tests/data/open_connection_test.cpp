@@ -2,6 +2,7 @@
 #include "data/open_connection.h"
 #include "data/run_state.h"
 #include "data/version_brand.h"
+#include "support/qt_print.h"
 #include "support/recording_window.h"
 #include "support/sqlite_file.h"
 #include "text/error.h"
@@ -32,34 +33,27 @@ protected:
     RecordingWindow window;
 };
 
-TEST_F(Target, TheAccessFileOpensWithTheFirstPassword) {
-    TraceLog log;
-    RunState st(window, {&log, nullptr});
-    OpenConnection(st);
-    EXPECT_EQ(st.cnData->ConnectionString(), AccessTargetText(path, false));
-    EXPECT_EQ(st.cnData->CommandTimeout(), 20);
-    EXPECT_EQ(st.cnData->CursorLocation(), 2);
-    EXPECT_EQ(log.Of("connect").size(), 1);
-}
-
-TEST_F(Target, ARefusedFirstPasswordFallsBackToTheSecondSilently) {
-    FaultPlan faults;
-    faults.refuseConnectWith = "PWD=QEX418256";
-    TraceLog log;
-    RunState st(window, {&log, &faults});
-    OpenConnection(st);
-    EXPECT_EQ(st.cnData->State(), Connection::adStateOpen);
-    EXPECT_EQ(st.cnData->ConnectionString(), AccessTargetText(path, true));
-    EXPECT_EQ(log.Of("connect").size(), 2);
-    EXPECT_TRUE(window.messages.empty());
-}
-
-TEST_F(Target, WhenBothPasswordsAreRefusedTheSecondErrorReachesTheCaller) {
-    FaultPlan faults;
-    faults.refuseConnectWith = "UID=admin";
-    RunState st(window, {nullptr, &faults});
-    EXPECT_THROW(OpenConnection(st), Error);
-    EXPECT_EQ(st.cnData->State(), Connection::adStateClosed);
+// The first password, the second silently when the first is refused, and the second
+// attempt's error when both are.
+TEST_F(Target, TheAccessFileOpensWithTheFirstPasswordThenTheSecond) {
+    for (const QString refused : {"", "PWD=QEX418256", "UID=admin"}) {
+        SCOPED_TRACE(refused);
+        FaultPlan faults;
+        faults.refuseConnectWith = refused;
+        TraceLog log;
+        RunState st(window, {&log, &faults});
+        if (refused == "UID=admin") {
+            EXPECT_THROW(OpenConnection(st), Error);
+            EXPECT_EQ(st.cnData->State(), Connection::adStateClosed);
+            continue;
+        }
+        OpenConnection(st);
+        EXPECT_EQ(st.cnData->ConnectionString(), AccessTargetText(path, !refused.isEmpty()));
+        EXPECT_EQ(st.cnData->CommandTimeout(), 20);
+        EXPECT_EQ(st.cnData->CursorLocation(), 2);
+        EXPECT_EQ(log.Of("connect").size(), refused.isEmpty() ? 1 : 2);
+        EXPECT_TRUE(window.messages.empty());
+    }
 }
 
 TEST_F(Target, ReopeningDiscardsTheOpenConnectionAndReadsTheFieldsAgain) {
@@ -77,7 +71,7 @@ TEST_F(Target, VersionIsReadTrimmedAndCheckedExactly) {
     RunState st(window);
     OpenConnection(st);
     st.strVer = "before";
-    EXPECT_EQ(GetDBVersion(st), 0);  // empty System table
+    EXPECT_EQ(GetDBVersion(st), 0); // empty System table
     EXPECT_EQ(st.strVer, "before");
 
     struct Case {
@@ -86,9 +80,13 @@ TEST_F(Target, VersionIsReadTrimmedAndCheckedExactly) {
         const char* kept;
     };
     const Case cases[] = {
-        {"  P.45 (Bar)  ", 1, "P.45 (Bar)"}, {"V.31", 1, "V.31"},   {"D.47 (Bar)", 1, "D.47 (Bar)"},
-        {"P.45(Bar)", 0, "P.45(Bar)"},       {"p.45 (bar)", 0, "p.45 (bar)"},
-        {"V.44", 0, "V.44"},                 {"P.47", 0, "P.47"},
+        {"  P.45 (Bar)  ", 1, "P.45 (Bar)"},
+        {"V.31", 1, "V.31"},
+        {"D.47 (Bar)", 1, "D.47 (Bar)"},
+        {"P.45(Bar)", 0, "P.45(Bar)"},
+        {"p.45 (bar)", 0, "p.45 (bar)"},
+        {"V.44", 0, "V.44"},
+        {"P.47", 0, "P.47"},
     };
     for (const Case& c : cases) {
         st.cnData->Execute("Delete From System");

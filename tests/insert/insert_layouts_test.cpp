@@ -25,7 +25,7 @@ const Expect kAlternate{1003, "C", "7/77", "777", "C-7/77"};
 const std::set<QString> kSearchKeyVersions = {"P.45 (Bar)", "P.48 (Bar)", "P.49 (Bar)",
                                               "P.64 (Bar)", "P.65 (Bar)"};
 // The databases that keep no import text on a linked part.
-const std::set<QString> kLinkedWithoutImport = {"V.31", "V.32", "V.41", "V.51",
+const std::set<QString> kLinkedWithoutImport = {"V.31", "V.32", "V.41",      "V.51",
                                                 "V.61", "P.42", "P.44 (Bar)"};
 
 // The value a column of a new part row holds after the sample row was inserted.
@@ -85,11 +85,10 @@ TEST_P(InsertLayout, WritesOwnLinkedAndAlternatePartsInTheVersionsRow) {
     const QStringList kinds = shop::PtaColumnKinds(version);
     for (Part part : {Part::Own, Part::Linked, Part::Alternate}) {
         const int id = part == Part::Own ? 1001 : part == Part::Linked ? 1002 : 1003;
-        const QStringList row =
-            f.Lines("Select " + columns.join(", ") + " From Pta7 Where PartID = " +
-                    QString::number(id))
-                .value(0)
-                .split('|');
+        const QStringList row = f.Lines("Select " + columns.join(", ") +
+                                        " From Pta7 Where PartID = " + QString::number(id))
+                                    .value(0)
+                                    .split('|');
         ASSERT_EQ(row.size(), columns.size()) << "part " << id;
         for (int i = 0; i < columns.size(); ++i)
             EXPECT_EQ(row[i], Expected(version, part, columns[i], kinds[i]))

@@ -37,8 +37,8 @@ TEST(InsertNewPart, CreatesOrFindsTheRowsPartsAndLinksThemBothWays) {
               QStringList({"0||ZERO-1|OLD|99", "500|A|12-345|OLD|99", "1001|B|999|FILTER|150.25",
                            "1002|C|777|FILTER|150.25", "1003|D|88|FILTER|150.25",
                            "1004||NEW-1|FILTER|150.25"}));
-    EXPECT_EQ(Links(f), QStringList({"500>1001", "500>1002", "1001>500", "1001>1002",
-                                     "1002>500", "1002>1001", "1003>0", "1004>0"}));
+    EXPECT_EQ(Links(f), QStringList({"500>1001", "500>1002", "1001>500", "1001>1002", "1002>500",
+                                     "1002>1001", "1003>0", "1004>0"}));
     EXPECT_EQ(f.Counter(), "1004");
     EXPECT_EQ(f.Count("PriceList"), 0);
     EXPECT_FALSE(f.st().rsList.IsOpen() || f.st().rsData.IsOpen());
@@ -141,9 +141,8 @@ TEST(InsertNewPart, StagedRowTheDeletionCannotMatchEndsTheRun) {
     f.OpenTarget();
     f.faults.failKind = TraceKind::Begin; // a second transaction would read it again
     f.faults.failAt = 2;
-    EXPECT_TRUE(ErrorOf([&] { InsertNewPart(f.st(), 1); })
-                    .statement()
-                    .startsWith("Delete From PriceList"));
+    EXPECT_TRUE(
+        ErrorOf([&] { InsertNewPart(f.st(), 1); }).statement().startsWith("Delete From PriceList"));
     EXPECT_EQ(f.Count("Pta7"), 0);
     EXPECT_EQ(f.Counter(), "1000");
 }
@@ -171,15 +170,6 @@ TEST(InsertNewPart, ShowsEveryRowAndTakesTheEnglishNameForAMissingThaiName) {
     // One date stamp for the whole run.
     EXPECT_EQ(days, 1);
     EXPECT_EQ(f.Lines("Select Distinct DateStamp From Pta7"), QStringList({"25691205"}));
-
-    // Without a model the search texts carry no trailing blanks.
-    ShopFixture g("P.52");
-    noThaiName.Model = "";
-    g.Stage(noThaiName);
-    g.OpenTarget();
-    InsertNewPart(g.st(), 1);
-    EXPECT_EQ(g.Lines("Select EFind, TFind, TName From Pta7"),
-              QStringList({"FILTER|FILTER|FILTER"}));
 }
 
 } // namespace

@@ -47,7 +47,8 @@ int RunToEnd(const QString& shop, const QString& list) {
 
 TEST(KilledRuns, LeaveWholeFilesAConsistentShopAndARunThatCompletesTheList) {
     QTemporaryDir dir;
-    const auto [pristineShop, pristineList] = SampleFiles(dir.filePath("pristine"), 5000, 2000, 500);
+    const auto [pristineShop, pristineList] =
+        SampleFiles(dir.filePath("pristine"), 5000, 2000, 500);
     const QString shop = dir.filePath("Velmora.accdb"), list = dir.filePath("PriceList_TATA.mdb");
     auto fresh = [&] {
         for (const QString& path : {shop, list})
@@ -89,7 +90,8 @@ TEST(KilledRuns, LeaveWholeFilesAConsistentShopAndARunThatCompletesTheList) {
             run.waitForFinished();
         }
         lockedAtKill += QFile::exists(shop + ".tolvane.lock");
-        const std::string when = "kill " + std::to_string(kill) + " at " + std::to_string(at) + " ms";
+        const std::string when =
+            "kill " + std::to_string(kill) + " at " + std::to_string(at) + " ms";
         ExpectConsistent(shop, list, when + ", before the next run");
         // The lock of the killed run does not stand in the way; the list is completed.
         ASSERT_EQ(RunToEnd(shop, list), 0) << when;

@@ -28,7 +28,7 @@ public:
     QStringList progress;
     QString txtQTY, txtPartNO;
     std::vector<Message> messages;
-    std::vector<std::vector<QString>> grid;  // rows x 8 cells
+    std::vector<std::vector<QString>> grid; // rows x 8 cells
     int height = 4080, width = 15120, left = 0, top = 0;
     int screenWidth = 28800, screenHeight = 16200;
     int mousePointer = 1;

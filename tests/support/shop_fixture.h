@@ -113,10 +113,6 @@ shop::PriceRow ListRow(const QString& kind, const QString& partNO, const QString
 shop::Part ShopPart(int id, const QString& kind, const QString& partNO, const QString& price,
                     const QString& sale, const QString& name = "OLD");
 
-} // namespace tolvane::testing
-
-namespace tolvane::testing {
-
 // Every row of every table of a SQLite file, as "<table>\t<cells>", sorted: two
 // shops compare equal when they hold the same data, whatever their pages look like.
 QStringList AllRows(const QString& path);

@@ -1,15 +1,20 @@
 #pragma once
 
 #include "data/hooks.h"
+#include "shop/db.h"
 
 #include <QString>
 #include <QStringList>
 
 namespace tolvane::testing {
 
-// Runs statements on a SQLite file through Qt SQL directly (creating the file when
-// needed), independent of the program's data layer. Throws std::runtime_error on error.
-void SqliteExec(const QString& path, const QStringList& statements);
+// Runs statements on a SQLite file outside the program's data layer (creating the file
+// when needed). Throws std::runtime_error on error.
+inline void SqliteExec(const QString& path, const QStringList& statements) {
+    shop::Db db(path);
+    for (const QString& statement : statements)
+        db.Exec(statement);
+}
 
 // The Access-style connection text the program uses for a target file.
 QString AccessTextFor(const QString& path);
@@ -42,8 +47,8 @@ class FaultPlan : public FaultInjector {
 public:
     TraceKind failKind = TraceKind::Execute;
     int failAt = 0;            // 1-based; 0 = never
-    QString refuseConnectWith;  // a connect whose text contains this is refused
-    QString failStatementWith;  // an open/execute whose statement contains this fails
+    QString refuseConnectWith; // a connect whose text contains this is refused
+    QString failStatementWith; // an open/execute whose statement contains this fails
     int seen = 0;
 
     void Before(Role role, TraceKind kind, const QString& text) override;

@@ -25,22 +25,6 @@ TEST(Versions, KnowsTheTwentyFiveVersions) {
     EXPECT_EQ(layouts.size(), 16u);
 }
 
-TEST(Versions, AnswersTheVersionQuestions) {
-    const std::set<std::string> searchKey = {"P.45 (Bar)", "P.48 (Bar)", "P.49 (Bar)", "P.64 (Bar)",
-                                             "P.65 (Bar)"};
-    const std::set<std::string> searchText = {"P.52", "P.64 (Bar)", "P.65 (Bar)"};
-    int count = 0;
-    const VersionInfo* rows = SupportedVersions(&count);
-    for (int i = 0; i < count; ++i) {
-        const QString ver = QLatin1String(rows[i].text);
-        SCOPED_TRACE(rows[i].text);
-        EXPECT_EQ(IsSearchKeyVersion(ver), searchKey.count(rows[i].text) == 1);
-        EXPECT_EQ(IsSearchTextVersion(ver), searchText.count(rows[i].text) == 1);
-        EXPECT_EQ(IsPrice1Version(ver), ver == "P.45 (Bar)");
-        EXPECT_EQ(IsAltSaleVersion(ver), ver == "P.49 (Bar)");
-    }
-}
-
 TEST(Versions, TrimsBlanksButComparesExactly) {
     EXPECT_NE(FindVersion(u"  P.45 (Bar)  "), nullptr);
     EXPECT_TRUE(IsSearchKeyVersion(u" P.64 (Bar)"));

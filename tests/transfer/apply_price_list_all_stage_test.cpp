@@ -48,9 +48,9 @@ TEST(ApplyPriceListAllStage, AppliesEveryRowAsListedAndCreatesTheMissingParts) {
 TEST(ApplyPriceListAllStage, StagingIsCleanedOnceWithoutReconnectingEvenForAnEmptyList) {
     ShopFixture f;
     SqliteExec(f.shopPath, {"Insert Into PriceList Values( 7, 'OLD', '', '', '', '', '', 'E', "
-                              "'T', 'M', '', 1, 1 )",
-                              "Insert Into PriceList Values( 8, 'OTHER', '', '', '', '', '', 'E', "
-                              "'T', 'M', '', 1, 1 )"});
+                            "'T', 'M', '', 1, 1 )",
+                            "Insert Into PriceList Values( 8, 'OTHER', '', '', '', '', '', 'E', "
+                            "'T', 'M', '', 1, 1 )"});
     RunState& st = f.OpenBoth();
 
     ApplyPriceListAll(st);

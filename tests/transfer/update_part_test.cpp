@@ -30,12 +30,12 @@ QStringList PartAndCopies(ShopFixture& f, int id, int brand = 7) {
     const QString key =
         " Where PartID = " + QString::number(id) + " And BrandID = " + QString::number(brand);
     QStringList out = f.Lines("Select lAtNO, EName, TName, Model, Import, Price, Sale From Pta7 "
-                              "Where PartID = " + QString::number(id)) +
+                              "Where PartID = " +
+                              QString::number(id)) +
                       f.Lines("Select APrice From Alt7 Where AltID = " + QString::number(id));
-    for (const char* select :
-         {"Select EName, TName, Model From MovementStock",
-          "Select EName, TName, Model, Price From SPG", "Select TName, Model From Price",
-          "Select TName, Model From Sale"})
+    for (const char* select : {"Select EName, TName, Model From MovementStock",
+                               "Select EName, TName, Model, Price From SPG",
+                               "Select TName, Model From Price", "Select TName, Model From Sale"})
         out << f.Lines(select + key);
     return out;
 }
@@ -88,10 +88,10 @@ TEST(UpdatePart, UpdatesThePartAndEveryCopyInOrderAndNothingElse) {
             "Update SPG Set Price = 12.5 Where BrandID = 7 And PartID = 101",
             "Select PartID From Pta7 Where PartID = 101 And Price = 12.5 And Sale = 10",
         }));
-    EXPECT_EQ(PartAndCopies(f, 101),
-              QStringList({"B-1|O'RING|เบรก|" + model + "|JP|12.5|10", "12.5",
-                           "O'RING|เบรก|" + model, "O'RING|เบรก|" + model + "|12.5",
-                           "เบรก|" + model, "เบรก|" + model}));
+    EXPECT_EQ(
+        PartAndCopies(f, 101),
+        QStringList({"B-1|O'RING|เบรก|" + model + "|JP|12.5|10", "12.5", "O'RING|เบรก|" + model,
+                     "O'RING|เบรก|" + model + "|12.5", "เบรก|" + model, "เบรก|" + model}));
     EXPECT_EQ(PartAndCopies(f, 102),
               QStringList({"OLD L|OLD E|OLD T|OLD M|OLD I|10|9", "10", "OLD E|OLD T|OLD M",
                            "OLD E|OLD T|OLD M|10", "OLD T|OLD M", "OLD T|OLD M"}));
@@ -117,9 +117,8 @@ TEST(UpdatePart, MarkedRowsAndEntriesWithoutTextsGetOnlyPrices) {
         UpdatePart(f.st(), e);
         for (int id : {101, 102})
             EXPECT_EQ(PartAndCopies(f, id),
-                      QStringList({"OLD L|OLD E|OLD T|OLD M|OLD I|20|18", "20",
-                                   "OLD E|OLD T|OLD M", "OLD E|OLD T|OLD M|20", "OLD T|OLD M",
-                                   "OLD T|OLD M"}));
+                      QStringList({"OLD L|OLD E|OLD T|OLD M|OLD I|20|18", "20", "OLD E|OLD T|OLD M",
+                                   "OLD E|OLD T|OLD M|20", "OLD T|OLD M", "OLD T|OLD M"}));
         EXPECT_EQ(f.st().lngPartMatchUB, 2);
     }
 }
@@ -154,8 +153,8 @@ TEST(UpdatePart, AMissingPartIsStagedWithNumbersBeforeKinds) {
 TEST(UpdatePart, TheVersionDecidesKeysPriceColumnsAndSearchTexts) {
     struct Case {
         const char* version;
-        const char* stored;                // the part's number in the shop
-        QString prices, alt, search;       // read back after the update
+        const char* stored;          // the part's number in the shop
+        QString prices, alt, search; // read back after the update
     };
     const Case cases[] = {
         {"P.48 (Bar)", "12-345/A", "Price, Sale", "APrice", ""},

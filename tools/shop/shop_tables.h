@@ -15,8 +15,8 @@ namespace tolvane::shop {
 void CreateTarget(const QString& path, const QString& version, int brandId = 7,
                   const QString& brandName = "TATA");
 // The same tables in an open database (a new SQLite file or an empty PostgreSQL one).
-void CreateTargetOn(QSqlDatabase& db, const QString& version, int brandId,
-                    const QString& brandName, Flavour flavour);
+void CreateTargetOn(QSqlDatabase& db, const QString& version, int brandId, const QString& brandName,
+                    Flavour flavour);
 
 // An existing part of the shop, written into Pta<B> by column name (the other
 // columns get 0, '' or False), plus its Alt<B> row and, when withCopies, one row each
