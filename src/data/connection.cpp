@@ -3,6 +3,7 @@
 #include "data/connection_attributes.h"
 #include "data/connection_texts.h"
 #include "data/database_file.h"
+#include "data/driver_error.h"
 #include "data/odbc_driver.h"
 #include "data/recordset.h"
 #include "text/error.h"
@@ -17,13 +18,6 @@
 namespace tolvane {
 
 namespace {
-
-QString DriverError(const QSqlError& error) {
-    QString text = error.text().trimmed();
-    if (text.isEmpty())
-        text = QStringLiteral("the database reported an error without a message");
-    return text;
-}
 
 // The ODBC text equivalent of a "Provider=sqloledb;..." text, for the driver "SQL Server".
 QString SqlOleDbToOdbc(const ConnectionAttributes& attributes) {

@@ -1,6 +1,7 @@
 #include "data/recordset.h"
 
 #include "data/connection.h"
+#include "data/driver_error.h"
 #include "text/error.h"
 #include "text/integer_value.h"
 
@@ -71,7 +72,7 @@ bool Recordset::FetchOne() const {
     if (!query_.next()) {
         exhausted_ = true;
         if (query_.lastError().isValid())
-            throw Error(query_.lastError().text().trimmed(), source_);
+            throw Error(DriverError(query_.lastError()), source_);
         query_.finish();
         return false;
     }
@@ -285,12 +286,12 @@ void Recordset::Write(const QString& statement, const std::vector<QVariant>& val
     connection_->Flush();
     QSqlQuery query(connection_->Database());
     if (!query.prepare(statement))
-        throw Error(query.lastError().text().trimmed(), description);
+        throw Error(DriverError(query.lastError()), description);
     for (std::size_t i = 0; i < values.size(); ++i)
         query.bindValue(static_cast<int>(i), values[i]);
     connection_->CountRoundTrip();
     if (!query.exec())
-        throw Error(query.lastError().text().trimmed(), description);
+        throw Error(DriverError(query.lastError()), description);
     if (query.numRowsAffected() == 0)
         throw Error(QStringLiteral("The row was changed or deleted by another user since it was "
                                    "read; nothing was written."),

@@ -44,16 +44,12 @@ QVariant Ask(Connection& cn, const QString& sql, const QString& field) {
     return value;
 }
 
-// Who holds the advisory lock on PostgreSQL, where the server lets this user see it.
-QString PostgresHolder(Connection& cn) {
+// " since <when> from machine <host>" for the session a query finds holding the lock;
+// empty where the server does not let this user see it.
+QString Holder(Connection& cn, const QString& sql) {
     try {
         Recordset rs;
-        rs.Open(QStringLiteral("Select a.backend_start As Since, Coalesce(Host(a.client_addr), "
-                               "'this server (local socket)') As Host From pg_locks l Join "
-                               "pg_stat_activity a On a.pid = l.pid Where l.locktype = "
-                               "'advisory' And l.granted And l.objid = %1")
-                    .arg(kAdvisoryKey),
-                cn);
+        rs.Open(sql, cn);
         if (rs.Eof())
             return QString();
         const QString text =
@@ -66,26 +62,23 @@ QString PostgresHolder(Connection& cn) {
     }
 }
 
-// Who holds the application lock on SQL Server, where the login may see sessions.
+// Who holds the advisory lock on PostgreSQL.
+QString PostgresHolder(Connection& cn) {
+    return Holder(cn,
+                  QStringLiteral("Select a.backend_start As Since, Coalesce(Host(a.client_addr), "
+                                 "'this server (local socket)') As Host From pg_locks l Join "
+                                 "pg_stat_activity a On a.pid = l.pid Where l.locktype = "
+                                 "'advisory' And l.granted And l.objid = %1")
+                      .arg(kAdvisoryKey));
+}
+
+// Who holds the application lock on SQL Server.
 QString SqlServerHolder(Connection& cn) {
-    try {
-        Recordset rs;
-        rs.Open(QStringLiteral("Select s.login_time As Since, s.host_name As Host From "
-                               "sys.dm_tran_locks l Join sys.dm_exec_sessions s On "
-                               "s.session_id = l.request_session_id Where l.resource_type = "
-                               "'APPLICATION' And l.resource_description Like '%") +
-                    kResource + QStringLiteral("%'"),
-                cn);
-        if (rs.Eof())
-            return QString();
-        const QString text =
-            QStringLiteral(" since %1 from machine %2")
-                .arg(rs.Field(QStringLiteral("Since")).toString(), rs.Text(QStringLiteral("Host")));
-        rs.Close();
-        return text;
-    } catch (const Error&) {
-        return QString();
-    }
+    return Holder(cn, QStringLiteral("Select s.login_time As Since, s.host_name As Host From "
+                                     "sys.dm_tran_locks l Join sys.dm_exec_sessions s On "
+                                     "s.session_id = l.request_session_id Where l.resource_type = "
+                                     "'APPLICATION' And l.resource_description Like '%") +
+                          kResource + QStringLiteral("%'"));
 }
 
 } // namespace

@@ -1,21 +1,13 @@
 #include "data/statement_batch.h"
 
+#include "data/driver_error.h"
 #include "text/error.h"
-
-#include <QSqlError>
 
 namespace tolvane {
 
 namespace {
 
 const QString kSavepoint = QStringLiteral("tolvane_batch");
-
-QString DriverError(const QSqlError& error) {
-    QString text = error.text().trimmed();
-    if (text.isEmpty())
-        text = QStringLiteral("the database reported an error without a message");
-    return text;
-}
 
 QSqlQuery NewQuery(const QSqlDatabase& db) {
     QSqlQuery query(db);
