@@ -270,6 +270,21 @@ TEST(WindowUpdate, UnsupportedVersionOrMissingBrandWritesNothing) {
     }
 }
 
+// Progress texts wait for the next screen frame; a message stands in front of the
+// window as the run left it, with the last part written in view.
+TEST(WindowUpdate, AMessageShowsTheLastPartWritten) {
+    frmKordan w;
+    w.show();
+    QString partWhileShown;
+    w.SetMessageRecorder([&](const QString&, MessageStyle, const QString&) {
+        partWhileShown = Control<QLineEdit>(w, "txtPartNO")->text();
+    });
+    w.Yield(); // a frame starts: the next text is held back
+    w.SetTxtPartNO(QStringLiteral("B-7"));
+    w.ShowMessage(QStringLiteral("ไม่สามรถบันทึกได้"), kExclamation);
+    EXPECT_EQ(partWhileShown, "B-7");
+}
+
 TEST(WindowUpdate, FailureMidRunEndsInOneMessageAndASecondPressSucceeds) {
     ShopFixture files("P.52");
     files.SmallRun();
