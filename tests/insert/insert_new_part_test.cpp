@@ -70,15 +70,17 @@ TEST(InsertNewPart, EqualRelatedNumbersMakeOnePartAndKeyedVersionsLookUpCompactN
     }
 }
 
-// One number staged under two kinds: handling one leaves the other staged.
+// One number staged under two kinds: handling one leaves the other staged. A row with
+// a linked part only is linked all the same.
 TEST(InsertNewPart, TheStagedRowIsDeletedByItsKindAndNumber) {
     ShopFixture f;
     f.Stage(Row("A", "12"));
     f.Stage(Row("B", "12", "", "L-1"));
     f.OpenTarget();
     InsertNewPart(f.st(), 1);
-    EXPECT_EQ(f.Lines("Select Kind, PartNO From Pta7 Order By Kind, PartNO"),
-              QStringList({"|L-1", "A|12", "B|12"}));
+    EXPECT_EQ(f.Lines("Select PartID, Kind, PartNO From Pta7 Order By PartID"),
+              QStringList({"1001|A|12", "1002|B|12", "1003||L-1"}));
+    EXPECT_EQ(Links(f), QStringList({"1001>0", "1002>1003", "1003>1002"}));
 }
 
 TEST(InsertNewPart, CleanUpLeavesOnePlaceholderAndNoLinksOfPartZero) {
