@@ -12,15 +12,11 @@ namespace tolvane::testing {
 namespace {
 
 QByteArray Checksum(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+    return QCryptographicHash::hash(ReadFile(path), QCryptographicHash::Sha256);
 }
 
 QString Text(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
-    return QString::fromUtf8(file.readAll());
+    return QString::fromUtf8(ReadFile(path));
 }
 
 // The counts a report page shows, by key.
@@ -84,11 +80,8 @@ TEST_F(Report, TheBackupIsTheShopBeforeAndThePageCountsWhatTheTablesHold) {
     EXPECT_EQ(AllRows(backup), before);
 
     // The console is really read: a page that logs an error and throws shows both.
-    QFile probe(File("probe.html"));
-    ASSERT_TRUE(probe.open(QIODevice::WriteOnly));
-    probe.write("<script>console.error('probe'); throw Error('thrown')</script>");
-    probe.close();
-    const ChromiumPage probed = RenderInChromium(probe.fileName());
+    WriteFile(File("probe.html"), "<script>console.error('probe'); throw Error('thrown')</script>");
+    const ChromiumPage probed = RenderInChromium(File("probe.html"));
     if (probed.error == "not installed")
         GTEST_SKIP() << "chromium is not installed (scripts/setup installs it)";
     ASSERT_EQ(probed.console.size(), 2) << probed.error;
@@ -117,8 +110,12 @@ TEST_F(Report, TheBackupIsTheShopBeforeAndThePageCountsWhatTheTablesHold) {
                                                 "o.TName Or n.Model <> o.Model"));
     shop::Db listDb(list);
     int rows = listDb.Count("PriceListAll");
-    for (const shop::Row& n : listDb.Query("Select Count From PriceList_Count"))
-        rows += listDb.Count("PriceList_" + n[0].toString());
+    EXPECT_EQ(counts.at("list-rows-all"), rows);
+    for (const shop::Row& n : listDb.Query("Select Count From PriceList_Count")) {
+        const int chunk = listDb.Count("PriceList_" + n[0].toString());
+        EXPECT_EQ(counts.at("list-rows-chunk-" + n[0].toString()), chunk);
+        rows += chunk;
+    }
     EXPECT_EQ(counts.at("list-rows"), rows);
 }
 

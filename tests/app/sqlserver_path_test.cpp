@@ -318,11 +318,7 @@ TEST_F(SqlServerPath, ABatchThatFailsAtItsThirdStatementEndsAsOneByOneWould) {
     PgDatabase database(server_);
     Db server(OdbcText{database.ConnectionText()});
     server.Exec("Create Table T (N INTEGER)");
-    struct Counter : TraceSink {
-        int calls = 0;
-        void Event(Role, TraceKind, const QString&) override {}
-        void RoundTrip(Role) override { ++calls; }
-    } counter;
+    TraceLog counter;
     Connection cn(Role::Target, {&counter, nullptr});
     cn.Open(database.ConnectionText());
     const QStringList statements = {"Insert Into T Values( 1 )", "Insert Into T Values( 2 )",
@@ -332,15 +328,15 @@ TEST_F(SqlServerPath, ABatchThatFailsAtItsThirdStatementEndsAsOneByOneWould) {
         server.Exec("Delete From T");
         if (inTransaction)
             cn.BeginTrans();
-        counter.calls = 0;
+        counter.roundTrips = 0;
         for (const QString& statement : statements.mid(0, 2))
             cn.Send(statement);
-        EXPECT_EQ(counter.calls, 0);
+        EXPECT_EQ(counter.roundTrips, 0);
         Recordset rs;
         rs.Open("Select Count(*) As N From T", cn);
         EXPECT_EQ(rs.Long("N"), 2); // the read sees the writes it went out with
         rs.Close();
-        EXPECT_EQ(counter.calls, 1);
+        EXPECT_EQ(counter.roundTrips, 1);
         for (const QString& statement : statements)
             cn.Send(statement);
         const Error e = ErrorOf([&] { cn.Flush(); });
@@ -351,6 +347,16 @@ TEST_F(SqlServerPath, ABatchThatFailsAtItsThirdStatementEndsAsOneByOneWould) {
         EXPECT_EQ(TableRows(server, "T"),
                   inTransaction ? QStringList() : (QStringList{"1", "1", "2", "2"}));
     }
+    // What is held goes before the commit and is forgotten with a rollback.
+    cn.BeginTrans();
+    cn.Send("Insert Into T Values( 7 )");
+    cn.CommitTrans();
+    EXPECT_EQ(TableRows(server, "T"), QStringList{"7"});
+    cn.BeginTrans();
+    cn.Send("Insert Into T Values( 8 )");
+    cn.RollbackTrans();
+    cn.Flush();
+    EXPECT_EQ(TableRows(server, "T"), QStringList{"7"});
 }
 
 // Held back or not, a run sends the same statements in the same order and leaves

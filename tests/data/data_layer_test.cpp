@@ -18,6 +18,7 @@ using testing::ErrorOf;
 using testing::FaultPlan;
 using testing::SqliteExec;
 using testing::TraceLog;
+using testing::WriteFile;
 
 class DataLayer : public ::testing::Test {
 protected:
@@ -176,15 +177,8 @@ QString JournalModeOf(const QString& path) {
 TEST_F(DataLayer, FilesThatAreNoDatabaseOrNeedAMissingDriverAreNamed) {
     const QString garbage = dir.filePath("garbage.mdb");
     const QString empty = dir.filePath("empty.accdb");
-    {
-        QFile file(garbage);
-        file.open(QIODevice::WriteOnly);
-        file.write("\x01\x02 not a database");
-    }
-    {
-        QFile file(empty);
-        file.open(QIODevice::WriteOnly);
-    }
+    WriteFile(garbage, "\x01\x02 not a database");
+    WriteFile(empty, "");
     for (const QString& file : {garbage, empty}) {
         Connection cn(Role::Source, {});
         const Error e = ErrorOf([&] { cn.Open(AccessTextFor(file)); });

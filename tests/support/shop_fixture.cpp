@@ -31,12 +31,22 @@ Result Runner(QStringList args, bool live) {
 }
 
 QStringList Lines(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
-    QString text = QString::fromUtf8(file.readAll());
+    QString text = QString::fromUtf8(ReadFile(path));
     EXPECT_TRUE(text.isEmpty() || text.endsWith('\n'));
     text.chop(1);
     return text.isEmpty() ? QStringList() : text.split('\n');
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size()) << path.toStdString();
 }
 
 ShopFixture::ShopFixture(const QString& version, const QString& brandName) : version(version) {

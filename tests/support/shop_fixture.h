@@ -45,6 +45,10 @@ Result Runner(QStringList args, bool live = false);
 // The lines of a file the runner wrote, each ended by a newline.
 QStringList Lines(const QString& path);
 
+// A whole file's bytes (a failure when it cannot be read), and a file made of `bytes`.
+QByteArray ReadFile(const QString& path);
+void WriteFile(const QString& path, const QByteArray& bytes);
+
 // A run on real files, the one set-up of every test that needs databases: a temporary
 // folder with the supplier's file (PriceList_TATA.mdb, no chunks yet) and the shop
 // database of `version` (Velmora.accdb, brand TATA = 7, part counter at 1000), both

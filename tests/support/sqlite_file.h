@@ -23,6 +23,8 @@ QString AccessTextFor(const QString& path);
 class TraceLog : public TraceSink {
 public:
     QStringList lines;
+    int roundTrips = 0; // calls that waited for the database
+    void RoundTrip(Role) override { ++roundTrips; }
     void Event(Role role, TraceKind kind, const QString& text) override {
         QString line = RoleName(role) + "\t" + TraceKindName(kind);
         if (!text.isEmpty())

@@ -6,6 +6,7 @@
 #include "data/recordset.h"
 #include "shop/db.h"
 #include "support/qt_print.h"
+#include "support/shop_fixture.h"
 #include "support/sqlite_file.h"
 
 #include <QDir>
@@ -18,6 +19,8 @@ namespace {
 
 using tolvane::Currency;
 using tolvane::shop::Db;
+using tolvane::testing::ReadFile;
+using tolvane::testing::WriteFile;
 
 const QString kAccess = QStringLiteral(TOLVANE_SOURCE_DIR "/../shared/testdata/access/");
 const QString kScript = QStringLiteral(TOLVANE_SOURCE_DIR "/tools/mdb-to-sqlite");
@@ -102,17 +105,12 @@ TEST_F(MdbToSqlite, TextsKeepQuotesAndLettersAndAmountsReadBackExactly) {
 TEST_F(MdbToSqlite, AFailedConversionLeavesTheTargetAlone) {
     const QString notAccess = dir.filePath("notes.mdb");
     const QString target = dir.filePath("PriceList_TATA.mdb");
-    for (const QString& path : {notAccess, target}) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("not a database\n");
-    }
+    for (const QString& path : {notAccess, target})
+        WriteFile(path, "not a database\n");
     const Result r = RunTool("bash", {kScript, notAccess, target}, QString());
     EXPECT_NE(r.code, 0);
     EXPECT_TRUE(r.err.contains("mdb-to-sqlite:")) << r.err.toStdString();
-    QFile kept(target);
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), QByteArray("not a database\n"));
+    EXPECT_EQ(ReadFile(target), QByteArray("not a database\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2); // nothing half-written
 
     EXPECT_NE(RunTool("bash", {kScript, kAccess + "nwind.mdb"}, QString()).code, 0); // usage
