@@ -217,6 +217,7 @@ struct PathCase {
     QString source; // "<src>" stands for the real supplier's file, "<dir>" for the folder
     QString target;
     QString message;
+    friend void PrintTo(const PathCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class WindowPathChecks : public ::testing::TestWithParam<PathCase> {};

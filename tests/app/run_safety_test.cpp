@@ -19,6 +19,7 @@ struct BadList {
     const char* name;
     QString damage;
     QString detail; // a line the refusal must hold
+    friend void PrintTo(const BadList& c, std::ostream* os) { *os << c.name; }
 };
 
 const BadList kBadLists[] = {

@@ -18,7 +18,6 @@ using testing::ErrorOf;
 using testing::FaultPlan;
 using testing::SqliteExec;
 using testing::TraceLog;
-using testing::WriteFile;
 
 class DataLayer : public ::testing::Test {
 protected:
@@ -177,8 +176,8 @@ QString JournalModeOf(const QString& path) {
 TEST_F(DataLayer, FilesThatAreNoDatabaseOrNeedAMissingDriverAreNamed) {
     const QString garbage = dir.filePath("garbage.mdb");
     const QString empty = dir.filePath("empty.accdb");
-    WriteFile(garbage, "\x01\x02 not a database");
-    WriteFile(empty, "");
+    testing::WriteFile(garbage, "\x01\x02 not a database");
+    testing::WriteFile(empty, "");
     for (const QString& file : {garbage, empty}) {
         Connection cn(Role::Source, {});
         const Error e = ErrorOf([&] { cn.Open(AccessTextFor(file)); });

@@ -19,6 +19,7 @@ struct Case {
     const char* oldIdsAfter; // the OldID rows left, all names
     int repairs;
     bool parts = true;
+    friend void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 };
 
 const Case kCases[] = {

@@ -19,8 +19,6 @@ namespace {
 
 using tolvane::Currency;
 using tolvane::shop::Db;
-using tolvane::testing::ReadFile;
-using tolvane::testing::WriteFile;
 
 const QString kAccess = QStringLiteral(TOLVANE_SOURCE_DIR "/../shared/testdata/access/");
 const QString kScript = QStringLiteral(TOLVANE_SOURCE_DIR "/tools/mdb-to-sqlite");
@@ -106,11 +104,11 @@ TEST_F(MdbToSqlite, AFailedConversionLeavesTheTargetAlone) {
     const QString notAccess = dir.filePath("notes.mdb");
     const QString target = dir.filePath("PriceList_TATA.mdb");
     for (const QString& path : {notAccess, target})
-        WriteFile(path, "not a database\n");
+        tolvane::testing::WriteFile(path, "not a database\n");
     const Result r = RunTool("bash", {kScript, notAccess, target}, QString());
     EXPECT_NE(r.code, 0);
     EXPECT_TRUE(r.err.contains("mdb-to-sqlite:")) << r.err.toStdString();
-    EXPECT_EQ(ReadFile(target), QByteArray("not a database\n"));
+    EXPECT_EQ(tolvane::testing::ReadFile(target), QByteArray("not a database\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2); // nothing half-written
 
     EXPECT_NE(RunTool("bash", {kScript, kAccess + "nwind.mdb"}, QString()).code, 0); // usage
