@@ -121,6 +121,7 @@ TEST(InsertNewPart, AFailingRowIsRolledBackWholeAndEndsTheRun) {
         f.OpenTarget();
         InsertNewPart(f.st(), 1); // a row that stands
         f.Stage(Row("A", "12-345", "B", "999"));
+        f.Exec("Insert Into OldID Values ('Pta7', 1001)"); // in use: the draw removes it
         if (!c.damage.isEmpty())
             f.Exec(c.damage);
         f.faults.failStatementWith = c.failWith;
@@ -128,9 +129,9 @@ TEST(InsertNewPart, AFailingRowIsRolledBackWholeAndEndsTheRun) {
         EXPECT_TRUE(e.message().startsWith(c.message)) << e.detail();
         // The first row stands, nothing of the failed one: no part, counter back, row staged.
         EXPECT_EQ(f.Lines("Select PartID, PartNO From Pta7"), QStringList({"1001|11"}));
-        if (!c.damage.startsWith("Drop")) {
+        if (!c.damage.startsWith("Drop"))
             EXPECT_EQ(f.Counter(), "1001");
-        }
+        EXPECT_EQ(f.Lines("Select OldID From OldID"), QStringList{"1001"}); // repair undone too
         EXPECT_EQ(f.Count("PriceList"), 1);
         EXPECT_FALSE(f.st().Data().InTransaction());
         EXPECT_FALSE(f.st().rsList.IsOpen());
