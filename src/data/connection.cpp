@@ -19,6 +19,18 @@ namespace tolvane {
 
 namespace {
 
+// The server engine an ODBC connection reports.
+Engine ServerEngine(const QSqlDatabase& db) {
+    switch (db.driver() ? db.driver()->dbmsType() : QSqlDriver::UnknownDbms) {
+    case QSqlDriver::MSSqlServer:
+        return Engine::SqlServer;
+    case QSqlDriver::PostgreSQL:
+        return Engine::PostgreSQL;
+    default:
+        return Engine::Other;
+    }
+}
+
 // The ODBC text equivalent of a "Provider=sqloledb;..." text, for the driver "SQL Server".
 QString SqlOleDbToOdbc(const ConnectionAttributes& attributes) {
     return SqlServerText(AttributeValue(attributes, QStringLiteral("Data Source")),
@@ -130,10 +142,10 @@ void Connection::OpenOdbc(const QString& odbcText) {
     // The command time-out bounds every statement, not only the log-in.
     SetQueryTimeout(db, commandTimeout_);
     if (hooks_.batches) {
-        const QSqlDriver::DbmsType dbms = db.driver()->dbmsType();
-        dialect_ = dbms == QSqlDriver::PostgreSQL    ? StatementBatch::Dialect::PostgreSQL
-                   : dbms == QSqlDriver::MSSqlServer ? StatementBatch::Dialect::SqlServer
-                                                     : StatementBatch::Dialect::None;
+        const Engine engine = ServerEngine(db);
+        dialect_ = engine == Engine::PostgreSQL  ? StatementBatch::Dialect::PostgreSQL
+                   : engine == Engine::SqlServer ? StatementBatch::Dialect::SqlServer
+                                                 : StatementBatch::Dialect::None;
     }
 }
 
@@ -205,17 +217,7 @@ void Connection::Close() {
 Engine Connection::engine() const {
     if (!open_)
         return Engine::Other;
-    if (embedded_)
-        return Engine::Embedded;
-    const QSqlDatabase db = Database();
-    switch (db.driver() ? db.driver()->dbmsType() : QSqlDriver::UnknownDbms) {
-    case QSqlDriver::MSSqlServer:
-        return Engine::SqlServer;
-    case QSqlDriver::PostgreSQL:
-        return Engine::PostgreSQL;
-    default:
-        return Engine::Other;
-    }
+    return embedded_ ? Engine::Embedded : ServerEngine(Database());
 }
 
 QSqlDatabase Connection::Database() const {
