@@ -3,6 +3,9 @@
 #include "data/driver_error.h"
 #include "text/error.h"
 
+#include <QSqlError>
+#include <QSqlRecord>
+
 namespace tolvane {
 
 namespace {
@@ -26,6 +29,10 @@ QSqlQuery RunOne(const QSqlDatabase& db, const QString& statement,
     return query;
 }
 
+// The marker SQL Server's call answers once its writes are committed: what fails
+// after it is the tail alone.
+const QString kCommitted = QStringLiteral("tolvane_committed");
+
 // The call's text, and how many results come before the tail's.
 struct Framed {
     QString text;
@@ -37,7 +44,8 @@ Framed Frame(const QStringList& statements, bool hasTail, StatementBatch::Dialec
     QStringList parts;
     int before = statements.size() - (hasTail ? 1 : 0);
     if (dialect == StatementBatch::Dialect::PostgreSQL) {
-        // Every statement gives one result, the savepoint's included.
+        // Every statement gives one result, the savepoint's included; the server runs
+        // the whole call before it answers, so the tail may stand inside the frame.
         if (inTransaction) {
             parts << "SAVEPOINT " + kSavepoint;
             ++before;
@@ -46,13 +54,15 @@ Framed Frame(const QStringList& statements, bool hasTail, StatementBatch::Dialec
         if (inTransaction)
             parts << "RELEASE SAVEPOINT " + kSavepoint;
     } else {
-        // Only the statements give results; the frame's own give none.
+        // SQL Server runs a call as the client reads its results, and a statement
+        // closed before its last result cancels the rest: the tail, whose rows the
+        // caller may leave unread, comes after the commit and its marker.
         const QStringList writes = hasTail ? statements.mid(0, statements.size() - 1) : statements;
         parts << QStringLiteral("SET XACT_ABORT ON") << QStringLiteral("BEGIN TRANSACTION")
-              << writes;
+              << writes << QStringLiteral("COMMIT TRANSACTION")
+              << QStringLiteral("SET XACT_ABORT OFF");
         if (hasTail)
-            parts << statements.last();
-        parts << QStringLiteral("COMMIT TRANSACTION") << QStringLiteral("SET XACT_ABORT OFF");
+            parts << "SELECT 1 AS " + kCommitted << statements.last();
     }
     return {parts.join(QStringLiteral(";\n")), before};
 }
@@ -71,15 +81,64 @@ void Recover(const QSqlDatabase& db, StatementBatch::Dialect dialect, bool inTra
     query.exec(undo); // a connection that cannot do even this fails on the next statement
 }
 
-// Moves to the tail's result: the first result set for rows, the counted one for a count.
-void ToTail(QSqlQuery& query, StatementBatch::Tail kind, int resultsBefore) {
-    if (kind == StatementBatch::Tail::Rows) {
-        while (!query.isSelect() && query.nextResult()) {
+// How far a call got.
+enum class Reached {
+    Tail,         // every result before the tail's came back clean; the query stands on it
+    WritesFailed, // a held statement failed: none of them stands
+    TailFailed,   // the held statements stand, the tail failed (SQL Server only)
+};
+
+// nextResult() gives false both at the end and at an error; lastError tells them apart.
+bool Failed(const QSqlQuery& query) {
+    return query.lastError().type() != QSqlError::NoError;
+}
+
+// Every result of a call without a tail, each checked for an error.
+Reached WalkToEnd(QSqlQuery& query) {
+    while (query.nextResult()) {
+    }
+    return Failed(query) ? Reached::WritesFailed : Reached::Tail;
+}
+
+// SQL Server reports a statement's error only at its result: every result up to the
+// marker is a write's, the one after it is the tail's.
+Reached WalkSqlServer(QSqlQuery& query, StatementBatch::Tail kind) {
+    if (kind == StatementBatch::Tail::None)
+        return WalkToEnd(query);
+    while (!(query.isSelect() && query.record().fieldName(0).compare(kCommitted,
+                                                                     Qt::CaseInsensitive) == 0)) {
+        if (!query.nextResult())
+            return Reached::WritesFailed;
+    }
+    if (!query.nextResult())
+        return Reached::TailFailed;
+    while (kind == StatementBatch::Tail::Rows && !query.isSelect()) {
+        if (!query.nextResult())
+            return Reached::TailFailed;
+    }
+    return Reached::Tail;
+}
+
+// PostgreSQL undoes the whole call on any error (the call is one implicit transaction,
+// or goes back to its savepoint).
+Reached WalkPostgreSQL(QSqlQuery& query, StatementBatch::Tail kind, int resultsBefore) {
+    switch (kind) {
+    case StatementBatch::Tail::None:
+        return WalkToEnd(query);
+    case StatementBatch::Tail::Rows:
+        while (!query.isSelect()) {
+            if (!query.nextResult())
+                return Reached::WritesFailed;
         }
-        return;
+        return Reached::Tail;
+    case StatementBatch::Tail::Count:
+        for (int i = 0; i < resultsBefore; ++i) {
+            if (!query.nextResult())
+                return Reached::WritesFailed;
+        }
+        return Reached::Tail;
     }
-    for (int i = 0; i < resultsBefore && query.nextResult(); ++i) {
-    }
+    return Reached::Tail;
 }
 
 } // namespace
@@ -99,10 +158,16 @@ QSqlQuery StatementBatch::Send(const QSqlDatabase& db, const QString& tail, Tail
     const Framed framed = Frame(statements, !tail.isEmpty(), dialect, inTransaction);
     QSqlQuery query = NewQuery(db);
     roundTrip();
+    Reached reached = Reached::WritesFailed;
     if (query.exec(framed.text)) {
-        ToTail(query, kind, framed.resultsBeforeTail);
-        return query;
+        reached = dialect == Dialect::PostgreSQL
+                      ? WalkPostgreSQL(query, kind, framed.resultsBeforeTail)
+                      : WalkSqlServer(query, kind);
     }
+    if (reached == Reached::Tail)
+        return query;
+    if (reached == Reached::TailFailed)
+        throw Error(DriverError(query.lastError()), tail);
     // None of the call's statements stands: send them once more, one at a time.
     query = QSqlQuery();
     Recover(db, dialect, inTransaction, roundTrip);

@@ -19,7 +19,12 @@ namespace tolvane {
 //   own transaction the call is framed by a savepoint it can go back to.
 // - SQL Server goes on after an error unless told otherwise: outside a transaction the
 //   call runs with XACT_ABORT in a transaction of its own; inside the run's transaction
-//   nothing is held back (a failure there would end the run's whole transaction).
+//   nothing is held back (a failure there would end the run's whole transaction). It
+//   reports a statement's error only when the client reaches that statement's result,
+//   and a statement closed before its last result cancels the rest of the call: so
+//   every result is read and checked, and the statement the run waits for comes after
+//   the commit (its rows may be left unread), behind a marker that tells its error
+//   from the writes'.
 //
 // When such a call fails, none of its statements stands; they are then sent once more
 // one at a time, so the ones before the failing statement stand, the ones after it are

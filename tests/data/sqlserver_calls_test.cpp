@@ -1,0 +1,125 @@
+// Held-back statements as SQL Server's driver hands back their outcome: one result
+// at a time, a later statement's error only at its result, and the rest of a call
+// cancelled when its statement is closed early. The tests' PostgreSQL server holds
+// the data; the shim plays SQL Server's part.
+#include "data/connection.h"
+#include "data/recordset.h"
+#include "shop/db.h"
+#include "shop/pg_server.h"
+#include "support/error_of.h"
+#include "support/sqlserver_odbc.h"
+
+#include <memory>
+#include <optional>
+
+namespace tolvane::testing {
+namespace {
+
+using shop::Db;
+using shop::OdbcText;
+
+const QStringList kWrites = {"Insert Into T Values( 1 )", "Insert Into T Values( 2 )",
+                             "Insert Into T Values( 1 )", "Insert Into T Values( 4 )"};
+
+class SqlServerCalls : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server_ = shop::PgServerFromEnvironment();
+        if (!server_.available())
+            GTEST_SKIP() << "TOLVANE_PG_SOCKET_DIR not set: run through scripts/test";
+        database_ = std::make_unique<shop::PgDatabase>(server_);
+        // The checking connection is PostgreSQL's own; the run's goes through the shim.
+        check_ = std::make_unique<Db>(OdbcText{database_->ConnectionText()});
+        check_->Exec("Create Table T (N INTEGER Primary Key)");
+        sqlServer_.emplace();
+        cn_ = std::make_unique<Connection>(Role::Target, DataHooks{});
+        cn_->Open(database_->ConnectionText());
+        ASSERT_EQ(cn_->engine(), Engine::SqlServer);
+    }
+    void TearDown() override {
+        cn_.reset();
+        sqlServer_.reset();
+    }
+
+    QStringList Rows() {
+        QStringList rows;
+        for (const shop::Row& row : check_->Query("Select N From T Order By N"))
+            rows << row.at(0).toString();
+        return rows;
+    }
+
+    shop::PgServer server_;
+    std::unique_ptr<shop::PgDatabase> database_;
+    std::unique_ptr<Db> check_;
+    std::optional<SqlServerOdbc> sqlServer_;
+    std::unique_ptr<Connection> cn_;
+};
+
+// What goes out with the held writes: nothing (a flush), a read, a counted statement.
+enum class Tail { None, Rows, Count };
+
+void SendWith(Connection& cn, Tail tail, const QString& statement) {
+    Recordset rs;
+    switch (tail) {
+    case Tail::None:
+        cn.Flush();
+        break;
+    case Tail::Rows:
+        rs.Open(statement, cn);
+        break;
+    case Tail::Count:
+        cn.Execute(statement);
+        break;
+    }
+}
+
+// The third write breaks the key: the two before it stand, the one after it never
+// runs and the error names it, whatever went out with them.
+TEST_F(SqlServerCalls, ALaterStatementsErrorFailsTheCallAsOneByOneWould) {
+    for (const auto& [tail, statement] :
+         {std::pair{Tail::None, QString()}, std::pair{Tail::Rows, QString("Select N From T")},
+          std::pair{Tail::Count, QString("Delete From T Where N = 9")}}) {
+        SCOPED_TRACE(static_cast<int>(tail));
+        check_->Exec("Delete From T");
+        for (const QString& write : kWrites)
+            cn_->Send(write);
+        const Error e = ErrorOf([&] { SendWith(*cn_, tail, statement); });
+        EXPECT_EQ(e.statement(), kWrites[2]);
+        EXPECT_EQ(Rows(), (QStringList{"1", "2"}));
+    }
+}
+
+// The writes went through and the statement sent with them fails: the writes stand,
+// nothing is sent again, and the error names that statement.
+TEST_F(SqlServerCalls, AFailingReadAfterTheWritesLeavesThemStanding) {
+    for (const Tail tail : {Tail::Rows, Tail::Count}) {
+        SCOPED_TRACE(static_cast<int>(tail));
+        check_->Exec("Delete From T");
+        cn_->Send(kWrites[0]);
+        cn_->Send(kWrites[1]);
+        const QString failing = tail == Tail::Rows ? QString("Select N From Missing")
+                                                   : QString("Delete From Missing");
+        const Error e = ErrorOf([&] { SendWith(*cn_, tail, failing); });
+        EXPECT_EQ(e.statement(), failing);
+        EXPECT_EQ(Rows(), (QStringList{"1", "2"}));
+    }
+}
+
+// A read of which only the first row is taken, closed with rows still unread,
+// cancels nothing the run wrote before it; the count of a counted statement is its own.
+TEST_F(SqlServerCalls, AReadClosedEarlyKeepsTheWritesSentWithIt) {
+    cn_->Send(kWrites[0]);
+    cn_->Send(kWrites[1]);
+    Recordset rs;
+    rs.Open("Select N From T Order By N", *cn_);
+    EXPECT_EQ(rs.Long("N"), 1);
+    rs.Close();
+    cn_->Send(kWrites[3]);
+    EXPECT_EQ(cn_->Execute("Update T Set N = N + 10 Where N > 1"), 2);
+    cn_->Close();
+    EXPECT_EQ(Rows(), (QStringList{"1", "12", "14"}));
+    EXPECT_EQ(SqlServerOdbc::Cancelled(), 0);
+}
+
+} // namespace
+} // namespace tolvane::testing
