@@ -1,4 +1,4 @@
-#include "app/update_command.h"
+#include "command/update_command.h"
 
 #include "data/connection_texts.h"
 #include "data/open_connection.h"

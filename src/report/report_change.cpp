@@ -1,4 +1,4 @@
-#include "app/report_change.h"
+#include "report/report_change.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 // percentage text, the chart's bucket and the largest rises and falls. No double is
 // involved: every decision is made on the exact amounts.
 
-#include "app/report_data.h"
+#include "report/report_data.h"
 
 #include <QString>
 #include <array>

@@ -1,4 +1,4 @@
-#include "app/report_collector.h"
+#include "report/report_collector.h"
 
 #include "data/open_connection.h"
 #include "parts/progress.h"

@@ -5,9 +5,9 @@
 // the insertion creates, the list rows the price stages show, and the second reading
 // after the run's last write, whether it finished or failed.
 
-#include "app/report_data.h"
-#include "app/report_reading.h"
 #include "data/run_state.h"
+#include "report/report_data.h"
+#include "report/report_reading.h"
 
 #include <QString>
 #include <array>

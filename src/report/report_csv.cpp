@@ -1,6 +1,6 @@
-#include "app/report_csv.h"
+#include "report/report_csv.h"
 
-#include "app/report_change.h"
+#include "report/report_change.h"
 
 namespace tolvane::report {
 

@@ -1,6 +1,6 @@
-#include "app/report_html.h"
+#include "report/report_html.h"
 
-#include "app/report_change.h"
+#include "report/report_change.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/report_data.h"
+#include "report/report_data.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "app/report_reading.h"
+#include "report/report_reading.h"
 
 #include "data/connection.h"
 #include "data/recordset.h"

@@ -5,7 +5,7 @@
 // whose rows are taken one at a time, so a shop of any size costs the rows' own
 // values and no more.
 
-#include "app/report_data.h"
+#include "report/report_data.h"
 
 #include <QString>
 #include <vector>

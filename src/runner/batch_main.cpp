@@ -1,5 +1,5 @@
 // tolvane-batch: the Update command without a window, for scripts and benchmarks.
-#include "app/batch_run.h"
+#include "runner/batch_run.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "app/batch_options.h"
+#include "runner/batch_options.h"
 
-#include "app/form_defaults.h"
+#include "command/form_defaults.h"
 
 #include <QCommandLineParser>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/batch_trace.h"
+#include "runner/batch_trace.h"
 
 namespace tolvane::batch {
 

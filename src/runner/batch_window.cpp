@@ -1,7 +1,7 @@
-#include "app/batch_window.h"
+#include "runner/batch_window.h"
 
-#include "app/batch_trace.h"
-#include "app/form_defaults.h"
+#include "command/form_defaults.h"
+#include "runner/batch_trace.h"
 #include "text/error.h"
 
 namespace tolvane::batch {

@@ -1,4 +1,4 @@
-#include "app/shop_copy.h"
+#include "runner/shop_copy.h"
 
 #include "text/error.h"
 

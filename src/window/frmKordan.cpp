@@ -1,7 +1,7 @@
-#include "app/frmKordan.h"
+#include "window/frmKordan.h"
 
-#include "app/form_defaults.h"
-#include "app/update_command.h"
+#include "command/form_defaults.h"
+#include "command/update_command.h"
 #include "text/error.h"
 
 #include <QApplication>

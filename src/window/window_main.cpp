@@ -1,5 +1,5 @@
 // The window program: shows frmKordan and runs until the operator closes it.
-#include "app/frmKordan.h"
+#include "window/frmKordan.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -3,7 +3,7 @@
 // "SQL Server". A run against it leaves the same rows as the same run against a shop
 // file, held back or not; a second run is refused; a statement held up by a lock ends
 // the run after the command time-out; a batch that fails ends as one by one would.
-#include "app/update_command.h"
+#include "command/update_command.h"
 #include "data/connection.h"
 #include "data/recordset.h"
 #include "shop/pg_server.h"

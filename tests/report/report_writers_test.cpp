@@ -1,7 +1,7 @@
 // The price-change report: the exact arithmetic of a change, the page and the CSV.
-#include "app/report_change.h"
-#include "app/report_csv.h"
-#include "app/report_html.h"
+#include "report/report_change.h"
+#include "report/report_csv.h"
+#include "report/report_html.h"
 #include "support/qt_print.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The headless runner: its options, its exit status and the three files it writes.
-#include "app/batch_options.h"
-#include "app/batch_run.h"
-#include "app/batch_trace.h"
+#include "runner/batch_options.h"
+#include "runner/batch_run.h"
+#include "runner/batch_trace.h"
 #include "support/qt_print.h"
 #include "support/shop_fixture.h"
 #include "support/sqlite_file.h"

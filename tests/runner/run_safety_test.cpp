@@ -1,7 +1,7 @@
 // What keeps a shop's data safe from a bad price list, a second run and a careless
 // command line: the list is refused before the first write, a second run on the
 // same shop is refused, and the password never shows.
-#include "app/batch_run.h"
+#include "runner/batch_run.h"
 #include "support/shop_fixture.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
-// The window tests need a QApplication (the runner tests a QCoreApplication); one
-// lives for the whole test program.
+// The window tests need a QApplication (the command and runner tests a QCoreApplication);
+// one lives for the whole test program, named by its TOLVANE_TEST_PROGRAM.
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 #include <memory>
@@ -23,7 +23,7 @@ public:
 
 private:
     int argc_ = 1;
-    char name_[10] = "tests_app";
+    char name_[sizeof(TOLVANE_TEST_PROGRAM)] = TOLVANE_TEST_PROGRAM;
     char* argv_[2] = {name_, nullptr};
     std::unique_ptr<QCoreApplication> app_;
 };

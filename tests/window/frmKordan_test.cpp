@@ -2,9 +2,9 @@
 // through the real window with its messages recorded instead of shown.
 #if TOLVANE_TEST_GUI
 
-#include "app/frmKordan.h"
 #include "support/shop_fixture.h"
 #include "text/error.h"
+#include "window/frmKordan.h"
 
 #include <QApplication>
 #include <QCheckBox>

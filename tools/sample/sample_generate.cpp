@@ -1,7 +1,7 @@
-#include "sample_generate.h"
+#include "sample/sample_generate.h"
 
-#include "sample_list.h"
-#include "sample_shop.h"
+#include "sample/sample_list.h"
+#include "sample/sample_shop.h"
 #include "text/versions.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "sample_list.h"
+#include "sample/sample_list.h"
 
-#include "sample_sql.h"
+#include "sample/sample_sql.h"
 #include "shop/db.h"
 
 namespace tolvane::sample {

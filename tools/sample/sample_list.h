@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sample_shop.h"
+#include "sample/sample_shop.h"
 #include "shop/price_list_file.h"
 
 #include <vector>

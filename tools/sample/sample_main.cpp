@@ -1,7 +1,7 @@
 // tolvane-sample: writes a sample shop database and a TATA price list to try the
 // program on (and to measure it with).
 
-#include "sample_generate.h"
+#include "sample/sample_generate.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
-#include "sample_shop.h"
+#include "sample/sample_shop.h"
 
-#include "sample_sql.h"
+#include "sample/sample_sql.h"
 #include "shop/db.h"
 #include "shop/shop_tables.h"
 #include "text/versions.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "sample_random.h"
-#include "sample_vocabulary.h"
+#include "sample/sample_random.h"
+#include "sample/sample_vocabulary.h"
 
 #include <QString>
 #include <QStringList>

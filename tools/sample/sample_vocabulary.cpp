@@ -1,4 +1,4 @@
-#include "sample_vocabulary.h"
+#include "sample/sample_vocabulary.h"
 
 #include <vector>
 

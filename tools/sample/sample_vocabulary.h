@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sample_random.h"
+#include "sample/sample_random.h"
 
 #include <QSet>
 #include <QString>
