@@ -1,15 +1,15 @@
 #include "bench_cases.h"
 
-#include "app/batch_trace.h"
-#include "app/batch_window.h"
-#include "app/form_defaults.h"
-#include "app/frmKordan.h"
-#include "app/report_collector.h"
-#include "app/report_csv.h"
-#include "app/report_html.h"
-#include "app/update_command.h"
+#include "command/form_defaults.h"
+#include "command/update_command.h"
 #include "data/run_state.h"
 #include "floor_replay.h"
+#include "report/report_collector.h"
+#include "report/report_csv.h"
+#include "report/report_html.h"
+#include "runner/batch_trace.h"
+#include "runner/batch_window.h"
+#include "window/frmKordan.h"
 
 #include <QApplication>
 #include <QCheckBox>

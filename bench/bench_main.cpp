@@ -9,7 +9,7 @@
 #include "bench_report.h"
 #include "floor_replay.h"
 #include "latency_link.h"
-#include "sample_generate.h"
+#include "sample/sample_generate.h"
 #include "server_shop.h"
 #include "shop/pg_server.h"
 

@@ -1,6 +1,6 @@
 #include "server_shop.h"
 
-#include "sample_shop.h"
+#include "sample/sample_shop.h"
 #include "shop/db.h"
 #include "shop/shop_tables.h"
 

@@ -2,11 +2,11 @@
 // apart by their progress texts, replaying a run's statements so that the copy ends
 // exactly where the run left the shop, the round trips a run cannot avoid, and the
 // latency link that stands for a network.
-#include "app/batch_trace.h"
 #include "bench_cases.h"
 #include "floor_replay.h"
 #include "latency_link.h"
 #include "parts/progress.h"
+#include "runner/batch_trace.h"
 #include "stage_clock.h"
 #include "support/shop_fixture.h"
 

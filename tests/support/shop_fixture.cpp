@@ -1,8 +1,8 @@
 #include "support/shop_fixture.h"
 
-#include "app/batch_run.h"
 #include "data/open_connection.h"
 #include "data/version_brand.h"
+#include "runner/batch_run.h"
 
 #include <QDate>
 #include <QFile>
@@ -206,7 +206,7 @@ shop::Part ShopPart(int id, const QString& kind, const QString& partNO, const QS
 
 } // namespace tolvane::testing
 
-#include "sample_generate.h"
+#include "sample/sample_generate.h"
 
 namespace tolvane::testing {
 

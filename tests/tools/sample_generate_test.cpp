@@ -1,5 +1,5 @@
 // The sample-shop generator: repeatable, the sizes asked for, counters a shop can trust.
-#include "sample_generate.h"
+#include "sample/sample_generate.h"
 #include "shop/db.h"
 #include "support/qt_print.h"
 

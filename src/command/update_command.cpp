@@ -1,0 +1,161 @@
+#include "command/update_command.h"
+
+#include "data/connection_texts.h"
+#include "data/open_connection.h"
+#include "data/run_lock.h"
+#include "data/run_state.h"
+#include "data/version_brand.h"
+#include "text/error.h"
+#include "text/versions.h"
+#include "transfer/price_stages.h"
+#include "transfer/verify_price_list.h"
+
+#include <QFileInfo>
+
+namespace tolvane {
+
+namespace {
+
+const QString kFinished = QStringLiteral("เสร็จแล้วจ้า");
+const QString kFailed = QStringLiteral("ไม่สามรถบันทึกได้");
+const QString kTargetPathBlank = QStringLiteral("ยังมิได้กำหนดที่อยู่ข้อมูล");
+const QString kTargetAccdbMissing = QStringLiteral("ที่จัดเก็บข้อมูล  Velmora.accdb  หาไม่พบ");
+const QString kTargetMdbMissing = QStringLiteral("ที่จัดเก็บข้อมูล  Velmora.mdb  หาไม่พบ");
+const QString kWrongVersion =
+    QStringLiteral("กำหนด Vertion ของฐานข้อมูลผิด  ให้ติดต่อผู้ติดตั้งระบบ  หรือ  ผู้จำหน่าย VelmoraSoft");
+
+constexpr int kArrowPointer = 1;
+constexpr int kBusyPointer = 13;
+
+// A plain, visible file: a folder or a hidden file does not count.
+bool PlainFileExists(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && info.isFile() && !info.isHidden();
+}
+
+void Restore(Window& w) {
+    w.SetMousePointer(kArrowPointer);
+    w.SetUpdateEnabled(true);
+}
+
+void CloseConnections(RunState& st) {
+    if (st.cnPriceList)
+        st.cnPriceList->Close();
+    if (st.cnData)
+        st.cnData->Close();
+}
+
+// Runs `step`, ignoring any error: the handler's clean-up must reach its end.
+template <typename Step> void Quietly(Step step) {
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+// After an error: nothing half-done stays pending, both databases are let go, and
+// the operator can press the button again.
+void HandleFailure(RunState& st, const QString& detail) {
+    Quietly([&] {
+        if (st.cnData && st.cnData->InTransaction())
+            st.cnData->RollbackTrans();
+    });
+    Quietly([&] {
+        if (st.observer)
+            st.observer->AfterLastWrite(st);
+    });
+    Quietly([&] { st.rsList.Close(); });
+    Quietly([&] { st.rsData.Close(); });
+    Quietly([&] { st.rsWork.Close(); });
+    Quietly([&] {
+        if (st.cnPriceList)
+            st.cnPriceList->Close();
+    });
+    Quietly([&] {
+        if (st.cnData)
+            st.cnData->Close();
+    });
+    st.window.ShowMessage(kFailed, kNoIcon, detail);
+    Restore(st.window);
+}
+
+// The path checks; false (after the message) when the run must not start.
+bool CheckPaths(RunState& st) {
+    Window& w = st.window;
+    const FormFields f = w.Fields();
+    const QString source = TrimBlanks(f.txtPriceList);
+    if (source.isEmpty()) {
+        w.ShowMessage("ยังมิได้กำหนดที่อยู่ข้อมูล  PriceList_" + st.strBrand + ".mdb", kExclamation);
+        return false;
+    }
+    if (!PlainFileExists(source)) {
+        w.ShowMessage("ที่จัดเก็บข้อมูล  PriceList_" + st.strBrand + ".mdb  หาไม่พบ", kExclamation);
+        return false;
+    }
+    if (!f.optAccess)
+        return true;
+    const QString target = TrimBlanks(f.txtDataVelmora);
+    if (target.isEmpty()) {
+        w.ShowMessage(kTargetPathBlank, kExclamation);
+        return false;
+    }
+    if (!PlainFileExists(target)) {
+        w.ShowMessage(EndsWithAccdb(target) ? kTargetAccdbMissing : kTargetMdbMissing,
+                      kExclamation);
+        return false;
+    }
+    return true;
+}
+
+void Work(RunState& st, RunLock& lock) {
+    Window& w = st.window;
+    w.SetTxtQTY("กำลังย้าน  Price " + st.strBrand + "  ชั่วคราว");
+    w.Yield();
+    // One run per shop: a second one is refused here, before anything is opened.
+    lock.Take(st);
+    OpenPriceListConnection(st);
+    OpenConnection(st);
+    if (GetDBVersion(st) == 0) {
+        CloseConnections(st);
+        w.ShowMessage(kWrongVersion, kQuestion);
+        return;
+    }
+    GetBrandID(st);
+    if (st.lngBrandID == 0) {
+        CloseConnections(st);
+        w.ShowMessage("ไม่สามารถหา Files " + st.strBrand + " ไม่สามารถบันทึกได้", kQuestion);
+        return;
+    }
+    // A list the run would stop on halfway is refused before the first write.
+    if (st.observer)
+        st.observer->BeforeListCheck(st);
+    VerifyPriceList(st);
+    if (st.observer)
+        st.observer->BeforeFirstWrite(st);
+    RunTransfer(st);
+    if (st.observer)
+        st.observer->AfterLastWrite(st);
+    CloseConnections(st);
+    w.ShowMessage(kFinished, kNoIcon);
+}
+
+} // namespace
+
+void cmdUpDate_Click(RunState& st) {
+    Window& w = st.window;
+    // Held from before the first write until the command ends, however it ends.
+    RunLock lock;
+    try {
+        w.SetMousePointer(kBusyPointer);
+        w.SetUpdateEnabled(false);
+        if (CheckPaths(st))
+            Work(st, lock);
+        Restore(w);
+    } catch (const Error& e) {
+        HandleFailure(st, e.detail());
+    } catch (const std::exception& e) {
+        HandleFailure(st, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+} // namespace tolvane

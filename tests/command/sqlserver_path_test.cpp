@@ -1,0 +1,391 @@
+// The SQL Server path on a real server: the private PostgreSQL server of the test run
+// stands in for the shop's SQL Server, reached through the ODBC driver registered as
+// "SQL Server". A run against it leaves the same rows as the same run against a shop
+// file, held back or not; a second run is refused; a statement held up by a lock ends
+// the run after the command time-out; a batch that fails ends as one by one would.
+#include "command/update_command.h"
+#include "data/connection.h"
+#include "data/recordset.h"
+#include "shop/pg_server.h"
+#include "support/error_of.h"
+#include "support/shop_fixture.h"
+#include "text/amount.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace tolvane::testing {
+namespace {
+
+using shop::Db;
+using shop::Flavour;
+using shop::OdbcText;
+using shop::PgDatabase;
+using shop::PgServer;
+using shop::PriceRow;
+
+// The tables a run writes in the shop database.
+const QStringList kShopTables = {"Pta7", "Alt7",  "AltG7", "FacD7",  "PriceList", "MovementStock",
+                                 "SPG",  "Price", "Sale",  "LastID", "OldID"};
+
+// Existing parts (one of them already linked to another, with a factory), freed IDs
+// waiting in the pool, and a pool of another brand that must stay untouched.
+void SeedShop(QSqlDatabase& db, const QString& version) {
+    for (const shop::Part& p :
+         {ShopPart(1, "A", "100", "1", "1"), ShopPart(2, "", "300", "5", "5"),
+          ShopPart(3, "", "400", "9.5", "9.5"), ShopPart(4, "B", "LNK-9", "20", "18"),
+          ShopPart(5, "", "500", "2", "2", "O'RING")})
+        shop::SeedPartOn(db, version, kBrand, p);
+    for (const char* sql :
+         {"Insert Into AltG7 Values( 0, 1, 4 )", "Insert Into AltG7 Values( 0, 4, 1 )",
+          "Insert Into FacD7 Values( 0, 1, 3 )", "Insert Into Fac Values( 3, 'FAC-3' )",
+          "Insert Into OldID Values( 'Pta7', 50 )", "Insert Into OldID Values( 'Pta7', 40 )",
+          "Insert Into OldID Values( 'Pta8', 2 )"})
+        shop::ExecOn(db, QString::fromLatin1(sql));
+}
+
+// Chunk 1 reprices parts, makes a part with a new linked and a new alternate part and
+// one linked to existing parts; chunk 2 lists A-100 at another price (left in the
+// grid) and adds one more part.
+void WriteList(const QString& path) {
+    shop::CreateSource(path);
+    PriceRow fresh = ListRow("", "NEW-1", "80", "70", "ใหม่");
+    fresh.lAtNO = "LNK-1";
+    fresh.AltNO = "ALT-1";
+    PriceRow joined = ListRow("C", "NEW-2", "12.5", "11.25");
+    joined.lKind = "B";
+    joined.lAtNO = "LNK-9";
+    joined.AKind = "A";
+    joined.AltNO = "100";
+    shop::AddChunk(path, 1,
+                   {ListRow("A", "100", "150", "140"), ListRow("", "300", "60", "0"), fresh, joined,
+                    ListRow("", "500", "33.3333", "30", "โอ'ริง")});
+    shop::AddChunk(path, 2,
+                   {ListRow("A", "100", "155", "140"), ListRow("", "400", "9.5", "9.5"),
+                    ListRow("", "NEW-3", "7", "6.5")});
+}
+
+// A value in a form both engines agree on: amounts and numbers as amount text,
+// yes/no as 0/1, Null as Null.
+QString Normalised(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return QStringLiteral("Null");
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool() ? "1" : "0";
+    const QString text = value.toString();
+    if (text == "true" || text == "false")
+        return text == "true" ? "1" : "0";
+    static const QRegularExpression number(QStringLiteral("^-?[0-9]+(\\.[0-9]+)?$"));
+    if (number.match(text).hasMatch())
+        return Currency::FromVariant(value).ToText();
+    return text;
+}
+
+// Every row of a table, values normalised and joined by tabs, sorted over all columns.
+QStringList TableRows(Db& db, const QString& table) {
+    QStringList rows;
+    for (const shop::Row& row : db.Query("Select * From " + table)) {
+        QStringList cells;
+        std::transform(row.begin(), row.end(), std::back_inserter(cells), Normalised);
+        rows << cells.join('\t');
+    }
+    rows.sort();
+    return rows;
+}
+
+void ExpectSameShop(Db& expected, Db& actual) {
+    for (const QString& table : kShopTables) {
+        SCOPED_TRACE(table.toStdString());
+        ASSERT_EQ(expected.Columns(table).join(',').toLower(),
+                  actual.Columns(table).join(',').toLower());
+        EXPECT_EQ(TableRows(expected, table), TableRows(actual, table));
+    }
+}
+
+// The window's SQL Server fields for a database of the test server.
+QStringList SqlServerArgs(const PgServer& server, const QString& database, const QString& password,
+                          bool serverMachine) {
+    QStringList args{"--sql",  "--server",  server.socketDir, "--database", database,
+                     "--user", server.user, "--password",     password};
+    if (!serverMachine)
+        args << "--client";
+    return args;
+}
+
+class SqlServerPath : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server_ = shop::PgServerFromEnvironment();
+        if (!server_.available())
+            GTEST_SKIP() << "TOLVANE_PG_SOCKET_DIR not set: run through scripts/test";
+        ASSERT_TRUE(dir_.isValid());
+    }
+
+    QString File(const QString& name) const { return dir_.filePath(name); }
+
+    PgServer server_;
+    QTemporaryDir dir_;
+};
+
+struct RunCase {
+    const char* version;
+    bool serverMachine; // chkComType checked: the ODBC text; else the sqloledb text
+    bool rebuildAlternates;
+};
+
+void PrintTo(const RunCase& c, std::ostream* os) {
+    *os << c.version << (c.serverMachine ? ", server machine" : ", other machine")
+        << (c.rebuildAlternates ? ", rebuild" : "");
+}
+
+class SqlServerRun : public SqlServerPath, public ::testing::WithParamInterface<RunCase> {};
+
+TEST_P(SqlServerRun, LeavesTheRowsTheShopFileRunLeavesAndHidesThePassword) {
+    const RunCase c = GetParam();
+    const QString version = QString::fromLatin1(c.version);
+
+    const QString fileList = File("file/PriceList_TATA.mdb");
+    const QString shopFile = File("file/Velmora.accdb");
+    ASSERT_TRUE(QDir().mkpath(File("file")));
+    WriteList(fileList);
+    shop::CreateTarget(shopFile, version, kBrand);
+    {
+        Db shop(shopFile);
+        SeedShop(shop.database(), version);
+    }
+    QStringList common;
+    if (c.rebuildAlternates)
+        common << "--rebuild-alternates";
+    const Result onFile = Runner(
+        QStringList{"--price-list", fileList, "--data", shopFile, "--grid", File("file/grid.txt")} +
+        common);
+    ASSERT_EQ(onFile.status, 0) << onFile.out.toStdString() << onFile.err.toStdString();
+
+    PgDatabase database(server_);
+    Db server(OdbcText{database.ConnectionText()});
+    shop::CreateTargetOn(server.database(), version, kBrand, "TATA", Flavour::PostgreSQL);
+    SeedShop(server.database(), version);
+    const QString serverList = File("server/PriceList_TATA.mdb");
+    ASSERT_TRUE(QDir().mkpath(File("server")));
+    WriteList(serverList);
+    const QString trace = File("server/sql.txt");
+    const Result onServer =
+        Runner(QStringList{"--price-list", serverList, "--trace-sql", trace, "--grid",
+                           File("server/grid.txt")} +
+               SqlServerArgs(server_, database.name(), server_.password, c.serverMachine) + common);
+    ASSERT_EQ(onServer.status, 0) << onServer.out.toStdString() << onServer.err.toStdString();
+    EXPECT_EQ(onServer.out, "0\tเสร็จแล้วจ้า\n");
+
+    Db shop(shopFile);
+    ExpectSameShop(shop, server);
+    {
+        Db a(fileList), b(serverList);
+        EXPECT_EQ(TableRows(a, "PriceListAll"), TableRows(b, "PriceListAll"));
+    }
+    EXPECT_EQ(Lines(File("file/grid.txt")), Lines(File("server/grid.txt")));
+
+    // New parts took the freed IDs first, in part-number order.
+    EXPECT_EQ(server.Scalar("Select PartID From Pta7 Where PartNO = 'ALT-1'").toInt(), 40);
+    EXPECT_EQ(server.Scalar("Select LastID From LastID Where NameID = 'Pta7'").toInt(), 8);
+
+    // The traced target connection text hides the password at every re-open.
+    const QStringList lines = Lines(trace);
+    const QString masked = c.serverMachine ? "driver={SQL Server};server=" + server_.socketDir +
+                                                 ";uid=" + server_.user +
+                                                 ";pwd=***;database=" + database.name() + ";"
+                                           : "Provider=sqloledb;Data Source=" + server_.socketDir +
+                                                 ";Initial Catalog=" + database.name() +
+                                                 ";User Id=" + server_.user + ";Password=***;";
+    const QStringList connects = lines.filter(QRegularExpression("^target\tconnect\t"));
+    ASSERT_GE(connects.size(), 3); // the command, each chunk, each insertion run
+    for (const QString& line : connects)
+        EXPECT_EQ(line, "target\tconnect\t" + masked);
+    EXPECT_TRUE(lines.filter(server_.password).isEmpty());
+}
+
+std::string RunCaseName(const ::testing::TestParamInfo<RunCase>& info) {
+    return QString::fromLatin1(info.param.version).left(4).remove('.').toStdString() +
+           (info.param.serverMachine ? "_ServerMachine" : "_OtherMachine") +
+           (info.param.rebuildAlternates ? "_Rebuild" : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, SqlServerRun,
+                         ::testing::Values(RunCase{"V.31", true, true},
+                                           RunCase{"V.31", false, false},
+                                           RunCase{"P.49 (Bar)", false, true}),
+                         RunCaseName);
+
+// Every other row layout once.
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, SqlServerRun,
+    ::testing::Values(RunCase{"V.33", true, false}, RunCase{"V.34", false, false},
+                      RunCase{"V.42", true, false}, RunCase{"V.43", false, false},
+                      RunCase{"V.45", true, false}, RunCase{"V.46 (Bar)", false, false},
+                      RunCase{"P.43", true, false}, RunCase{"P.44 (Bar)", false, false},
+                      RunCase{"P.45 (Bar)", true, true}, RunCase{"P.46 (Bar)", false, false},
+                      RunCase{"P.48 (Bar)", true, false}, RunCase{"P.52", false, true},
+                      RunCase{"P.61 (Bar)", true, false}, RunCase{"P.64 (Bar)", false, false}),
+    RunCaseName);
+
+// A window whose fields reach the test server as the program reaches SQL Server.
+void PointAtServer(RecordingWindow& window, const PgServer& server, const QString& database) {
+    window.fields.optAccess = false;
+    window.fields.chkComType = true;
+    window.fields.txtServer = server.socketDir;
+    window.fields.txtdbq = database;
+    window.fields.txtuid = server.user;
+    window.fields.txtpwd = server.password;
+}
+
+// Two runs started at once on one database: one finishes, the other is refused
+// before it writes, and the shop holds what one run alone leaves.
+TEST_F(SqlServerPath, TwoRunsAtOnceLeaveWhatOneRunLeaves) {
+    PgDatabase database(server_), alone(server_);
+    for (const PgDatabase* db : {&database, &alone}) {
+        Db shop(OdbcText{db->ConnectionText()});
+        shop::CreateTargetOn(shop.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
+        SeedShop(shop.database(), "V.31");
+    }
+    const QString list = File("PriceList_TATA.mdb");
+    std::vector<shop::PriceRow> rows;
+    for (int i = 1; i <= 300; ++i)
+        rows.push_back(ListRow("", QString("N-%1").arg(i), "10", "9"));
+    shop::CreateSource(list);
+    shop::AddChunk(list, 1, rows);
+    ASSERT_EQ(Runner(QStringList{"--price-list", list} +
+                     SqlServerArgs(server_, alone.name(), server_.password, true))
+                  .status,
+              0);
+
+    QProcess a, b;
+    for (QProcess* p : {&a, &b})
+        p->start(QStringLiteral(TOLVANE_BIN_DIR "/tolvane-batch"),
+                 QStringList{"--price-list", list} +
+                     SqlServerArgs(server_, database.name(), server_.password, true));
+    for (QProcess* p : {&a, &b})
+        ASSERT_TRUE(p->waitForFinished(120000));
+    const QList<int> codes = {a.exitCode(), b.exitCode()};
+    ASSERT_TRUE(codes.contains(0) && codes.contains(1)) << codes[0] << " " << codes[1];
+    QProcess& refused = a.exitCode() == 1 ? a : b;
+    EXPECT_TRUE(QString::fromUtf8(refused.readAllStandardError())
+                    .startsWith("Another run is working on this shop since "));
+    Db one(OdbcText{database.ConnectionText()}), other(OdbcText{alone.ConnectionText()});
+    ExpectSameShop(other, one);
+}
+
+// A statement held up by another session's lock ends the run after the command
+// time-out, with the driver's time-out as detail, and nothing after it is written.
+TEST_F(SqlServerPath, AStatementBlockedByALockEndsTheRunAfterTheTimeOut) {
+    PgDatabase database(server_);
+    Db server(OdbcText{database.ConnectionText()});
+    shop::CreateTargetOn(server.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
+    SeedShop(server.database(), "V.31");
+    const QString list = File("PriceList_TATA.mdb");
+    WriteList(list);
+    Db holder(OdbcText{database.ConnectionText()});
+    holder.database().transaction();
+    holder.Exec("Update Pta7 Set Model = 'HELD' Where PartID = 2"); // part 300, second row
+
+    RecordingWindow window;
+    PointAtServer(window, server_, database.name());
+    window.fields.txtPriceList = list;
+    RunState st(window);
+    st.commandTimeoutOverride = 2;
+    QElapsedTimer clock;
+    clock.start();
+    cmdUpDate_Click(st);
+    const qint64 elapsed = clock.elapsed();
+    holder.database().rollback();
+
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].text, "ไม่สามรถบันทึกได้");
+    EXPECT_TRUE(window.messages[0].detail.contains("statement timeout"))
+        << window.messages[0].detail;
+    EXPECT_GE(elapsed, 2000);
+    EXPECT_LT(elapsed, 30000);
+    // The first row was applied, nothing after the blocked one.
+    EXPECT_EQ(Normalised(server.Scalar("Select Price From Pta7 Where PartID = 1")), "150");
+    EXPECT_EQ(server.Count("Pta7", "PartNO = 'NEW-1'"), 0);
+    EXPECT_EQ(Normalised(server.Scalar("Select Price From Pta7 Where PartID = 5")), "2");
+}
+
+// A call of held-back statements whose third fails: the two before it stand, the
+// ones after it never run, the error names it, and a call that goes through costs one
+// round trip for them all.
+TEST_F(SqlServerPath, ABatchThatFailsAtItsThirdStatementEndsAsOneByOneWould) {
+    PgDatabase database(server_);
+    Db server(OdbcText{database.ConnectionText()});
+    server.Exec("Create Table T (N INTEGER)");
+    TraceLog counter;
+    Connection cn(Role::Target, {&counter, nullptr});
+    cn.Open(database.ConnectionText());
+    const QStringList statements = {"Insert Into T Values( 1 )", "Insert Into T Values( 2 )",
+                                    "Insert Into Missing Values( 3 )", "Insert Into T Values( 4 )"};
+    for (const bool inTransaction : {false, true}) {
+        SCOPED_TRACE(inTransaction ? "in a transaction" : "alone");
+        server.Exec("Delete From T");
+        if (inTransaction)
+            cn.BeginTrans();
+        counter.roundTrips = 0;
+        for (const QString& statement : statements.mid(0, 2))
+            cn.Send(statement);
+        EXPECT_EQ(counter.roundTrips, 0);
+        Recordset rs;
+        rs.Open("Select Count(*) As N From T", cn);
+        EXPECT_EQ(rs.Long("N"), 2); // the read sees the writes it went out with
+        rs.Close();
+        EXPECT_EQ(counter.roundTrips, 1);
+        for (const QString& statement : statements)
+            cn.Send(statement);
+        const Error e = ErrorOf([&] { cn.Flush(); });
+        EXPECT_EQ(e.statement(), statements[2]);
+        EXPECT_TRUE(e.message().contains("missing")) << e.message();
+        if (inTransaction)
+            cn.RollbackTrans();
+        EXPECT_EQ(TableRows(server, "T"),
+                  inTransaction ? QStringList() : (QStringList{"1", "1", "2", "2"}));
+    }
+    // What is held goes before the commit and is forgotten with a rollback.
+    cn.BeginTrans();
+    cn.Send("Insert Into T Values( 7 )");
+    cn.CommitTrans();
+    EXPECT_EQ(TableRows(server, "T"), QStringList{"7"});
+    cn.BeginTrans();
+    cn.Send("Insert Into T Values( 8 )");
+    cn.RollbackTrans();
+    cn.Flush();
+    EXPECT_EQ(TableRows(server, "T"), QStringList{"7"});
+}
+
+// Held back or not, a run sends the same statements in the same order and leaves
+// the same shop.
+TEST_F(SqlServerPath, ABatchedRunTracesTheStatementsOfAnUnbatchedOne) {
+    QList<QStringList> traces;
+    std::vector<std::unique_ptr<PgDatabase>> databases;
+    for (const bool batches : {true, false}) {
+        databases.push_back(std::make_unique<PgDatabase>(server_));
+        Db shop(OdbcText{databases.back()->ConnectionText()});
+        shop::CreateTargetOn(shop.database(), "P.49 (Bar)", kBrand, "TATA", Flavour::PostgreSQL);
+        SeedShop(shop.database(), "P.49 (Bar)");
+        const QString list = File(QString("list-%1.mdb").arg(batches));
+        WriteList(list);
+        RecordingWindow window;
+        PointAtServer(window, server_, databases.back()->name());
+        window.fields.txtPriceList = list;
+        window.fields.chkLikelAt = true;
+        TraceLog trace;
+        RunState st(window, DataHooks{&trace, nullptr, batches});
+        cmdUpDate_Click(st);
+        ASSERT_EQ(window.messages.at(0).text, "เสร็จแล้วจ้า");
+        traces << trace.lines.filter(QRegularExpression("^target\t(?!connect)"));
+    }
+    EXPECT_EQ(traces[0], traces[1]);
+    EXPECT_GT(traces[0].size(), 100);
+    Db a(OdbcText{databases[0]->ConnectionText()}), b(OdbcText{databases[1]->ConnectionText()});
+    ExpectSameShop(a, b);
+}
+
+} // namespace
+} // namespace tolvane::testing

@@ -1,0 +1,117 @@
+// The price-change report: the exact arithmetic of a change, the page and the CSV.
+#include "report/report_change.h"
+#include "report/report_csv.h"
+#include "report/report_html.h"
+#include "support/qt_print.h"
+
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace tolvane::testing {
+namespace {
+
+using namespace report;
+
+constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+const QString kOring = QStringLiteral("<b>O'RING 1/2\"</b>");
+
+PriceChange Priced(const QString& partNO, std::int64_t before, std::int64_t after) {
+    PriceChange c;
+    c.before.partNO = c.after.partNO = partNO;
+    c.before.price = Currency::FromUnits(before);
+    c.after.price = Currency::FromUnits(after);
+    return c;
+}
+
+TEST(ReportChange, PercentAndBucketAreExactAtTheirEdges) {
+    struct Case {
+        std::int64_t before, after;
+        const char* percent; // nullptr: no percentage
+        std::optional<int> bucket;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {10000, 11250, "+12.50 %", 5},     {30000, 29000, "-3.33 %", 2},
+        {10000, 10000, "0.00 %", {}},      {2000000, 2000001, "0.00 %", 3},
+        {20000, 20001, "+0.01 %", 3},      {20000, 19999, "-0.01 %", 2},
+        {100, 90, "-10.00 %", 1},          {1000000000, 899999999, "-10.00 %", 0},
+        {100, 95, "-5.00 %", 2},           {100, 105, "+5.00 %", 4},
+        {100, 110, "+10.00 %", 5},         {1000000000, 1199999999, "+20.00 %", 5},
+        {100, 120, "+20.00 %", 6},         {3, 5, "+66.67 %", 6},
+        {-10000, -5000, "+50.00 %", 6},    {0, 5000, nullptr, {}},
+        {kMin, kMax, "+200.00 %", 6},      {kMax, kMin, "-200.00 %", 0},
+        {1, kMax, "+922337203685477580600.00 %", 6},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.before << " -> " << c.after);
+        const auto change = Change::Of(Currency::FromUnits(c.before), Currency::FromUnits(c.after));
+        ASSERT_EQ(change.has_value(), c.percent != nullptr);
+        if (change) {
+            EXPECT_EQ(change->PercentText(), QString::fromUtf8(c.percent));
+            EXPECT_EQ(BucketOf(*change), c.bucket);
+        }
+    }
+}
+
+TEST(ReportChange, LargestRisesAndFallsInExactOrderTiesByPartNumber) {
+    const std::vector<PriceChange> changes = {
+        Priced("R1", 100, 120), Priced("F2", 100, 99), Priced("R2", 1000000000, 1199999999),
+        Priced("R0", 100, 120), Priced("S", 100, 100), Priced("Z", 0, 100),
+        Priced("F1", kMax, kMax / 2),
+        // Two rises whose ratios differ by 4e-19: only an exact comparison orders them.
+        Priced("R8", 2229368022891090560, 4228919077639001040),
+        Priced("R9", 2249824630889133194, 4267723500658632392)};
+    const auto labels = [](const std::vector<const PriceChange*>& rows) {
+        QStringList out;
+        for (const PriceChange* c : rows)
+            out << PartLabel(c->after);
+        return out;
+    };
+    EXPECT_EQ(labels(LargestRises(changes)), QStringList({"R9", "R8", "R0", "R1", "R2"}));
+    EXPECT_EQ(labels(LargestRises(changes, 2)), QStringList({"R9", "R8"}));
+    EXPECT_EQ(labels(LargestFalls(changes)), QStringList({"F1", "F2"}));
+    // Only changed prices with an old price are charted: not S (same) nor Z (from 0).
+    const std::array<int, kBucketCount> buckets = {1, 0, 1, 0, 0, 1, 4};
+    EXPECT_EQ(BucketCounts(changes), buckets);
+}
+
+TEST(ReportHtml, EveryTextFromTheDataIsEscaped) {
+    for (int place = 0; place < 13; ++place) {
+        ReportData d;
+        d.changes = {Priced("A", 100, 120)};
+        d.created.resize(1);
+        d.differences.resize(1);
+        d.run.notices = {""};
+        RunFacts& r = d.run;
+        PartRow& p = d.changes[0].after;
+        // clang-format off
+        QString* places[] = {&r.shop, &r.version, &r.priceList, &r.message, &r.errorDetail,
+                             &r.backupPath, &r.notices[0], &p.kind, &p.partNO, &p.tName, &p.model,
+                             &d.created[0].row.tName, &d.differences[0].model};
+        // clang-format on
+        *places[place] = kOring;
+        const QString html = ReportHtml(d);
+        EXPECT_FALSE(html.contains(kOring)) << place;
+        EXPECT_TRUE(html.contains("&lt;b&gt;O&#39;RING 1/2&quot;&lt;/b&gt;")) << place;
+    }
+}
+
+TEST(ReportCsv, BomThaiHeaderQuotingAndExactAmounts) {
+    ReportData data;
+    data.changes = {Priced("100", 12500000, 125000), Priced("a,b", 0, 1250)};
+    PartRow& row = data.changes[0].after;
+    row.partId = 7, row.kind = "two\r\nlines", row.tName = "ไส้กรอง", row.model = kOring;
+    data.changes[0].before.sale = Currency::FromUnits(1250);
+    data.changes[1].after.tName = "cr\r";
+    EXPECT_EQ(ChangesCsv(data),
+              "\xEF\xBB\xBF"
+              "รหัสภายใน,ประเภท,รหัสสินค้า,ชื่อสินค้า,รุ่น,ราคาตั้งเดิม,ราคาตั้งใหม่,ราคาขายเดิม,"
+              "ราคาขายใหม่,ราคาตั้งเปลี่ยน (%)\r\n"
+              "7,\"two\r\nlines\",100,ไส้กรอง,\"<b>O'RING 1/2\"\"</b>\",1250,12.5,0.125,0,-99.00\r\n"
+              "0,,\"a,b\",\"cr\r\",,0,0.125,0,0,\r\n");
+}
+
+} // namespace
+} // namespace tolvane::testing
