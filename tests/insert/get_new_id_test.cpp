@@ -29,6 +29,8 @@ const Case kCases[] = {
     {"a new counter starts at 1", "", nullptr, {1, 2}, "2", "", 0, false},
     {"a new counter starts past the parts", "", nullptr, {10}, "10", "", 1},
     {"after the largest ID comes 1", "", "2147483647", {10}, "10", "", 1},
+    // Another counter's freed IDs stay, the same numbers included.
+    {"freed ID of two counters", "('Pta7', 6), ('Pta8', 6)", "40", {6, 41}, "41", "Pta8|6", 0},
     // Counters as a partly restored backup or a hand edit leaves them: no ID in use, and
     // nothing but a positive whole number, is handed out.
     {"counter behind, its next ID free", "", "6", {7, 8, 10}, "10", "", 1},
