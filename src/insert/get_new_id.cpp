@@ -2,8 +2,10 @@
 
 #include "data/literal.h"
 #include "data/run_state.h"
+#include "text/amount.h"
 #include "text/error.h"
 
+#include <cmath>
 #include <limits>
 #include <optional>
 
@@ -32,28 +34,56 @@ std::int32_t HighestIdInUse(RunState& st, const QString& table) {
     return id;
 }
 
+// The ID a counter's value names: a whole number from `lowest` to the largest ID,
+// whatever type the driver gives it (a number written as a text too); nothing for a
+// Null, any other text, a fraction or a number out of that range. A shop file may hold
+// any of these where an ID belongs (a hand edit, an old program).
+std::optional<std::int32_t> IdValue(const QVariant& value, std::int32_t lowest) {
+    const bool isDouble = value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float;
+    if (isDouble && std::trunc(value.toDouble()) != value.toDouble())
+        return std::nullopt; // a fraction, however small
+    try {
+        const Currency amount = Currency::FromVariant(value);
+        const std::int64_t whole = amount.units() / Currency::kScale;
+        if (amount.units() % Currency::kScale == 0 && whole >= lowest && whole <= kLargestID)
+            return static_cast<std::int32_t>(whole);
+    } catch (const Error&) {
+        // Null, or no number
+    }
+    return std::nullopt;
+}
+
+// A counter's value in a repair notice: Null, a text in quotes, a number as it is.
+QString Shown(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return QStringLiteral("Null");
+    if (value.typeId() == QMetaType::QString)
+        return u'\'' + value.toString() + u'\'';
+    return value.toString();
+}
+
 void Repaired(RunState& st, const QString& what) {
     st.window.Notice(QStringLiteral("counter repaired: ") + what);
 }
 
 // The smallest freed ID of the counter that may be handed out, its row deleted; none
-// when the pool holds no such ID. Freed IDs that are not positive or that a part
-// already uses leave the pool on the way.
+// when the pool holds no such ID. Freed entries that are no positive whole number (Null,
+// a text, a fraction, 0 or less) or that a part already uses leave the pool on the way.
 std::optional<std::int32_t> TakeFreedID(RunState& st, const QString& NameID) {
     st.Open(st.rsData, st.Data(),
             "Select OldID From OldID Where NameID = " + Literal(NameID) + " Order By OldID");
     for (; !st.rsData.Eof(); st.rsData.MoveNext()) {
-        const std::int32_t id = st.rsData.Long(QStringLiteral("OldID"));
+        const QVariant value = st.rsData.Field(QStringLiteral("OldID"));
+        const std::optional<std::int32_t> id = IdValue(value, 1);
         st.rsData.Delete();
-        if (id > 0 && !IdInUse(st, NameID, id)) {
+        if (id && !IdInUse(st, NameID, *id)) {
             st.rsData.Close();
             return id;
         }
         Repaired(st, QStringLiteral("OldID %1: freed ID %2 removed, %3")
-                         .arg(NameID)
-                         .arg(id)
-                         .arg(id > 0 ? "a row of " + NameID + " uses it"
-                                     : QStringLiteral("it is not a positive ID")));
+                         .arg(NameID, Shown(value),
+                              id ? "a row of " + NameID + " uses it"
+                                 : QStringLiteral("it is not a positive ID")));
     }
     st.rsData.Close();
     return std::nullopt;
@@ -61,21 +91,28 @@ std::optional<std::int32_t> TakeFreedID(RunState& st, const QString& NameID) {
 
 // The counter's last ID plus one (1 after the largest ID, 1 for a new counter),
 // written back to LastID. When a row of the table already uses it, the counter is
-// behind the table and moves past its highest ID instead.
+// behind the table and moves past its highest ID instead; so does a counter whose
+// value is no whole number from 0 to the largest ID (Null, a text, a fraction, a
+// negative number), as a missing counter row would.
 std::int32_t AdvanceCounter(RunState& st, const QString& NameID) {
     st.Open(st.rsData, st.Data(),
             "Select NameID, LastID From LastID Where NameID = " + Literal(NameID));
     const bool isNew = st.rsData.Eof();
-    const std::int32_t last = isNew ? 0 : st.rsData.Long(QStringLiteral("LastID"));
+    const QVariant value = isNew ? QVariant() : st.rsData.Field(QStringLiteral("LastID"));
+    const std::optional<std::int32_t> read = isNew ? 0 : IdValue(value, 0);
+    const std::int32_t last = read.value_or(0);
     std::int32_t id = last < kLargestID ? last + 1 : 1;
-    if (IdInUse(st, NameID, id)) {
+    if (!read || IdInUse(st, NameID, id)) {
         const std::int32_t highest = HighestIdInUse(st, NameID);
         if (highest >= kLargestID)
             throw Error("No free ID is left for " + NameID + ": its highest ID is the largest one.",
                         st.strSQL);
-        const QString change =
-            isNew ? QStringLiteral("no counter row, started at %1").arg(highest + 1)
-                  : QStringLiteral("moved from %1 to %2").arg(last).arg(highest + 1);
+        QString change = QStringLiteral("moved from %1 to %2").arg(last).arg(highest + 1);
+        if (isNew)
+            change = QStringLiteral("no counter row, started at %1").arg(highest + 1);
+        else if (!read)
+            change =
+                QStringLiteral("held %1, not an ID, set to %2").arg(Shown(value)).arg(highest + 1);
         Repaired(st, QStringLiteral("LastID %1: %2, past the highest ID of %1 in use (%3)")
                          .arg(NameID, change)
                          .arg(highest));

@@ -15,7 +15,8 @@ namespace {
 
 constexpr int kProblemsShown = 20;
 
-// The columns the chunk stages and the checks read, and those of PriceListAll.
+// The columns the chunk stages and the checks read, and those of PriceListAll in the
+// order the run writes them.
 const QStringList kTexts = {"Kind",  "PartNO", "PartNew", "FPartNew", "lKind", "lAtNO",
                             "AKind", "AltNO",  "EName",   "TName",    "Model", "Import"};
 const QStringList kAmounts = {"Price", "Sale"};
@@ -134,9 +135,30 @@ void CheckCollectedList(RunState& st, Findings& findings) {
         findings.Add(QStringLiteral("PriceListAll: cannot be read: ") + e.message());
         return;
     }
-    const QStringList missing = Missing(rs.Columns(), kTexts + kAmounts);
-    if (!missing.isEmpty())
+    const QStringList& columns = rs.Columns();
+    const QStringList written = kTexts + kAmounts;
+    const QStringList missing = Missing(columns, written);
+    if (!missing.isEmpty()) {
         findings.Add(QStringLiteral("PriceListAll: lacks the column(s) ") + missing.join(", "));
+        return;
+    }
+    // The run appends its entries by position (Insert Into PriceListAll Values(...)), so
+    // the table's own columns must be the ones it writes, in its order and number.
+    for (qsizetype i = 0; i < written.size(); ++i) {
+        if (columns[i].compare(written[i], Qt::CaseInsensitive) != 0) {
+            findings.Add(QStringLiteral("PriceListAll: column %1 is %2, the run writes %3 there")
+                             .arg(i + 1)
+                             .arg(columns[i], written[i]));
+            return;
+        }
+    }
+    if (columns.size() > written.size())
+        findings.Add(QStringLiteral("PriceListAll has %1 columns, the run writes %2: column %3 "
+                                    "(%4) would get no value")
+                         .arg(columns.size())
+                         .arg(written.size())
+                         .arg(written.size() + 1)
+                         .arg(columns[written.size()]));
 }
 
 } // namespace

@@ -31,7 +31,8 @@ const QStringList kShopTables = {"Pta7", "Alt7",  "AltG7", "FacD7",  "PriceList"
                                  "SPG",  "Price", "Sale",  "LastID", "OldID"};
 
 // Existing parts (one of them already linked to another, with a factory), freed IDs
-// waiting in the pool, and a pool of another brand that must stay untouched.
+// waiting in the pool (a Null one too), a pool of another brand that must stay untouched,
+// and a counter left Null.
 void SeedShop(QSqlDatabase& db, const QString& version) {
     for (const shop::Part& p :
          {ShopPart(1, "A", "100", "1", "1"), ShopPart(2, "", "300", "5", "5"),
@@ -42,7 +43,8 @@ void SeedShop(QSqlDatabase& db, const QString& version) {
          {"Insert Into AltG7 Values( 0, 1, 4 )", "Insert Into AltG7 Values( 0, 4, 1 )",
           "Insert Into FacD7 Values( 0, 1, 3 )", "Insert Into Fac Values( 3, 'FAC-3' )",
           "Insert Into OldID Values( 'Pta7', 50 )", "Insert Into OldID Values( 'Pta7', 40 )",
-          "Insert Into OldID Values( 'Pta8', 2 )"})
+          "Insert Into OldID Values( 'Pta8', 2 )", "Insert Into OldID Values( 'Pta7', Null )",
+          "Update LastID Set LastID = Null Where NameID = 'Pta7'"})
         shop::ExecOn(db, QString::fromLatin1(sql));
 }
 
@@ -186,9 +188,10 @@ TEST_P(SqlServerRun, LeavesTheRowsTheShopFileRunLeavesAndHidesThePassword) {
     }
     EXPECT_EQ(Lines(File("file/grid.txt")), Lines(File("server/grid.txt")));
 
-    // New parts took the freed IDs first, in part-number order.
+    // New parts took the freed IDs first, in part-number order; the Null counter then
+    // moved past the highest ID in use (50) for the three others.
     EXPECT_EQ(server.Scalar("Select PartID From Pta7 Where PartNO = 'ALT-1'").toInt(), 40);
-    EXPECT_EQ(server.Scalar("Select LastID From LastID Where NameID = 'Pta7'").toInt(), 8);
+    EXPECT_EQ(server.Scalar("Select LastID From LastID Where NameID = 'Pta7'").toInt(), 53);
 
     // The traced target connection text hides the password at every re-open.
     const QStringList lines = Lines(trace);

@@ -13,7 +13,7 @@ namespace {
 struct Case {
     const char* name;
     const char* oldIds; // OldID rows, "" for none
-    int lastId;         // -1: no LastID row of Pta7
+    const char* lastId; // the LastID value of Pta7 as SQL, nullptr: no row
     QList<int> drawn;   // the IDs handed out, in order
     const char* counterAfter;
     const char* oldIdsAfter; // the OldID rows left, all names
@@ -24,15 +24,23 @@ struct Case {
 
 const Case kCases[] = {
     // The smallest freed ID first; the counter stays until the pool is empty.
-    {"freed IDs", "('Pta7', 17), ('Pta7', 6), ('Pta8', 1)", 40, {6, 17, 41}, "41", "Pta8|1", 0},
-    {"counter", "", 40, {41, 42}, "42", "", 0},
-    {"a new counter starts at 1", "", -1, {1, 2}, "2", "", 0, false},
-    {"a new counter starts past the parts", "", -1, {10}, "10", "", 1},
-    {"after the largest ID comes 1", "", 2147483647, {10}, "10", "", 1},
-    // Counters as a partly restored backup leaves them: no ID in use is handed out.
-    {"counter behind, its next ID free", "", 6, {7, 8, 10}, "10", "", 1},
-    {"freed ID in use", "('Pta7', 3), ('Pta7', 7)", 40, {7}, "40", "", 1},
-    {"freed ID not positive", "('Pta7', -3), ('Pta7', 0)", 40, {41}, "41", "", 2},
+    {"freed IDs", "('Pta7', 17), ('Pta7', 6), ('Pta8', 1)", "40", {6, 17, 41}, "41", "Pta8|1", 0},
+    {"counter", "", "40", {41, 42}, "42", "", 0},
+    {"a new counter starts at 1", "", nullptr, {1, 2}, "2", "", 0, false},
+    {"a new counter starts past the parts", "", nullptr, {10}, "10", "", 1},
+    {"after the largest ID comes 1", "", "2147483647", {10}, "10", "", 1},
+    // Another counter's freed IDs stay, the same numbers included.
+    {"freed ID of two counters", "('Pta7', 6), ('Pta8', 6)", "40", {6, 41}, "41", "Pta8|6", 0},
+    // Counters as a partly restored backup or a hand edit leaves them: no ID in use, and
+    // nothing but a positive whole number, is handed out.
+    {"counter behind, its next ID free", "", "6", {7, 8, 10}, "10", "", 1},
+    {"freed ID in use", "('Pta7', 3), ('Pta7', 7)", "40", {7}, "40", "", 1},
+    {"freed ID -3, 0, 6.5", "('Pta7', -3), ('Pta7', 0), ('Pta7', 6.5)", "40", {41}, "41", "", 3},
+    {"freed ID Null", "('Pta7', Null), ('Pta7', 6)", "40", {6, 41}, "41", "", 1},
+    {"freed ID text", "('Pta7', 'x'), ('Pta7', 7)", "40", {7, 41}, "41", "", 1},
+    {"counter Null", "", "Null", {10, 11}, "11", "", 1},
+    {"counter text", "", "'abc'", {10}, "10", "", 1},
+    {"counter negative", "", "-5", {10}, "10", "", 1},
 };
 
 class GetNewIDCase : public ::testing::TestWithParam<Case> {};
@@ -45,8 +53,8 @@ TEST_P(GetNewIDCase, HandsOutTheNextFreeIdOfItsOwnCounter) {
             f.Seed(ShopPart(id, "A", QString::number(id), "1", "1"), false);
     f.Exec("Delete From LastID");
     f.SetCounter("Pta8", 77);
-    if (c.lastId >= 0)
-        f.SetCounter("Pta7", c.lastId);
+    if (c.lastId)
+        f.Exec(QString("Insert Into LastID Values ('Pta7', %1)").arg(c.lastId));
     if (*c.oldIds)
         f.Exec(QString("Insert Into OldID Values ") + c.oldIds);
     f.OpenTarget();

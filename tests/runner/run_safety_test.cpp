@@ -37,10 +37,17 @@ const BadList kBadLists[] = {
      "PriceList_2, row 1 (part 200): Price is 'abc', not an amount"},
     {"sale beyond the amounts", "Update PriceList_2 Set Sale = 1e16",
      "PriceList_2, row 1 (part 200): Sale is '10000000000000000', not an amount"},
-    {"collected list without its columns",
-     "Drop Table PriceListAll; Create Table PriceListAll (PartNO TEXT)",
-     "PriceListAll: lacks the column(s) Kind, PartNew, FPartNew, lKind, lAtNO, AKind, AltNO, "
-     "EName, TName, Model, Import, Price, Sale"},
+    // The run fills PriceListAll by position: only its own columns, in its order, will do.
+    {"collected list lacking columns",
+     "Alter Table PriceListAll Drop Column Kind; Alter Table PriceListAll Drop Column Import",
+     "PriceListAll: lacks the column(s) Kind, Import"},
+    {"collected list with Sale before Price",
+     "Alter Table PriceListAll Rename Column Price To P; Alter Table PriceListAll Rename Column "
+     "Sale To Price; Alter Table PriceListAll Rename Column P To Sale",
+     "PriceListAll: column 13 is Sale, the run writes Price there"},
+    {"collected list with a column more", // names in another case are the same names
+     "Alter Table PriceListAll Rename Column Kind To KIND; Alter Table PriceListAll Add Extra",
+     "PriceListAll has 15 columns, the run writes 14: column 15 (Extra) would get no value"},
 };
 
 class RefusedList : public ::testing::TestWithParam<BadList> {};
