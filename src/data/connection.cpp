@@ -259,6 +259,26 @@ QSqlQuery Connection::SendHeld(const QString& tail, StatementBatch::Tail kind) {
                       [this] { CountRoundTrip(); });
 }
 
+bool Connection::SendsCheckedCalls() const {
+    return open_ && !inTransaction_ && dialect_ != StatementBatch::Dialect::None;
+}
+
+bool Connection::SendChecked(const std::vector<CheckedStatement>& statements, QString* reason) {
+    RequireOpen(QStringLiteral("BEGIN"));
+    if (!SendsCheckedCalls())
+        throw Error(QStringLiteral("This connection sends no checked calls."),
+                    QStringLiteral("BEGIN"));
+    Flush();
+    Report(TraceKind::Begin, QString());
+    for (const CheckedStatement& s : statements)
+        Report(s.check == CheckedStatement::Check::FindsRow ? TraceKind::Open : TraceKind::Execute,
+               s.statement);
+    const bool committed =
+        SendCheckedCall(Database(), dialect_, statements, reason, [this] { CountRoundTrip(); });
+    Report(committed ? TraceKind::Commit : TraceKind::Rollback, QString());
+    return committed;
+}
+
 void Connection::BeginTrans() {
     RequireOpen(QStringLiteral("BEGIN"));
     Report(TraceKind::Begin, QString());

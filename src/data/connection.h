@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/checked_call.h"
 #include "data/hooks.h"
 #include "data/statement_batch.h"
 
@@ -67,6 +68,14 @@ public:
     void Send(const QString& statement);
     // Sends whatever statements are held back.
     void Flush();
+
+    // Whether this connection sends checked calls: a server engine that takes several
+    // statements in one call, outside a transaction.
+    bool SendsCheckedCalls() const;
+    // Sends `statements` as one transaction in one call (see SendCheckedCall), after
+    // whatever is held back. Traced as a transaction of those statements, the reads
+    // as opened; true when committed, false (the reason in `reason`) when undone.
+    bool SendChecked(const std::vector<CheckedStatement>& statements, QString* reason = nullptr);
 
     void BeginTrans();
     void CommitTrans();

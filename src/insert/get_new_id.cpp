@@ -34,11 +34,9 @@ std::int32_t HighestIdInUse(RunState& st, const QString& table) {
     return id;
 }
 
-// The ID a counter's value names: a whole number from `lowest` to the largest ID,
-// whatever type the driver gives it (a number written as a text too); nothing for a
-// Null, any other text, a fraction or a number out of that range. A shop file may hold
-// any of these where an ID belongs (a hand edit, an old program).
-std::optional<std::int32_t> IdValue(const QVariant& value, std::int32_t lowest) {
+} // namespace
+
+std::optional<std::int32_t> CounterID(const QVariant& value, std::int32_t lowest) {
     const bool isDouble = value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float;
     if (isDouble && std::trunc(value.toDouble()) != value.toDouble())
         return std::nullopt; // a fraction, however small
@@ -52,6 +50,8 @@ std::optional<std::int32_t> IdValue(const QVariant& value, std::int32_t lowest) 
     }
     return std::nullopt;
 }
+
+namespace {
 
 // A counter's value in a repair notice: Null, a text in quotes, a number as it is.
 QString Shown(const QVariant& value) {
@@ -74,7 +74,7 @@ std::optional<std::int32_t> TakeFreedID(RunState& st, const QString& NameID) {
             "Select OldID From OldID Where NameID = " + Literal(NameID) + " Order By OldID");
     for (; !st.rsData.Eof(); st.rsData.MoveNext()) {
         const QVariant value = st.rsData.Field(QStringLiteral("OldID"));
-        const std::optional<std::int32_t> id = IdValue(value, 1);
+        const std::optional<std::int32_t> id = CounterID(value, 1);
         st.rsData.Delete();
         if (id && !IdInUse(st, NameID, *id)) {
             st.rsData.Close();
@@ -99,7 +99,7 @@ std::int32_t AdvanceCounter(RunState& st, const QString& NameID) {
             "Select NameID, LastID From LastID Where NameID = " + Literal(NameID));
     const bool isNew = st.rsData.Eof();
     const QVariant value = isNew ? QVariant() : st.rsData.Field(QStringLiteral("LastID"));
-    const std::optional<std::int32_t> read = isNew ? 0 : IdValue(value, 0);
+    const std::optional<std::int32_t> read = isNew ? 0 : CounterID(value, 0);
     const std::int32_t last = read.value_or(0);
     std::int32_t id = last < kLargestID ? last + 1 : 1;
     if (!read || IdInUse(st, NameID, id)) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
+#include <optional>
 #include <cstdint>
 
 namespace tolvane {
@@ -24,5 +26,11 @@ std::int32_t DrawNewID(RunState& st, const QString& NameID);
 // DrawNewID for callers that take 0 as "no ID could be drawn": any failure gives 0
 // and leaves rsData closed.
 std::int32_t GetNewID(RunState& st, const QString& NameID);
+
+// The ID a counter's value names: a whole number from `lowest` to the largest ID,
+// whatever type the driver gives it (a number written as a text too); nothing for a
+// Null, any other text, a fraction or a number out of that range. A shop file may hold
+// any of these where an ID belongs (a hand edit, an old program).
+std::optional<std::int32_t> CounterID(const QVariant& value, std::int32_t lowest);
 
 } // namespace tolvane

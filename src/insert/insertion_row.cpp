@@ -1,4 +1,4 @@
-#include "insert/insert_new_part.h"
+#include "insert/insertion_row.h"
 
 #include "data/literal.h"
 #include "data/open_connection.h"
@@ -19,20 +19,6 @@
 
 namespace tolvane {
 
-namespace {
-
-// What one insertion run works with.
-struct InsertionRun {
-    RunState& st;
-    const RowLayout& layout;
-    std::int32_t dateStamp = 0;
-
-    QString Brand() const { return QString::number(st.lngBrandID); }
-};
-
-// The first staged row of the brand in part-number order, read and closed again;
-// false when none is left. The query runs afresh for every row, so each row sees
-// what the rows before it deleted.
 bool NextStagedRow(InsertionRun& run, PartEntry* row) {
     RunState& st = run.st;
     st.Open(st.rsList, st.Data(),
@@ -51,8 +37,6 @@ bool NextStagedRow(InsertionRun& run, PartEntry* row) {
     return true;
 }
 
-// The values all parts of the row share. Layouts without the Thai search key keep
-// the name-and-model search texts instead.
 SharedValues ShareValues(const InsertionRun& run, const PartEntry& row) {
     SharedValues shared;
     shared.E = row.EName;
@@ -74,20 +58,27 @@ SharedValues ShareValues(const InsertionRun& run, const PartEntry& row) {
     return shared;
 }
 
-// The condition that finds a part: by kind and number, or in the layouts that key
-// parts by their compact number, by that number (linked and alternate parts by the
-// compact number alone).
+PartLookup LookupOf(const RowLayout& layout, PartRole role, const QString& kind,
+                    const QString& number) {
+    if (!layout.lookupBySearchNumber)
+        return {kind, number};
+    return {role == PartRole::Own ? kind : QString(), EditString(number)};
+}
+
+QString LookupColumn(const RowLayout& layout) {
+    return layout.lookupBySearchNumber ? QStringLiteral("FPartNO") : QStringLiteral("PartNO");
+}
+
+namespace {
+
+// The condition that finds a part.
 QString LookupCondition(const RowLayout& layout, PartRole role, const QString& kind,
                         const QString& number) {
-    if (!layout.lookupBySearchNumber) {
-        if (kind.isEmpty())
-            return "Where PartNO = " + Literal(number);
-        return "Where Kind = " + Literal(kind) + " And PartNO = " + Literal(number);
-    }
-    const QString compact = EditString(number);
-    if (role == PartRole::Own && !kind.isEmpty())
-        return "Where Kind = " + Literal(kind) + " And FPartNO = " + Literal(compact);
-    return "Where FPartNO = " + Literal(compact);
+    const PartLookup lookup = LookupOf(layout, role, kind, number);
+    QString condition = QStringLiteral("Where ");
+    if (!lookup.kind.isEmpty())
+        condition += "Kind = " + Literal(lookup.kind) + " And ";
+    return condition + LookupColumn(layout) + " = " + Literal(lookup.value);
 }
 
 // The ID of the part, or nothing when Pta<B> holds no row for it. A row found is a
@@ -122,17 +113,34 @@ std::int32_t NewPartID(RunState& st) {
     }
 }
 
+} // namespace
+
+NewPart NewPartOf(const InsertionRun& run, PartRole role, std::int32_t id, const QString& kind,
+                  const QString& number) {
+    NewPart part;
+    part.role = role;
+    part.ID = id;
+    part.K = kind;
+    part.N = number;
+    part.F = run.layout.fByEditString ? EditString(number)
+                                      : MakeFPartNO(run.st.strBrand, number, run.st.strVer);
+    return part;
+}
+
+QString StagedRowRemoval(const InsertionRun& run, const PartEntry& row) {
+    QString statement = "Delete From PriceList Where BrandID = " + run.Brand();
+    if (!row.Kind.isEmpty())
+        statement += " And Kind = " + Literal(row.Kind);
+    return statement + " And PartNO = " + Literal(row.PartNO);
+}
+
+namespace {
+
 // Writes a new part: its row in the layout and its alternate-price row.
 std::int32_t CreatePart(InsertionRun& run, const SharedValues& shared, PartRole role,
                         const QString& kind, const QString& number) {
     RunState& st = run.st;
-    NewPart part;
-    part.role = role;
-    part.ID = NewPartID(st);
-    part.K = kind;
-    part.N = number;
-    part.F =
-        run.layout.fByEditString ? EditString(number) : MakeFPartNO(st.strBrand, number, st.strVer);
+    const NewPart part = NewPartOf(run, role, NewPartID(st), kind, number);
     st.Execute(st.Data(), PartRowStatement(run.layout, shared, part));
     st.Execute(st.Data(), AltRowStatement(run.layout, shared, part));
     if (st.observer)
@@ -148,15 +156,11 @@ std::int32_t FindOrCreate(InsertionRun& run, const SharedValues& shared, PartRol
     return CreatePart(run, shared, role, kind, number);
 }
 
-// Removes the handled row (by number alone when it has no kind). A row that the
-// statement cannot match would be read again and again, so that is an error.
+// Removes the handled row. A row that the statement cannot match would be read again
+// and again, so that is an error.
 void DeleteStagedRow(InsertionRun& run, const PartEntry& row) {
     RunState& st = run.st;
-    QString statement = "Delete From PriceList Where BrandID = " + run.Brand();
-    if (!row.Kind.isEmpty())
-        statement += " And Kind = " + Literal(row.Kind);
-    statement += " And PartNO = " + Literal(row.PartNO);
-    if (st.ExecuteCounted(st.Data(), statement) == 0)
+    if (st.ExecuteCounted(st.Data(), StagedRowRemoval(run, row)) == 0)
         throw Error(QStringLiteral("The staged row could not be removed from PriceList."),
                     st.strSQL);
 }
@@ -181,6 +185,8 @@ void HandleRow(InsertionRun& run, const PartEntry& row, const SharedValues& shar
     DeleteStagedRow(run, row);
 }
 
+} // namespace
+
 void ShowProgress(InsertionRun& run, std::int16_t intCountNo, std::int32_t done, std::int32_t total,
                   const PartEntry& row) {
     RunState& st = run.st;
@@ -190,9 +196,9 @@ void ShowProgress(InsertionRun& run, std::int16_t intCountNo, std::int32_t done,
         PartProgressText(row.Kind, row.PartNO, row.TName, row.Model, QStringLiteral("   ")));
 }
 
-// A failed row leaves nothing behind: its counter draw, parts, links and the
-// removal of the staged row are undone together. A failing rollback must not hide
-// the error that caused it.
+namespace {
+
+// A failing rollback must not hide the error that caused it.
 void RollBackQuietly(RunState& st) {
     try {
         if (st.cnData && st.cnData->InTransaction())
@@ -201,57 +207,20 @@ void RollBackQuietly(RunState& st) {
     }
 }
 
-void RunInsertion(InsertionRun& run, std::int16_t intCountNo) {
-    RunState& st = run.st;
-    ReopenTarget(st);
-    // Every part of one run carries the same date stamp, even past midnight.
-    if (run.layout.dateStamp)
-        run.dateStamp = mduDate::DateToNumber(mduDate::DateTextBE(st.today()));
-
-    st.Open(st.rsList, st.Data(), "Select PartNO From PriceList Where BrandID = " + run.Brand());
-    const std::int32_t total = st.rsList.RecordCount();
-    st.rsList.Close();
-
-    std::int32_t done = 0;
-    PartEntry row;
-    while (NextStagedRow(run, &row)) {
-        if (row.TName.isEmpty())
-            row.TName = row.EName;
-        const SharedValues shared = ShareValues(run, row);
-        st.window.Yield();
-        ++done;
-        ShowProgress(run, intCountNo, done, total, row);
-
-        st.Data().BeginTrans();
-        try {
-            HandleRow(run, row, shared);
-            st.Data().CommitTrans();
-        } catch (...) {
-            RollBackQuietly(st);
-            throw;
-        }
-    }
-    st.rsList.Close();
-}
-
-// Link rows of part 0 go; Alt<B> keeps exactly one placeholder row under AltID 0.
-void CleanUp(RunState& st, const RowLayout* layout) {
-    st.Execute(st.Data(), "Delete From " + st.Table("AltG") + " Where PartID = 0");
-    st.Execute(st.Data(), "Delete From " + st.Table("Alt") + " Where AltID = 0");
-    st.Execute(st.Data(),
-               AltPlaceholderStatement(layout != nullptr && layout->altRowWithSale, st.lngBrandID));
-}
-
 } // namespace
 
-std::int16_t InsertNewPart(RunState& st, std::int16_t intCountNo) {
-    const RowLayout* layout = LayoutForVersion(st.strVer);
-    if (layout != nullptr) {
-        InsertionRun run{st, *layout};
-        RunInsertion(run, intCountNo);
+void InsertStagedRow(InsertionRun& run, const PartEntry& row, const SharedValues& shared) {
+    // A failed row leaves nothing behind: its counter draw, parts, links and the
+    // removal of the staged row are undone together.
+    RunState& st = run.st;
+    st.Data().BeginTrans();
+    try {
+        HandleRow(run, row, shared);
+        st.Data().CommitTrans();
+    } catch (...) {
+        RollBackQuietly(st);
+        throw;
     }
-    CleanUp(st, layout);
-    return 0;
 }
 
 } // namespace tolvane

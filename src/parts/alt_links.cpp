@@ -4,6 +4,7 @@
 #include "text/error.h"
 
 #include <QString>
+#include <QStringList>
 #include <algorithm>
 #include <vector>
 
@@ -27,19 +28,6 @@ std::int16_t OpenLinks(RunState& st, const QString& statement) {
     }
     st.rsData.Close();
     return 0;
-}
-
-// Keeps the first of every positive entry among the first `count`; later ones become 0.
-void ClearDuplicates(std::vector<std::int32_t>& ids, std::int32_t count) {
-    const std::size_t n = std::min(ids.size(), static_cast<std::size_t>(std::max(count, 0)));
-    for (std::size_t i = 0; i < n; ++i) {
-        if (ids[i] <= 0)
-            continue;
-        for (std::size_t j = i + 1; j < n; ++j) {
-            if (ids[j] == ids[i])
-                ids[j] = 0;
-        }
-    }
 }
 
 // Reads the one field of every row of the open rsData into `ids` (sized by the row
@@ -76,30 +64,12 @@ void CollectFactories(RunState& st, std::int32_t PartID) {
     ReadIds(st, QStringLiteral("FacID"), st.lngFacID, 0);
 }
 
-// Replaces member i's links: one row to every other member (or the placeholder row
-// when it stands alone) and one row to each factory of the group.
+// Replaces member i's links.
 void RewriteMember(RunState& st, std::int32_t i) {
-    const QString altG = st.Table("AltG");
-    const QString facD = st.Table("FacD");
-    const QString m = Number(st.lngAltID[i]);
-    Connection& cn = st.Data();
-    st.Execute(cn, "Delete From " + altG + " Where PartID = " + m);
-    st.Execute(cn, "Delete From " + facD + " Where PartID = " + m);
-    bool linked = false;
-    for (std::int32_t j = 0; j < st.lngAltUB; ++j) {
-        if (j == i || st.lngAltID[j] <= 0)
-            continue;
-        st.Execute(cn, "Insert Into " + altG + " Values( 0, " + m + ", " + Number(st.lngAltID[j]) +
-                           " )");
-        linked = true;
-    }
-    if (!linked)
-        st.Execute(cn, "Insert Into " + altG + " Values( 0, " + m + ", 0 )");
-    for (std::int32_t k = 0; k < st.lngFacUB; ++k) {
-        if (st.lngFacID[k] > 0)
-            st.Execute(cn, "Insert Into " + facD + " Values( 0, " + m + ", " +
-                               Number(st.lngFacID[k]) + " )");
-    }
+    for (const QString& statement :
+         MemberLinkStatements(st.Table("AltG"), st.Table("FacD"), st.lngAltID, st.lngAltUB,
+                              st.lngFacID, st.lngFacUB, i))
+        st.Execute(st.Data(), statement);
 }
 
 } // namespace
@@ -122,6 +92,43 @@ std::int16_t LoadFacD(RunState& st, std::int32_t BrandID, std::int32_t PartID) {
     // The join drops links to factories that Fac does not hold.
     return OpenLinks(st, "Select Fac.FacID From " + facD + " Inner Join Fac On " + facD +
                              ".FacID = Fac.FacID Where PartID = " + Number(PartID));
+}
+
+void ClearDuplicates(std::vector<std::int32_t>& ids, std::int32_t count) {
+    const std::size_t n = std::min(ids.size(), static_cast<std::size_t>(std::max(count, 0)));
+    for (std::size_t i = 0; i < n; ++i) {
+        if (ids[i] <= 0)
+            continue;
+        for (std::size_t j = i + 1; j < n; ++j) {
+            if (ids[j] == ids[i])
+                ids[j] = 0;
+        }
+    }
+}
+
+QStringList MemberLinkStatements(const QString& altG, const QString& facD,
+                                 const std::vector<std::int32_t>& alt, std::int32_t altUB,
+                                 const std::vector<std::int32_t>& fac, std::int32_t facUB,
+                                 std::int32_t i) {
+    const QString m = Number(alt[static_cast<std::size_t>(i)]);
+    QStringList statements{"Delete From " + altG + " Where PartID = " + m,
+                           "Delete From " + facD + " Where PartID = " + m};
+    bool linked = false;
+    for (std::int32_t j = 0; j < altUB; ++j) {
+        const std::int32_t other = alt[static_cast<std::size_t>(j)];
+        if (j == i || other <= 0)
+            continue;
+        statements << "Insert Into " + altG + " Values( 0, " + m + ", " + Number(other) + " )";
+        linked = true;
+    }
+    if (!linked)
+        statements << "Insert Into " + altG + " Values( 0, " + m + ", 0 )";
+    for (std::int32_t k = 0; k < facUB; ++k) {
+        const std::int32_t factory = fac[static_cast<std::size_t>(k)];
+        if (factory > 0)
+            statements << "Insert Into " + facD + " Values( 0, " + m + ", " + Number(factory) + " )";
+    }
+    return statements;
 }
 
 void ClearDupAltID(RunState& st) {

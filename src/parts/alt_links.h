@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
 #include <cstdint>
+#include <vector>
 
 namespace tolvane {
 
@@ -12,6 +15,16 @@ struct RunState;
 std::int16_t LoadAltG(RunState& st, std::int32_t BrandID, std::int32_t PartID);
 // The same for a part's factories (field FacID).
 std::int16_t LoadFacD(RunState& st, std::int32_t BrandID, std::int32_t PartID);
+// Keeps the first of every positive entry among the first `count`; later ones become 0.
+void ClearDuplicates(std::vector<std::int32_t>& ids, std::int32_t count);
+// The statements that replace the links of member i of a group whose duplicates are
+// cleared (`alt`, `altUB`), carrying the factories `fac` (`facUB`): one AltG row to
+// every other member (the placeholder row when it stands alone) and one FacD row to
+// each factory. `altG`, `facD`: the brand's table names.
+QStringList MemberLinkStatements(const QString& altG, const QString& facD,
+                                 const std::vector<std::int32_t>& alt, std::int32_t altUB,
+                                 const std::vector<std::int32_t>& fac, std::int32_t facUB,
+                                 std::int32_t i);
 // Keeps the first occurrence of every positive entry; later ones become 0.
 void ClearDupAltID(RunState& st);
 void ClearDupFacID(RunState& st);

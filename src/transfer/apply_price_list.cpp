@@ -3,7 +3,11 @@
 #include "insert/insert_new_part.h"
 #include "parts/progress.h"
 #include "transfer/price_stages.h"
+#include "text/error.h"
 #include "transfer/update_part.h"
+#include "transfer/update_parts_by_set.h"
+
+#include <exception>
 
 namespace tolvane {
 
@@ -33,16 +37,45 @@ PartEntry RelatedEntry(const PartEntry& row, const QString& kind, const QString&
     return e;
 }
 
-void ApplyRow(RunState& st, const PartEntry& row) {
-    UpdatePart(st, row);
+// The row itself, then its linked and its alternate number where it names another one.
+RowEntries EntriesOfRow(const PartEntry& row) {
+    RowEntries entries{row};
     if (!row.lAtNO.isEmpty() && row.lAtNO != row.PartNO)
-        UpdatePart(st, RelatedEntry(row, row.lKind, row.lAtNO));
+        entries.push_back(RelatedEntry(row, row.lKind, row.lAtNO));
     if (!row.AltNO.isEmpty() && row.AltNO != row.PartNO)
-        UpdatePart(st, RelatedEntry(row, row.AKind, row.AltNO));
+        entries.push_back(RelatedEntry(row, row.AKind, row.AltNO));
+    return entries;
+}
+
+void ShowRow(RunState& st, std::int16_t n, std::int32_t row, std::int32_t rowCount,
+             const PartEntry& entry) {
+    Window& w = st.window;
+    w.SetTxtQTY(kPhraseChanging + st.strBrand + "_" + QString::number(n) + "  " +
+                PercentText(row, rowCount) + " %");
+    w.SetTxtPartNO(PartProgressText(entry.Kind, entry.PartNO, entry.TName, entry.Model, kPriceGap));
+    w.Yield();
+}
+
+// On a server: every row of the chunk read first (a chunk holds at most 32,767), the
+// parts by the set. A row that cannot be read ends the chunk there, after the rows
+// before it, as it does row by row.
+void ApplyRowsBySet(RunState& st, std::int16_t n, std::int32_t rowCount) {
+    std::vector<RowEntries> rows;
+    std::exception_ptr unreadable;
+    try {
+        for (; !st.rsList.Eof(); st.rsList.MoveNext())
+            rows.push_back(EntriesOfRow(ReadChunkRow(st.rsList)));
+    } catch (const Error&) {
+        unreadable = std::current_exception();
+    }
+    UpdatePartsBySet(st, rows, [&](std::size_t i) {
+        ShowRow(st, n, static_cast<std::int32_t>(i + 1), rowCount, rows[i].front());
+    });
+    if (unreadable)
+        std::rethrow_exception(unreadable);
 }
 
 void ApplyChunk(RunState& st, std::int16_t n) {
-    Window& w = st.window;
     // Every chunk works on a freshly opened shop database.
     ReopenTarget(st);
     st.Execute(st.Data(),
@@ -55,20 +88,20 @@ void ApplyChunk(RunState& st, std::int16_t n) {
             "Price, Sale From PriceList_" +
                 QString::number(n) + " Order By PartNO");
     const std::int32_t rowCount = st.rsList.RecordCount();
-    while (!st.rsList.Eof()) {
-        const PartEntry entry = ReadChunkRow(st.rsList);
-        ++row;
-        w.SetTxtQTY(kPhraseChanging + st.strBrand + "_" + QString::number(n) + "  " +
-                    PercentText(row, rowCount) + " %");
-        w.SetTxtPartNO(
-            PartProgressText(entry.Kind, entry.PartNO, entry.TName, entry.Model, kPriceGap));
-        w.Yield();
-        ApplyRow(st, entry);
-        st.rsList.MoveNext();
+    if (st.Data().SendsCheckedCalls()) {
+        ApplyRowsBySet(st, n, rowCount);
+    } else {
+        while (!st.rsList.Eof()) {
+            const PartEntry entry = ReadChunkRow(st.rsList);
+            ShowRow(st, n, ++row, rowCount, entry);
+            for (const PartEntry& e : EntriesOfRow(entry))
+                UpdatePart(st, e);
+            st.rsList.MoveNext();
+        }
     }
     st.rsList.Close();
     InsertNewPart(st, n);
-    w.SetTxtQTY(kPhraseAdding + st.strBrand + "  100 %");
+    st.window.SetTxtQTY(kPhraseAdding + st.strBrand + "  100 %");
 }
 
 } // namespace

@@ -2,7 +2,12 @@
 #include "insert/insert_new_part.h"
 #include "parts/progress.h"
 #include "transfer/price_stages.h"
+#include "text/error.h"
 #include "transfer/update_part.h"
+#include "transfer/update_parts_by_set.h"
+
+#include <exception>
+#include <functional>
 
 namespace tolvane {
 
@@ -10,10 +15,32 @@ namespace {
 
 const QString kPriceGap = QStringLiteral("   ");
 
+// The collected rows applied by the set at a time: as many as a chunk may hold.
+constexpr std::size_t kRowsPerSlice = 32767;
+
 // A collected row: no link fields, and the sale price as the list gives it, 0
 // included.
 PartEntry ReadCollectedRow(const Recordset& rs) {
     return ReadPartEntry(rs, false);
+}
+
+// On a server: the collected rows a slice at a time (memory stays that of a chunk),
+// their parts read by the set. A row that cannot be read ends the stage there, after
+// the rows before it, as it does row by row.
+void ApplyCollectedBySet(RunState& st, const std::function<void(const PartEntry&)>& show) {
+    while (!st.rsList.Eof()) {
+        std::vector<RowEntries> rows;
+        std::exception_ptr unreadable;
+        try {
+            for (; !st.rsList.Eof() && rows.size() < kRowsPerSlice; st.rsList.MoveNext())
+                rows.push_back({ReadCollectedRow(st.rsList)});
+        } catch (const Error&) {
+            unreadable = std::current_exception();
+        }
+        UpdatePartsBySet(st, rows, [&](std::size_t i) { show(rows[i].front()); });
+        if (unreadable)
+            std::rethrow_exception(unreadable);
+    }
 }
 
 } // namespace
@@ -31,15 +58,22 @@ void ApplyPriceListAll(RunState& st) {
             QStringLiteral("Select Kind, PartNO, EName, TName, Model, Import, "
                            "Price, Sale From PriceListAll"));
     const std::int32_t rowCount = st.rsList.RecordCount();
-    while (!st.rsList.Eof()) {
-        const PartEntry entry = ReadCollectedRow(st.rsList);
+    const auto show = [&](const PartEntry& entry) {
         ++row;
         w.SetTxtQTY(kPhraseChanging + st.strBrand + "_All  " + PercentText(row, rowCount) + " %");
         w.SetTxtPartNO(
             PartProgressText(entry.Kind, entry.PartNO, entry.TName, entry.Model, kPriceGap));
         w.Yield();
-        UpdatePart(st, entry);
-        st.rsList.MoveNext();
+    };
+    if (st.Data().SendsCheckedCalls()) {
+        ApplyCollectedBySet(st, show);
+    } else {
+        while (!st.rsList.Eof()) {
+            const PartEntry entry = ReadCollectedRow(st.rsList);
+            show(entry);
+            UpdatePart(st, entry);
+            st.rsList.MoveNext();
+        }
     }
     st.rsList.Close();
     InsertNewPart(st, 0);

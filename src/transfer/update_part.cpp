@@ -7,7 +7,6 @@
 #include "text/thai_find.h"
 #include "text/versions.h"
 
-#include <functional>
 
 namespace tolvane {
 
@@ -15,14 +14,15 @@ namespace {
 
 const QString kComma = QStringLiteral(", ");
 
-// Runs `write`, then `readBack`, until the read-back finds a row. A write the
-// database keeps unchanged is found at once; one that never shows up (a trigger,
-// a column that rounds) would loop for ever, so the run stops with an error naming
-// the read-back after kReadBackLimit attempts.
-void WriteUntilReadBack(RunState& st, const std::function<void()>& write, const QString& readBack) {
+// Runs the write's statements, then its read-back, until the read-back finds a row. A
+// write the database keeps unchanged is found at once; one that never shows up (a
+// trigger, a column that rounds) would loop for ever, so the run stops with an error
+// naming the read-back after kReadBackLimit attempts.
+void WriteUntilReadBack(RunState& st, const PartWrite& write) {
     for (int attempt = 1;; ++attempt) {
-        write();
-        st.Open(st.rsWork, st.Data(), readBack);
+        for (const QString& statement : write.statements)
+            st.Execute(st.Data(), statement);
+        st.Open(st.rsWork, st.Data(), write.readBack);
         const bool found = !st.rsWork.Eof();
         st.rsWork.Close();
         if (found)
@@ -31,7 +31,7 @@ void WriteUntilReadBack(RunState& st, const std::function<void()>& write, const 
             throw Error(QStringLiteral("The written values could not be read back after %1 "
                                        "attempts.")
                             .arg(kReadBackLimit),
-                        readBack);
+                        write.readBack);
     }
 }
 
@@ -40,14 +40,12 @@ void WriteUntilReadBack(RunState& st, const std::function<void()>& write, const 
 // The part number condition: the compact search number in the search-key versions,
 // the number as listed in all others.
 QString NumberCondition(const RunState& st, const PartEntry& e) {
-    if (IsSearchKeyVersion(st.strVer))
-        return "FPartNO = " + Literal(EditString(e.PartNO));
-    return "PartNO = " + Literal(TrimBlanks(e.PartNO));
+    return UpdateKeyColumn(st) + " = " + Literal(UpdateLookupKey(st, e).value);
 }
 
 // An empty kind matches the number in every kind.
 QString LookupStatement(const RunState& st, const PartEntry& e) {
-    const QString kind = TrimBlanks(e.Kind);
+    const QString kind = UpdateLookupKey(st, e).kind;
     QString sql = "Select UpRec, PartID From " + st.Table("Pta") + " Where ";
     if (!kind.isEmpty())
         sql += "Kind = " + Literal(kind) + " And ";
@@ -82,11 +80,6 @@ QString StagingReadBack(const RunState& st, const PartEntry& e) {
     return sql + " And PartNO = " + Literal(TrimBlanks(e.PartNO));
 }
 
-void StageEntry(RunState& st, const PartEntry& e) {
-    const QString insert = StagingInsert(st, e);
-    WriteUntilReadBack(
-        st, [&] { st.Execute(st.Data(), insert); }, StagingReadBack(st, e));
-}
 
 // ---- Texts of a matched part -------------------------------------------------------
 
@@ -170,7 +163,7 @@ bool AppliesTo(Versions versions, bool searchText) {
     return versions == Versions::All || (versions == Versions::SearchText) == searchText;
 }
 
-void WriteTexts(RunState& st, const PartEntry& e, std::int32_t id) {
+void AddTexts(const RunState& st, const PartEntry& e, std::int32_t id, QStringList& statements) {
     const bool searchText = IsSearchTextVersion(st.strVer);
     for (const TextStatement& t : kTextStatements) {
         const QString& value = e.*t.value;
@@ -178,7 +171,7 @@ void WriteTexts(RunState& st, const PartEntry& e, std::int32_t id) {
             continue;
         const QString assignments =
             SearchAssignment(t.search, e) + QLatin1String(t.column) + " = " + Literal(value);
-        st.Execute(st.Data(), UpdateCopy(st, t.table, assignments, id));
+        statements << UpdateCopy(st, t.table, assignments, id);
     }
 }
 
@@ -191,31 +184,19 @@ QString PtaPrices(const RunState& st, const PartEntry& e, const QString& joint) 
            QLatin1String(price1 ? "Sale1 = " : "Sale = ") + e.Sale.ToText();
 }
 
-void WritePrices(RunState& st, const PartEntry& e, std::int32_t id) {
+void AddPrices(const RunState& st, const PartEntry& e, std::int32_t id, QStringList& statements) {
     const QString partId = QString::number(id);
-    st.Execute(st.Data(), UpdateCopy(st, Copy::Pta, PtaPrices(st, e, kComma), id));
+    statements << UpdateCopy(st, Copy::Pta, PtaPrices(st, e, kComma), id);
     QString alt = "Update " + st.Table("Alt") + " Set APrice = " + e.Price.ToText();
     if (IsAltSaleVersion(st.strVer))
         alt += ", ASale = " + e.Sale.ToText();
-    st.Execute(st.Data(), alt + " Where AltID = " + partId);
-    st.Execute(st.Data(), UpdateCopy(st, Copy::SPG, "Price = " + e.Price.ToText(), id));
+    statements << alt + " Where AltID = " + partId;
+    statements << UpdateCopy(st, Copy::SPG, "Price = " + e.Price.ToText(), id);
 }
 
 QString PriceReadBack(const RunState& st, const PartEntry& e, std::int32_t id) {
     return "Select PartID From " + st.Table("Pta") + " Where PartID = " + QString::number(id) +
            " And " + PtaPrices(st, e, QStringLiteral(" And "));
-}
-
-// Texts (unless the row is marked in UpRec) and prices, again until the prices read back.
-void UpdateMatch(RunState& st, const PartEntry& e, const PartMatch& match) {
-    WriteUntilReadBack(
-        st,
-        [&] {
-            if (match.UpRec == 0)
-                WriteTexts(st, e, match.PartID);
-            WritePrices(st, e, match.PartID);
-        },
-        PriceReadBack(st, e, match.PartID));
 }
 
 // Copies the look-up rows so that no recordset stays open while the updates run.
@@ -232,16 +213,43 @@ void LoadMatches(RunState& st) {
 
 } // namespace
 
+QString UpdateKeyColumn(const RunState& st) {
+    return IsSearchKeyVersion(st.strVer) ? QStringLiteral("FPartNO") : QStringLiteral("PartNO");
+}
+
+PartKey UpdateLookupKey(const RunState& st, const PartEntry& entry) {
+    return {TrimBlanks(entry.Kind), IsSearchKeyVersion(st.strVer) ? EditString(entry.PartNO)
+                                                                  : TrimBlanks(entry.PartNO)};
+}
+
+std::vector<PartWrite> PlanPartUpdate(const RunState& st, const PartEntry& entry,
+                                      const std::vector<PartMatch>& matches) {
+    if (matches.empty())
+        return {{{StagingInsert(st, entry)}, StagingReadBack(st, entry)}};
+    std::vector<PartWrite> writes;
+    for (const PartMatch& match : matches) {
+        // Texts (unless the row is marked in UpRec) and prices, again until the prices
+        // read back.
+        PartWrite write;
+        if (match.UpRec == 0)
+            AddTexts(st, entry, match.PartID, write.statements);
+        AddPrices(st, entry, match.PartID, write.statements);
+        write.readBack = PriceReadBack(st, entry, match.PartID);
+        writes.push_back(std::move(write));
+    }
+    return writes;
+}
+
 void UpdatePart(RunState& st, const PartEntry& entry) {
     st.Open(st.rsData, st.Data(), LookupStatement(st, entry));
     if (st.rsData.Eof()) {
         st.rsData.Close();
-        StageEntry(st, entry);
-        return;
+        st.udtPartMatch.clear();
+    } else {
+        LoadMatches(st);
     }
-    LoadMatches(st);
-    for (const PartMatch& match : st.udtPartMatch)
-        UpdateMatch(st, entry, match);
+    for (const PartWrite& write : PlanPartUpdate(st, entry, st.udtPartMatch))
+        WriteUntilReadBack(st, write);
 }
 
 } // namespace tolvane

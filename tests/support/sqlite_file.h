@@ -23,8 +23,12 @@ QString AccessTextFor(const QString& path);
 class TraceLog : public TraceSink {
 public:
     QStringList lines;
-    int roundTrips = 0; // calls that waited for the database
-    void RoundTrip(Role) override { ++roundTrips; }
+    int roundTrips = 0;       // calls that waited for a database
+    int targetRoundTrips = 0; // of them, calls that waited for the shop's
+    void RoundTrip(Role role) override {
+        ++roundTrips;
+        targetRoundTrips += role == Role::Target ? 1 : 0;
+    }
     void Event(Role role, TraceKind kind, const QString& text) override {
         QString line = RoleName(role) + "\t" + TraceKindName(kind);
         if (!text.isEmpty())

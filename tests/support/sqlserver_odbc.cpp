@@ -119,9 +119,22 @@ void AfterError(SQLHDBC dbc, Session& session, Statement& statement) {
     statement.pending.clear();
 }
 
+// The first column of the first row of a query run on a handle of the session's own.
+SQLLEN QueryNumber(SQLHDBC dbc, const QString& text) {
+    SQLHSTMT stmt = nullptr;
+    SQLLEN number = 0;
+    if (!SQL_SUCCEEDED(REAL(SQLAllocHandle)(SQL_HANDLE_STMT, dbc, &stmt)))
+        return number;
+    if (SQL_SUCCEEDED(ExecOn(stmt, text)) && SQL_SUCCEEDED(REAL(SQLFetch)(stmt)))
+        REAL(SQLGetData)(stmt, 1, SQL_C_SBIGINT, &number, sizeof number, nullptr);
+    REAL(SQLFreeHandle)(SQL_HANDLE_STMT, stmt);
+    return number;
+}
+
 bool Matches(const QString& text, const char* pattern, QRegularExpressionMatch* match = nullptr) {
     const QRegularExpression re(QString::fromLatin1(pattern),
-                                QRegularExpression::CaseInsensitiveOption);
+                                QRegularExpression::CaseInsensitiveOption |
+                                    QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = re.match(text);
     if (match)
         *match = m;
@@ -161,7 +174,16 @@ Step RunFrameStatement(SQLHSTMT stmt, Session& session, Statement& statement, QS
         if (session.rowCount != 0)
             return Step::Done;
         text = m.captured(1);
-        return Step::Result;
+        return RunFrameStatement(stmt, session, statement, text, rc);
+    } else if (Matches(text, "^IF\\s+NOT\\s+EXISTS\\s*\\((.*)\\)\\s+(SELECT\\s+CONVERT\\(.*)$", &m)) {
+        if (QueryNumber(dbc, "SELECT COUNT(*) FROM (" + m.captured(1) + ") AS shim_exists") != 0)
+            return Step::Done;
+        text = m.captured(2);
+        return RunFrameStatement(stmt, session, statement, text, rc);
+    } else if (Matches(text, "^SELECT\\s+CONVERT\\(\\s*int\\s*,\\s*'(.*)'\\s*\\)$", &m)) {
+        rc = Raise(stmt, "Conversion failed when converting the varchar value '" + m.captured(1) +
+                             "' to data type int.");
+        return Step::Failed;
     } else if (Matches(text, "^EXEC\\s+@(\\w+)\\s*=\\s*sp_getapplock\\s+@Resource\\s*=\\s*'([^']*)'",
                        &m)) {
         // A session lock taken at once or refused: PostgreSQL's advisory lock.

@@ -1,0 +1,65 @@
+#include "parts/part_keys_by_set.h"
+
+#include "data/literal.h"
+#include "data/recordset.h"
+#include "data/run_state.h"
+
+#include <QStringList>
+#include <algorithm>
+
+namespace tolvane {
+
+namespace {
+
+// Look-ups per read: a statement of a few tens of kilobytes that the server plans at once.
+constexpr std::size_t kKeysPerRead = 500;
+
+} // namespace
+
+std::size_t PartKeySet::Add(const QString& kind, const QString& value) {
+    const auto [it, added] = index_.try_emplace({kind, value}, keys_.size());
+    if (added)
+        keys_.push_back({kind, value});
+    return it->second;
+}
+
+std::optional<std::size_t> PartKeySet::Find(const QString& kind, const QString& value) const {
+    const auto it = index_.find({kind, value});
+    if (it == index_.end())
+        return std::nullopt;
+    return it->second;
+}
+
+QString KeyTable(const std::vector<PartKey>& keys, std::size_t first, std::size_t last) {
+    // A union of one-row selects rather than a VALUES list: older SQL Servers read it
+    // too. Texts only, so that no Null gives a column another type.
+    QStringList rows;
+    rows.reserve(static_cast<qsizetype>(last - first));
+    for (std::size_t i = first; i < last; ++i) {
+        const QString n = QString::number(i);
+        rows << (i == first ? "Select " + n + " As n, " + Literal(keys[i].kind) + " As kd, " +
+                                  Literal(keys[i].value) + " As num"
+                            : "Select " + n + ", " + Literal(keys[i].kind) + ", " +
+                                  Literal(keys[i].value));
+    }
+    return "(" + rows.join(QStringLiteral(" Union All ")) + ")";
+}
+
+void ReadPartsByKey(RunState& st, const QString& table, const QString& keyColumn,
+                    const PartKeySet& keys, const QString& columns,
+                    const std::function<void(std::size_t, const Recordset&)>& onRow) {
+    const std::vector<PartKey>& all = keys.keys();
+    for (std::size_t first = 0; first < all.size(); first += kKeysPerRead) {
+        const std::size_t last = std::min(all.size(), first + kKeysPerRead);
+        Recordset rs;
+        rs.Open("Select k.n, " + columns + " From " + KeyTable(all, first, last) +
+                    " k Inner Join " + table + " p On p." + keyColumn +
+                    " = k.num And (k.kd = '' Or p.Kind = k.kd) Order By k.n, p.PartID",
+                st.Data(), Recordset::adOpenForwardOnly);
+        for (; !rs.Eof(); rs.MoveNext())
+            onRow(static_cast<std::size_t>(rs.Long(QStringLiteral("n"))), rs);
+        rs.Close();
+    }
+}
+
+} // namespace tolvane

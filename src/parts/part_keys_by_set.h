@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace tolvane {
+
+class Recordset;
+struct RunState;
+
+// One part look-up: a value of the key column (the part number, or its compact search
+// number), under one kind or, when the kind is empty, under every kind.
+struct PartKey {
+    QString kind;
+    QString value;
+};
+
+// The distinct look-ups of a read by the set. Texts that are the same text are one
+// look-up; which texts the server counts as equal is left to the server.
+class PartKeySet {
+public:
+    // The look-up's index; the same index for the same kind and value.
+    std::size_t Add(const QString& kind, const QString& value);
+    // The index of a look-up added before; nothing for one never added.
+    std::optional<std::size_t> Find(const QString& kind, const QString& value) const;
+    const std::vector<PartKey>& keys() const { return keys_; }
+
+private:
+    std::vector<PartKey> keys_;
+    std::map<std::pair<QString, QString>, std::size_t> index_;
+};
+
+// Reads, for every look-up, the rows of `table` whose `keyColumn` equals its value and,
+// when it has a kind, whose Kind equals its kind, with `columns` (each prefixed "p.",
+// e.g. "p.UpRec, p.PartID"): a few hundred look-ups per read, each matched by the
+// server in a join, so the database's collation decides what is equal, as it does for
+// a look-up of one part. `onRow(i, rs)` sees each matching row of look-up i, look-ups
+// in order and each one's rows in PartID order. Raises Error when a read fails.
+void ReadPartsByKey(RunState& st, const QString& table, const QString& keyColumn,
+                    const PartKeySet& keys, const QString& columns,
+                    const std::function<void(std::size_t, const Recordset&)>& onRow);
+
+// The look-ups as a derived table "(Select 0 As n, 'K' As kd, 'V' As num Union All ...)"
+// of keys [first, last): a join with it matches on the server.
+QString KeyTable(const std::vector<PartKey>& keys, std::size_t first, std::size_t last);
+
+} // namespace tolvane
