@@ -8,6 +8,8 @@
 #include "text/versions.h"
 
 
+#include <algorithm>
+
 namespace tolvane {
 
 namespace {
@@ -83,8 +85,14 @@ QString StagingReadBack(const RunState& st, const PartEntry& e) {
 
 // ---- Texts of a matched part -------------------------------------------------------
 
-// The tables that hold a copy of a part's texts; each has its own key order.
-enum class Copy { Pta, MovementStock, SPG, Price, Sale };
+// The tables that hold a copy of a part's texts and prices; each has its own key order.
+enum class Copy { Pta, MovementStock, SPG, Price, Sale, Alt };
+
+// Columns of one table set for the part: "EName = 'X'" or "EFind = 'X  M', EName = 'X'".
+struct Assignment {
+    Copy table;
+    QString columns;
+};
 // Which versions a text statement belongs to.
 enum class Versions { All, SearchText, Other };
 // The search text written in the same statement as a name.
@@ -135,6 +143,9 @@ QString UpdateCopy(const RunState& st, Copy table, const QString& assignments, s
         return "Update Price Set " + assignments + " Where " + partId + " And BrandID = " + b;
     case Copy::Sale:
         return "Update Sale Set " + assignments + " Where " + partId + " And BrandID = " + b;
+    case Copy::Alt:
+        return "Update " + st.Table("Alt") + " Set " + assignments +
+               " Where AltID = " + QString::number(id);
     }
     return QString();
 }
@@ -163,15 +174,14 @@ bool AppliesTo(Versions versions, bool searchText) {
     return versions == Versions::All || (versions == Versions::SearchText) == searchText;
 }
 
-void AddTexts(const RunState& st, const PartEntry& e, std::int32_t id, QStringList& statements) {
+void AddTexts(const RunState& st, const PartEntry& e, std::vector<Assignment>& set) {
     const bool searchText = IsSearchTextVersion(st.strVer);
     for (const TextStatement& t : kTextStatements) {
         const QString& value = e.*t.value;
         if (!AppliesTo(t.versions, searchText) || TrimBlanks(value).isEmpty())
             continue;
-        const QString assignments =
-            SearchAssignment(t.search, e) + QLatin1String(t.column) + " = " + Literal(value);
-        statements << UpdateCopy(st, t.table, assignments, id);
+        set.push_back({t.table, SearchAssignment(t.search, e) + QLatin1String(t.column) + " = " +
+                                    Literal(value)});
     }
 }
 
@@ -184,14 +194,31 @@ QString PtaPrices(const RunState& st, const PartEntry& e, const QString& joint) 
            QLatin1String(price1 ? "Sale1 = " : "Sale = ") + e.Sale.ToText();
 }
 
-void AddPrices(const RunState& st, const PartEntry& e, std::int32_t id, QStringList& statements) {
-    const QString partId = QString::number(id);
-    statements << UpdateCopy(st, Copy::Pta, PtaPrices(st, e, kComma), id);
-    QString alt = "Update " + st.Table("Alt") + " Set APrice = " + e.Price.ToText();
+void AddPrices(const RunState& st, const PartEntry& e, std::vector<Assignment>& set) {
+    set.push_back({Copy::Pta, PtaPrices(st, e, kComma)});
+    QString alt = "APrice = " + e.Price.ToText();
     if (IsAltSaleVersion(st.strVer))
         alt += ", ASale = " + e.Sale.ToText();
-    statements << alt + " Where AltID = " + partId;
-    statements << UpdateCopy(st, Copy::SPG, "Price = " + e.Price.ToText(), id);
+    set.push_back({Copy::Alt, alt});
+    set.push_back({Copy::SPG, "Price = " + e.Price.ToText()});
+}
+
+// One statement per assignment, as the run writes them row by row; and one statement per
+// table, which sets the same columns of the same rows to the same values at once.
+void AddStatements(const RunState& st, const std::vector<Assignment>& set, std::int32_t id,
+                   PartWrite& write) {
+    std::vector<Assignment> perTable;
+    for (const Assignment& a : set) {
+        write.statements << UpdateCopy(st, a.table, a.columns, id);
+        const auto same = std::find_if(perTable.begin(), perTable.end(),
+                                       [&a](const Assignment& b) { return b.table == a.table; });
+        if (same == perTable.end())
+            perTable.push_back(a);
+        else
+            same->columns += kComma + a.columns;
+    }
+    for (const Assignment& a : perTable)
+        write.perTable << UpdateCopy(st, a.table, a.columns, id);
 }
 
 QString PriceReadBack(const RunState& st, const PartEntry& e, std::int32_t id) {
@@ -224,16 +251,20 @@ PartKey UpdateLookupKey(const RunState& st, const PartEntry& entry) {
 
 std::vector<PartWrite> PlanPartUpdate(const RunState& st, const PartEntry& entry,
                                       const std::vector<PartMatch>& matches) {
-    if (matches.empty())
-        return {{{StagingInsert(st, entry)}, StagingReadBack(st, entry)}};
+    if (matches.empty()) {
+        const QString insert = StagingInsert(st, entry);
+        return {{{insert}, {insert}, StagingReadBack(st, entry)}};
+    }
     std::vector<PartWrite> writes;
     for (const PartMatch& match : matches) {
         // Texts (unless the row is marked in UpRec) and prices, again until the prices
         // read back.
-        PartWrite write;
+        std::vector<Assignment> set;
         if (match.UpRec == 0)
-            AddTexts(st, entry, match.PartID, write.statements);
-        AddPrices(st, entry, match.PartID, write.statements);
+            AddTexts(st, entry, set);
+        AddPrices(st, entry, set);
+        PartWrite write;
+        AddStatements(st, set, match.PartID, write);
         write.readBack = PriceReadBack(st, entry, match.PartID);
         writes.push_back(std::move(write));
     }

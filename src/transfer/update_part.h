@@ -22,9 +22,12 @@ constexpr int kReadBackLimit = 10;
 void UpdatePart(RunState& st, const PartEntry& entry);
 
 // What UpdatePart writes for one part, or for the staging of an entry: the statements
-// of one attempt, and the read-back that must then find a row.
+// of one attempt, and the read-back that must then find a row. `perTable` writes the same
+// in one statement per table (the same rows, columns and values), for a server that
+// runs them in one call.
 struct PartWrite {
     QStringList statements;
+    QStringList perTable;
     QString readBack;
 };
 

@@ -42,7 +42,7 @@ public:
 
     void Add(std::size_t row, const std::vector<PartWrite>& writes) {
         for (const PartWrite& write : writes) {
-            for (const QString& statement : write.statements)
+            for (const QString& statement : write.perTable)
                 statements_.push_back({statement, CheckedStatement::Check::None});
             statements_.push_back({write.readBack, CheckedStatement::Check::FindsRow});
         }

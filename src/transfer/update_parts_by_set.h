@@ -15,7 +15,8 @@ struct RunState;
 using RowEntries = std::vector<PartEntry>;
 
 // The price stages on a server engine (the target connection sends checked calls):
-// the same writes as UpdatePart row by row, with far fewer round trips. The look-ups
+// the same writes as UpdatePart row by row (one statement per table where UpdatePart
+// sends one per column), with far fewer round trips. The look-ups
 // of all the rows are read by the set, matched on the server; the writes of a few
 // hundred rows go out as one checked call, each write's read-back checked by the
 // server, the whole call one transaction. A call the server undoes (a read-back that
