@@ -1,6 +1,7 @@
 #include "report/report_html.h"
 
 #include "report/report_change.h"
+#include "transfer/verify_price_list.h"
 
 #include <algorithm>
 #include <array>
@@ -393,6 +394,13 @@ void CountsSection(Page& page, const ReportData& data) {
     Card(page, u"รายการที่ยังต่างกัน",
          {{u"เป็นสินค้าใหม่ (New)", QStringLiteral("differences-new"), newLines},
           {u"รวม", QStringLiteral("differences"), qsizetype(data.differences.size()), true}});
+    // The list check's notices on part numbers a chunk names more than once with
+    // different values (listed with the run's notices), including those it only counted.
+    qsizetype doublyNamed = 0;
+    for (const QString& notice : data.run.notices)
+        doublyNamed += DoublyNamedIn(notice);
+    Card(page, u"เบอร์ซ้ำในรายการราคา",
+         {{u"ระบุซ้ำในชุดเดียวกันแต่ค่าต่างกัน", QStringLiteral("doubly-named"), doublyNamed}});
     page << u"</div>\n";
 }
 

@@ -1,13 +1,17 @@
 #include "transfer/verify_price_list.h"
 
 #include "data/run_state.h"
+#include "parts/part_entry.h"
 #include "text/amount.h"
 #include "text/error.h"
 #include "text/versions.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <limits>
+#include <map>
 #include <optional>
+#include <vector>
 
 namespace tolvane {
 
@@ -15,13 +19,22 @@ namespace {
 
 constexpr int kProblemsShown = 20;
 
+// The notices on part numbers a chunk names more than once with different values.
+const QLatin1String kIsNamed(" is named ");
+const QLatin1String kWithOtherValues(" with different values: if the shop lacks it, the "
+                                     "database's order decides which line creates it");
+const QLatin1String kMoreStart("... and ");
+const QLatin1String kMoreEnd(" more part numbers named more than once in a chunk with "
+                             "different values.");
+
 // The columns the chunk stages and the checks read, and those of PriceListAll in the
 // order the run writes them.
 const QStringList kTexts = {"Kind",  "PartNO", "PartNew", "FPartNew", "lKind", "lAtNO",
                             "AKind", "AltNO",  "EName",   "TName",    "Model", "Import"};
 const QStringList kAmounts = {"Price", "Sale"};
 
-// The problems found, the first ones in words.
+// What was found (problems, or part numbers named more than once), the first ones in
+// words.
 struct Findings {
     QStringList shown;
     int count = 0;
@@ -108,7 +121,72 @@ void CheckRow(const Recordset& rs, const QString& table, int row, Findings& find
     }
 }
 
-void CheckChunk(RunState& st, int n, Findings& findings) {
+// ---- Part numbers a chunk names more than once ----------------------------------
+
+// The lines of one chunk by part number, each as the run stages it. Kept for one chunk
+// at a time: the chunks are staged and created one after the other, so only lines of
+// the same chunk compete for creating a part.
+using ChunkLines = std::map<QString, std::vector<PartEntry>>;
+
+void CollectLine(const Recordset& rs, ChunkLines& lines) {
+    PartEntry e = ReadPartEntry(rs, true);
+    // The chunk stage stages a line without a sale price at the list price.
+    if (e.Sale.isZero())
+        e.Sale = e.Price;
+    const QString number = e.PartNO;
+    lines[number].push_back(std::move(e));
+}
+
+// Whether two lines of one number stage the same values (trimmed texts exactly,
+// amounts as amounts).
+bool SameValues(const PartEntry& a, const PartEntry& b) {
+    return a.Kind == b.Kind && a.lKind == b.lKind && a.lAtNO == b.lAtNO && a.AKind == b.AKind &&
+           a.AltNO == b.AltNO && a.EName == b.EName && a.TName == b.TName && a.Model == b.Model &&
+           a.Import == b.Import && a.Price == b.Price && a.Sale == b.Sale;
+}
+
+QString Times(std::size_t n) {
+    if (n == 2)
+        return QStringLiteral("twice");
+    if (n == 3)
+        return QStringLiteral("three times");
+    return QStringLiteral("%1 times").arg(n);
+}
+
+// Lines [begin, end) compete for creating one part: told when they differ.
+void NoteCompeting(int chunk, const QString& part, std::vector<PartEntry>::const_iterator begin,
+                   std::vector<PartEntry>::const_iterator end, Findings& doubles) {
+    const auto count = static_cast<std::size_t>(end - begin);
+    if (count < 2 ||
+        std::all_of(begin, end, [&](const PartEntry& e) { return SameValues(*begin, e); }))
+        return;
+    doubles.Add(part + kIsNamed + Times(count) + QStringLiteral(" in chunk %1").arg(chunk) +
+                kWithOtherValues);
+}
+
+// Lines under different kinds are different parts, each created by its own lines. A
+// line without a kind finds and removes the number under every kind, so when one is
+// among them all lines of the number compete.
+void NoteDoubles(int chunk, ChunkLines& lines, Findings& doubles) {
+    for (auto& [number, entries] : lines) {
+        if (entries.size() < 2)
+            continue;
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const PartEntry& a, const PartEntry& b) { return a.Kind < b.Kind; });
+        if (entries.front().Kind.isEmpty()) {
+            NoteCompeting(chunk, number, entries.cbegin(), entries.cend(), doubles);
+            continue;
+        }
+        for (auto begin = entries.cbegin(); begin != entries.cend();) {
+            const auto end = std::find_if(
+                begin, entries.cend(), [&](const PartEntry& e) { return e.Kind != begin->Kind; });
+            NoteCompeting(chunk, begin->Kind + u'-' + number, begin, end, doubles);
+            begin = end;
+        }
+    }
+}
+
+void CheckChunk(RunState& st, int n, Findings& findings, Findings& doubles) {
     const QString table = QStringLiteral("PriceList_%1").arg(n);
     Recordset rs;
     try {
@@ -122,8 +200,15 @@ void CheckChunk(RunState& st, int n, Findings& findings) {
         findings.Add(table + QStringLiteral(": lacks the column(s) ") + missing.join(", "));
         return;
     }
-    for (int row = 1; !rs.Eof(); ++row, rs.MoveNext())
+    ChunkLines lines;
+    for (int row = 1; !rs.Eof(); ++row, rs.MoveNext()) {
         CheckRow(rs, table, row, findings);
+        // Once the list is refused, the lines no longer matter.
+        if (findings.count == 0)
+            CollectLine(rs, lines);
+    }
+    if (findings.count == 0)
+        NoteDoubles(n, lines, doubles);
 }
 
 void CheckCollectedList(RunState& st, Findings& findings) {
@@ -164,7 +249,7 @@ void CheckCollectedList(RunState& st, Findings& findings) {
 } // namespace
 
 void VerifyPriceList(RunState& st) {
-    Findings findings;
+    Findings findings, doubles;
     std::vector<int> chunks;
     try {
         chunks = ChunkNumbers(st, findings);
@@ -172,10 +257,16 @@ void VerifyPriceList(RunState& st) {
         findings.Add(QStringLiteral("PriceList_Count: cannot be read: ") + e.message());
     }
     for (int n : chunks)
-        CheckChunk(st, n, findings);
+        CheckChunk(st, n, findings, doubles);
     CheckCollectedList(st, findings);
-    if (findings.count == 0)
+    if (findings.count == 0) {
+        for (const QString& text : doubles.shown)
+            st.window.Notice(text);
+        if (doubles.count > kProblemsShown)
+            st.window.Notice(kMoreStart + QString::number(doubles.count - kProblemsShown) +
+                             kMoreEnd);
         return;
+    }
     QString detail = QStringLiteral("The price list cannot be used; nothing was written to the "
                                     "shop.\n") +
                      findings.shown.join(u'\n');
@@ -183,6 +274,21 @@ void VerifyPriceList(RunState& st) {
         detail +=
             QStringLiteral("\n... and %1 more problems.").arg(findings.count - kProblemsShown);
     throw Error(detail);
+}
+
+int DoublyNamedIn(const QString& notice) {
+    if (notice.endsWith(kWithOtherValues) && notice.contains(kIsNamed))
+        return 1;
+    if (notice.startsWith(kMoreStart) && notice.endsWith(kMoreEnd)) {
+        bool ok = false;
+        const int rest =
+            QStringView(notice)
+                .sliced(kMoreStart.size(), notice.size() - kMoreStart.size() - kMoreEnd.size())
+                .toInt(&ok);
+        if (ok)
+            return rest;
+    }
+    return 0;
 }
 
 } // namespace tolvane
