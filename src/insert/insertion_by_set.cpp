@@ -144,6 +144,8 @@ private:
     std::size_t freedFront_ = 0;
     std::optional<std::int32_t> last_; // the counter, when it holds a usable value
     std::int32_t highest_ = kLargestID;
+    std::int32_t usedUpTo_ = 0;      // the IDs in use above the counter are known up to here
+    std::set<std::int32_t> used_;
 
     std::map<std::int32_t, std::vector<std::int32_t>> altG_; // link rows of known parts
     std::map<std::int32_t, std::vector<std::int32_t>> facD_; // factories of known parts
@@ -246,6 +248,21 @@ void Model::ReadCounter() {
     rs.Open("Select Max(PartID) As Highest From " + pta, st_.Data());
     const QVariant highest = rs.Eof() ? QVariant() : rs.Field(QStringLiteral("Highest"));
     highest_ = highest.isNull() ? 0 : rs.Long(QStringLiteral("Highest"));
+    rs.Close();
+
+    // A counter behind the highest ID may still hand out the free IDs above it: the IDs
+    // in use among those the run may draw tell which.
+    if (!last_ || *last_ >= highest_)
+        return;
+    usedUpTo_ = static_cast<std::int32_t>(
+        std::min<qint64>(highest_, qint64{*last_} + 3 * qint64(rows_.size())));
+    rs.Open(QStringLiteral("Select PartID From %1 Where PartID > %2 And PartID <= %3")
+                .arg(pta)
+                .arg(*last_)
+                .arg(usedUpTo_),
+            st_.Data(), Recordset::adOpenForwardOnly);
+    for (; !rs.Eof(); rs.MoveNext())
+        used_.insert(rs.Long(QStringLiteral("PartID")));
     rs.Close();
 }
 
@@ -371,7 +388,7 @@ std::optional<std::int32_t> Model::Draw(RowPlan& plan) const {
     if (!last || *last >= kLargestID)
         return std::nullopt;
     const std::int32_t id = *last + 1;
-    if (id <= highest_ || Created(plan, id))
+    if ((id <= highest_ && (id > usedUpTo_ || used_.count(id))) || Created(plan, id))
         return std::nullopt;
     plan.statements.push_back({"Update LastID Set LastID = " + QString::number(id) +
                                    " Where NameID = " + counter +
