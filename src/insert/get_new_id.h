@@ -2,8 +2,8 @@
 
 #include <QString>
 #include <QVariant>
-#include <optional>
 #include <cstdint>
+#include <optional>
 
 namespace tolvane {
 

@@ -12,8 +12,8 @@
 #include <QHash>
 #include <QStringList>
 #include <algorithm>
-#include <limits>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -144,7 +144,7 @@ private:
     std::size_t freedFront_ = 0;
     std::optional<std::int32_t> last_; // the counter, when it holds a usable value
     std::int32_t highest_ = kLargestID;
-    std::int32_t usedUpTo_ = 0;      // the IDs in use above the counter are known up to here
+    std::int32_t usedUpTo_ = 0; // the IDs in use above the counter are known up to here
     std::set<std::int32_t> used_;
 
     std::map<std::int32_t, std::vector<std::int32_t>> altG_; // link rows of known parts
@@ -284,8 +284,7 @@ void Model::ReadLinks() {
     }
     QString range;
     if (last_) {
-        const qint64 upTo =
-            std::min<qint64>(kLargestID, qint64{*last_} + 3 * qint64(rows_.size()));
+        const qint64 upTo = std::min<qint64>(kLargestID, qint64{*last_} + 3 * qint64(rows_.size()));
         range = QStringLiteral("PartID > %1 And PartID <= %2").arg(*last_).arg(upTo);
         for (qint64 id = qint64{*last_} + 1; id <= upTo; ++id) {
             altG_[static_cast<std::int32_t>(id)];
@@ -329,11 +328,14 @@ void Model::ReadLinksOf(const std::vector<std::int32_t>& ids, const QString& ran
         }
         rs.Close();
         try {
-            rs.Open("Select d.PartID, d.FacID From " + facD + " d Inner Join Fac On d.FacID = "
-                    "Fac.FacID Where d." + condition,
+            rs.Open("Select d.PartID, d.FacID From " + facD +
+                        " d Inner Join Fac On d.FacID = "
+                        "Fac.FacID Where d." +
+                        condition,
                     st_.Data(), Recordset::adOpenForwardOnly);
             for (; !rs.Eof(); rs.MoveNext())
-                facD_[rs.Long(QStringLiteral("PartID"))].push_back(rs.Long(QStringLiteral("FacID")));
+                facD_[rs.Long(QStringLiteral("PartID"))].push_back(
+                    rs.Long(QStringLiteral("FacID")));
         } catch (const Error&) {
         }
         rs.Close();
@@ -379,9 +381,9 @@ std::optional<std::int32_t> Model::Draw(RowPlan& plan) const {
         while (front + taken < freed_.size() && CounterID(freed_[front + taken].value, 1) == id)
             ++taken;
         plan.freedTaken += taken;
-        plan.statements.push_back({"Delete From OldID Where NameID = " + counter +
-                                       " And OldID = " + QString::number(*id),
-                                   CheckedStatement::Check::TouchesRow});
+        plan.statements.push_back(
+            {"Delete From OldID Where NameID = " + counter + " And OldID = " + QString::number(*id),
+             CheckedStatement::Check::TouchesRow});
         return id;
     }
     const std::optional<std::int32_t> last = plan.lastID ? plan.lastID : last_;
@@ -408,7 +410,8 @@ std::optional<std::int32_t> Model::FindOrCreate(RowPlan& plan, const SharedValue
     std::optional<std::int32_t> found = found_[*k];
     // Parts created before: the lowest ID of those the look-up finds, as of the others.
     std::vector<const CreatedPart*> candidates;
-    if (const auto it = createdByLoose_.constFind(Loose(lookup.value)); it != createdByLoose_.cend()) {
+    if (const auto it = createdByLoose_.constFind(Loose(lookup.value));
+        it != createdByLoose_.cend()) {
         for (const std::size_t i : *it)
             candidates.push_back(&created_[i]);
     }
@@ -433,8 +436,7 @@ std::optional<std::int32_t> Model::FindOrCreate(RowPlan& plan, const SharedValue
     const NewPart part = NewPartOf(run_, role, *id, kind, number);
     plan.statements.push_back({PartRowStatement(run_.layout, shared, part)});
     plan.statements.push_back({AltRowStatement(run_.layout, shared, part)});
-    plan.created.push_back(
-        {role, *id, part.K, run_.layout.lookupBySearchNumber ? part.F : part.N});
+    plan.created.push_back({role, *id, part.K, run_.layout.lookupBySearchNumber ? part.F : part.N});
     return id;
 }
 
@@ -477,7 +479,8 @@ bool Model::PlanLinks(RowPlan& plan, std::int32_t own, std::int32_t linked,
     const QString altG = st_.Table("AltG");
     const QString facD = st_.Table("FacD");
     std::vector<std::int32_t> kept;
-    std::copy_if(fac.begin(), fac.end(), std::back_inserter(kept), [](std::int32_t f) { return f > 0; });
+    std::copy_if(fac.begin(), fac.end(), std::back_inserter(kept),
+                 [](std::int32_t f) { return f > 0; });
     for (std::int32_t i = 0; i < groupUB; ++i) {
         const std::int32_t m = group[static_cast<std::size_t>(i)];
         if (m <= 0)
@@ -500,19 +503,22 @@ bool Model::PlanLinks(RowPlan& plan, std::int32_t own, std::int32_t linked,
 std::optional<RowPlan> Model::Plan(const StagedRow& row, const SharedValues& shared) const {
     const PartEntry& e = row.entry;
     RowPlan plan;
-    const std::optional<std::int32_t> own = FindOrCreate(plan, shared, PartRole::Own, e.Kind, e.PartNO);
+    const std::optional<std::int32_t> own =
+        FindOrCreate(plan, shared, PartRole::Own, e.Kind, e.PartNO);
     if (!own)
         return std::nullopt;
     std::int32_t linked = 0;
     if (!e.lAtNO.isEmpty() && e.lAtNO != e.PartNO) {
-        const std::optional<std::int32_t> id = FindOrCreate(plan, shared, PartRole::Linked, e.lKind, e.lAtNO);
+        const std::optional<std::int32_t> id =
+            FindOrCreate(plan, shared, PartRole::Linked, e.lKind, e.lAtNO);
         if (!id)
             return std::nullopt;
         linked = *id;
     }
     std::int32_t alternate = 0;
     if (!e.AltNO.isEmpty() && e.AltNO != e.PartNO) {
-        const std::optional<std::int32_t> id = FindOrCreate(plan, shared, PartRole::Alternate, e.AKind, e.AltNO);
+        const std::optional<std::int32_t> id =
+            FindOrCreate(plan, shared, PartRole::Alternate, e.AKind, e.AltNO);
         if (!id)
             return std::nullopt;
         alternate = *id;
@@ -585,16 +591,16 @@ bool InsertStagedRowsBySet(InsertionRun& run, std::int16_t intCountNo) {
         if (!row && !model->More())
             break;
         const bool sent = row && handle(row->entry, [&](const SharedValues& shared) {
-            const std::optional<RowPlan> plan = model->Plan(*row, shared);
-            if (!plan || !st.Data().SendChecked(plan->statements))
-                return false;
-            model->Apply(*plan, *row);
-            if (st.observer) {
-                for (const CreatedPart& c : plan->created)
-                    st.observer->PartCreated(c.role, c.id);
-            }
-            return true;
-        });
+                              const std::optional<RowPlan> plan = model->Plan(*row, shared);
+                              if (!plan || !st.Data().SendChecked(plan->statements))
+                                  return false;
+                              model->Apply(*plan, *row);
+                              if (st.observer) {
+                                  for (const CreatedPart& c : plan->created)
+                                      st.observer->PartCreated(c.role, c.id);
+                              }
+                              return true;
+                          });
         if (!sent) {
             // More rows wait, or a row went statement by statement: read afresh.
             model = std::make_unique<Model>(run);

@@ -126,7 +126,8 @@ QStringList MemberLinkStatements(const QString& altG, const QString& facD,
     for (std::int32_t k = 0; k < facUB; ++k) {
         const std::int32_t factory = fac[static_cast<std::size_t>(k)];
         if (factory > 0)
-            statements << "Insert Into " + facD + " Values( 0, " + m + ", " + Number(factory) + " )";
+            statements << "Insert Into " + facD + " Values( 0, " + m + ", " + Number(factory) +
+                              " )";
     }
     return statements;
 }

@@ -1,8 +1,8 @@
 #include "data/run_state.h"
 #include "insert/insert_new_part.h"
 #include "parts/progress.h"
-#include "transfer/price_stages.h"
 #include "text/error.h"
+#include "transfer/price_stages.h"
 #include "transfer/update_part.h"
 #include "transfer/update_parts_by_set.h"
 

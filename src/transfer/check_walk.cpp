@@ -2,11 +2,11 @@
 
 #include "data/literal.h"
 #include "data/run_state.h"
+#include "parts/part_keys_by_set.h"
 #include "parts/progress.h"
+#include "text/error.h"
 #include "text/part_keys.h"
 #include "text/versions.h"
-#include "parts/part_keys_by_set.h"
-#include "text/error.h"
 #include "transfer/price_stages.h"
 
 #include <exception>

@@ -7,7 +7,6 @@
 #include "text/thai_find.h"
 #include "text/versions.h"
 
-
 #include <algorithm>
 
 namespace tolvane {
@@ -81,7 +80,6 @@ QString StagingReadBack(const RunState& st, const PartEntry& e) {
         sql += " And Kind = " + Literal(kind);
     return sql + " And PartNO = " + Literal(TrimBlanks(e.PartNO));
 }
-
 
 // ---- Texts of a matched part -------------------------------------------------------
 
@@ -245,8 +243,8 @@ QString UpdateKeyColumn(const RunState& st) {
 }
 
 PartKey UpdateLookupKey(const RunState& st, const PartEntry& entry) {
-    return {TrimBlanks(entry.Kind), IsSearchKeyVersion(st.strVer) ? EditString(entry.PartNO)
-                                                                  : TrimBlanks(entry.PartNO)};
+    return {TrimBlanks(entry.Kind),
+            IsSearchKeyVersion(st.strVer) ? EditString(entry.PartNO) : TrimBlanks(entry.PartNO)};
 }
 
 std::vector<PartWrite> PlanPartUpdate(const RunState& st, const PartEntry& entry,

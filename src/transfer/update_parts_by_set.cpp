@@ -21,7 +21,8 @@ using Matches = std::optional<std::vector<PartMatch>>;
 
 std::vector<Matches> ReadMatches(RunState& st, const PartKeySet& keys) {
     std::vector<Matches> matches(keys.keys().size(), std::vector<PartMatch>{});
-    ReadPartsByKey(st, st.Table("Pta"), UpdateKeyColumn(st), keys, QStringLiteral("p.UpRec, p.PartID"),
+    ReadPartsByKey(st, st.Table("Pta"), UpdateKeyColumn(st), keys,
+                   QStringLiteral("p.UpRec, p.PartID"),
                    [&matches](std::size_t i, const Recordset& rs) {
                        if (!matches[i])
                            return;

@@ -77,10 +77,11 @@ void WriteList(const QString& path) {
                     ListRow("", "500", "33.3333", "30", "โอ'ริง"),
                     ListRow("", "600", "4", "3.5", "NEW TEXT"),
                     Linked(ListRow("", "NEW-4", "9", "8"), "TWIN-1", "TWIN-1")});
-    shop::AddChunk(path, 2,
-                   {ListRow("A", "100", "155", "140"), ListRow("", "400", "9.5", "9.5"),
-                    ListRow("", "NEW-3", "7", "6.5"), Linked(ListRow("", "NEW-5", "5", "5"), "NEW-3"),
-                    Linked(ListRow("", "NEW-6", "6", "6"), "NEW-7"), ListRow("", "NEW-7", "7", "7")});
+    shop::AddChunk(
+        path, 2,
+        {ListRow("A", "100", "155", "140"), ListRow("", "400", "9.5", "9.5"),
+         ListRow("", "NEW-3", "7", "6.5"), Linked(ListRow("", "NEW-5", "5", "5"), "NEW-3"),
+         Linked(ListRow("", "NEW-6", "6", "6"), "NEW-7"), ListRow("", "NEW-7", "7", "7")});
 }
 
 // A value in a form both engines agree on: amounts and numbers as amount text,
@@ -402,20 +403,32 @@ const ServerSide kServerSides[] = {
     {"a counter behind free IDs below the highest",
      {"Update Pta7 Set PartID = 60 Where PartID = 6",
       "Update LastID Set LastID = 44 Where NameID = 'Pta7'"},
-     "", "", "เสร็จแล้วจ้า"},
-    {"a freed ID listed twice", {kCounterAt50, "Insert Into OldID Values( 'Pta7', 40 )"}, "", "",
+     "",
+     "",
+     "เสร็จแล้วจ้า"},
+    {"a freed ID listed twice",
+     {kCounterAt50, "Insert Into OldID Values( 'Pta7', 40 )"},
+     "",
+     "",
      "เสร็จแล้วจ้า"},
     // A write the server refuses in the middle of chunk 1.
-    {"a failing statement", {kCounterAt50}, "BEGIN RAISE EXCEPTION 'price refused'; END",
-     "BEFORE UPDATE ON Pta7 FOR EACH ROW WHEN (NEW.Price = 33.3333)", "ไม่สามรถบันทึกได้"},
+    {"a failing statement",
+     {kCounterAt50},
+     "BEGIN RAISE EXCEPTION 'price refused'; END",
+     "BEFORE UPDATE ON Pta7 FOR EACH ROW WHEN (NEW.Price = 33.3333)",
+     "ไม่สามรถบันทึกได้"},
     // A write the server keeps otherwise than written: its read-back never finds it.
-    {"a read-back that finds nothing", {kCounterAt50},
+    {"a read-back that finds nothing",
+     {kCounterAt50},
      "BEGIN NEW.Price := NEW.Price + 1; RETURN NEW; END",
-     "BEFORE UPDATE ON Pta7 FOR EACH ROW WHEN (NEW.Price = 60)", "ไม่สามรถบันทึกได้"},
+     "BEFORE UPDATE ON Pta7 FOR EACH ROW WHEN (NEW.Price = 60)",
+     "ไม่สามรถบันทึกได้"},
     // Another program draws a hundred IDs while NEW-2 is created.
-    {"another session moving LastID", {kCounterAt50},
+    {"another session moving LastID",
+     {kCounterAt50},
      "BEGIN UPDATE LastID SET LastID = LastID + 100 WHERE NameID = 'Pta7'; RETURN NULL; END",
-     "AFTER INSERT ON Pta7 FOR EACH ROW WHEN (NEW.PartNO = 'NEW-2')", "เสร็จแล้วจ้า"},
+     "AFTER INSERT ON Pta7 FOR EACH ROW WHEN (NEW.PartNO = 'NEW-2')",
+     "เสร็จแล้วจ้า"},
 };
 
 // By the set or statement by statement, a run leaves the same shop and ends the same
@@ -430,13 +443,15 @@ TEST_F(SqlServerPath, ARunByTheSetEndsAsARunStatementByStatement) {
         for (const bool bySet : {true, false}) {
             databases.push_back(std::make_unique<PgDatabase>(server_));
             Db shop(OdbcText{databases.back()->ConnectionText()});
-            shop::CreateTargetOn(shop.database(), "P.49 (Bar)", kBrand, "TATA", Flavour::PostgreSQL);
+            shop::CreateTargetOn(shop.database(), "P.49 (Bar)", kBrand, "TATA",
+                                 Flavour::PostgreSQL);
             SeedShop(shop.database(), "P.49 (Bar)");
             for (const QString& statement : side.setup)
                 shop.Exec(statement);
             if (*side.body) {
                 shop.Exec(QString("Create Function tolvane_side() Returns trigger As $$ %1 $$ "
-                                  "Language plpgsql").arg(side.body));
+                                  "Language plpgsql")
+                              .arg(side.body));
                 shop.Exec(QString("Create Trigger tolvane_side %1 Execute Function tolvane_side()")
                               .arg(side.trigger));
             }
@@ -472,7 +487,8 @@ TEST_F(SqlServerPath, ARunByTheSetTakesOneOfTheChoicesTiedRowsAllow) {
     const QString list = File("list.mdb");
     shop::CreateSource(list);
     shop::AddChunk(list, 1,
-                   {ListRow("", "TIE-1", "10", "10", "FIRST"), ListRow("", "TIE-1", "11", "11", "SECOND"),
+                   {ListRow("", "TIE-1", "10", "10", "FIRST"),
+                    ListRow("", "TIE-1", "11", "11", "SECOND"),
                     Linked(ListRow("", "NEW-9", "9", "9"), "100")});
     RecordingWindow window;
     PointAtServer(window, server_, database.name());
@@ -484,7 +500,8 @@ TEST_F(SqlServerPath, ARunByTheSetTakesOneOfTheChoicesTiedRowsAllow) {
                                         "the shop lacks it, the database's order decides which "
                                         "line creates it"))
         << window.notices.join('\n').toStdString();
-    const std::vector<shop::Row> tie = shop.Query("Select Price, TName From Pta7 Where PartNO = 'TIE-1'");
+    const std::vector<shop::Row> tie =
+        shop.Query("Select Price, TName From Pta7 Where PartNO = 'TIE-1'");
     ASSERT_EQ(tie.size(), 1u);
     const QString made = Normalised(tie[0][0]) + " " + tie[0][1].toString();
     EXPECT_TRUE(made == "10 FIRST" || made == "11 SECOND") << made.toStdString();

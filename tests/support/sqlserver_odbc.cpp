@@ -18,9 +18,9 @@ namespace {
 // What SQL Server keeps per session and per statement handle.
 struct Session {
     bool xactAbort = false;
-    int tranCount = 0;          // @@TRANCOUNT of the T-SQL transactions
-    bool odbcTransaction = false; // autocommit off: the driver's own transaction
-    SQLLEN rowCount = 0;        // @@ROWCOUNT
+    int tranCount = 0;                    // @@TRANCOUNT of the T-SQL transactions
+    bool odbcTransaction = false;         // autocommit off: the driver's own transaction
+    SQLLEN rowCount = 0;                  // @@ROWCOUNT
     std::map<QString, QString> variables; // a variable set by Exec @v = ..., as an expression
 };
 
@@ -175,7 +175,8 @@ Step RunFrameStatement(SQLHSTMT stmt, Session& session, Statement& statement, QS
             return Step::Done;
         text = m.captured(1);
         return RunFrameStatement(stmt, session, statement, text, rc);
-    } else if (Matches(text, "^IF\\s+NOT\\s+EXISTS\\s*\\((.*)\\)\\s+(SELECT\\s+CONVERT\\(.*)$", &m)) {
+    } else if (Matches(text, "^IF\\s+NOT\\s+EXISTS\\s*\\((.*)\\)\\s+(SELECT\\s+CONVERT\\(.*)$",
+                       &m)) {
         if (QueryNumber(dbc, "SELECT COUNT(*) FROM (" + m.captured(1) + ") AS shim_exists") != 0)
             return Step::Done;
         text = m.captured(2);
@@ -184,16 +185,17 @@ Step RunFrameStatement(SQLHSTMT stmt, Session& session, Statement& statement, QS
         rc = Raise(stmt, "Conversion failed when converting the varchar value '" + m.captured(1) +
                              "' to data type int.");
         return Step::Failed;
-    } else if (Matches(text, "^EXEC\\s+@(\\w+)\\s*=\\s*sp_getapplock\\s+@Resource\\s*=\\s*'([^']*)'",
+    } else if (Matches(text,
+                       "^EXEC\\s+@(\\w+)\\s*=\\s*sp_getapplock\\s+@Resource\\s*=\\s*'([^']*)'",
                        &m)) {
         // A session lock taken at once or refused: PostgreSQL's advisory lock.
-        session.variables[m.captured(1).toLower()] =
-            "(Case When pg_try_advisory_lock(hashtext('" + m.captured(2) + "')) Then 0 Else -1 End)";
+        session.variables[m.captured(1).toLower()] = "(Case When pg_try_advisory_lock(hashtext('" +
+                                                     m.captured(2) + "')) Then 0 Else -1 End)";
     } else {
         for (const auto& [name, expression] : session.variables)
-            text.replace(QRegularExpression("@" + name + "\\b",
-                                            QRegularExpression::CaseInsensitiveOption),
-                         expression);
+            text.replace(
+                QRegularExpression("@" + name + "\\b", QRegularExpression::CaseInsensitiveOption),
+                expression);
         return Step::Result;
     }
     return Step::Done;
@@ -362,7 +364,8 @@ SQLRETURN SQL_API SQLExecDirectW(SQLHSTMT stmt, SQLWCHAR* text, SQLINTEGER lengt
         return REAL(SQLExecDirectW)(stmt, text, length);
     }
     Cancel(stmt);
-    State().statements[stmt].pending = tolvane::testing::Split(tolvane::testing::FromWide(text, length));
+    State().statements[stmt].pending =
+        tolvane::testing::Split(tolvane::testing::FromWide(text, length));
     return Advance(stmt, true);
 }
 
