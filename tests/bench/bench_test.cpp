@@ -1,8 +1,9 @@
 // The benchmark's own parts: reading the statement trace back, telling the stages
 // apart by their progress texts, replaying a run's statements so that the copy ends
-// exactly where the run left the shop, the round trips a run cannot avoid, and the
-// latency link that stands for a network.
+// exactly where the run left the shop, the round trips a run cannot avoid, the server
+// goals, and the latency link that stands for a network.
 #include "bench_cases.h"
+#include "bench_report.h"
 #include "floor_replay.h"
 #include "latency_link.h"
 #include "parts/progress.h"
@@ -61,12 +62,12 @@ TEST(TraceText, EscapesComeBackAndRecordsetEventsBecomeStatements) {
 
     EXPECT_EQ(RecordsetStatement("AddNew LastID (NameID, LastID) = ('Pta7', 12)"),
               "Insert Into LastID (NameID, LastID) Values ('Pta7', 12)");
-    const QString update = "Update LastID Set LastID = 13 Where NameID = 'Pta7' And LastID = 12";
-    EXPECT_EQ(RecordsetStatement(update), update);
-    const QString remove = "Delete From OldID Where NameID = 'Pta7' And OldID = 17";
-    EXPECT_EQ(RecordsetStatement(remove), remove);
-    EXPECT_EQ(RecordsetStatement("AddNew LastID"), "");
-    EXPECT_EQ(RecordsetStatement("Seek LastID"), "");
+    for (const QString same :
+         {"Update LastID Set LastID = 13 Where NameID = 'Pta7' And LastID = 12",
+          "Delete From OldID Where NameID = 'Pta7' And OldID = 17"})
+        EXPECT_EQ(RecordsetStatement(same), same);
+    for (const QString none : {"AddNew LastID", "Seek LastID"})
+        EXPECT_EQ(RecordsetStatement(none), "");
 }
 
 // The stages are told apart by the progress texts, the stretches of a stage add up,
@@ -107,6 +108,35 @@ TEST(Stages, ProgressTextsNameTheStagesAndTheUnavoidableRoundTripsAreCounted) {
     EXPECT_EQ(merged[1].floorRoundTrips, 2); // connect, open
     EXPECT_EQ(merged[2].floorRoundTrips, 3); // begin, counter write, commit
     EXPECT_EQ(merged[4].floorRoundTrips, 1); // rollback
+}
+
+// The server goals from seconds of the embedded, socket, link and slow link runs (negative:
+// did not run, so not measured and no goal missed) and the socket run's trips.
+TEST(Report, ServerGoalsComeFromTheRunsFiguresAndSayMetOrMissed) {
+    const std::vector<std::pair<std::vector<double>, QString>> table = {
+        {{10, 15, 22.5, 30, 10000},
+         "round trips / list row 0.50 (<= 0.5) met|link / socket 1.50 (<= 1.5) met|"
+         "slow link / socket 2.00 (<= 2.0) met|socket / embedded 1.50 (<= 1.5) met"},
+        {{5, 10, 15.1, -1, 10001},
+         "round trips / list row 0.50 (<= 0.5) MISSED|link / socket 1.51 (<= 1.5) MISSED|"
+         "slow link / socket - (<= 2.0) not measured|socket / embedded 2.00 (<= 1.5) MISSED"},
+    };
+    for (const auto& [figures, goals] : table) {
+        Report report(QStringLiteral("1.00 1.00 1.00"));
+        report.serverListRows = 20000;
+        const QString names[] = {kEmbedded, kServerSocket, kServerLink, kServerSlowLink};
+        CaseResult r;
+        r.roundTrips = std::int64_t(figures[4]);
+        for (int i = 0; i < 4; ++i)
+            if ((r.seconds = figures[i]) >= 0)
+                report.Add(names[i], r);
+        QStringList lines;
+        for (const Goal& goal : report.Goals())
+            if (goal.name.startsWith(QLatin1String("medium server ")))
+                lines << goal.Line().mid(14).simplified();
+        EXPECT_EQ(lines.join(u'|'), goals);
+        EXPECT_EQ(report.AllGoalsMet(), !goals.contains(QLatin1String("MISSED")));
+    }
 }
 
 TEST(Floor, ARunsReplayLeavesTheCopiesWhereTheRunLeftTheFiles) {
