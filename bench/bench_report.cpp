@@ -217,7 +217,7 @@ void Report::PrintServer(QTextStream& out) const {
         if (!r)
             continue;
         const bool linked = r->proxyTurns >= 0;
-        line({r->caseName, linked ? QString::number(r->linkDelayMs) : "-", Fixed(r->seconds, 2),
+        line({r->caseName, Fixed(r->linkDelayMs, 2), Fixed(r->seconds, 2),
               QString::number(r->statements), QString::number(r->roundTrips),
               Fixed(PerListRow(r, r->roundTrips), 2), QString::number(r->floorRoundTrips),
               Fixed(PerListRow(r, r->floorRoundTrips), 2), Count(r->proxyTurns),
