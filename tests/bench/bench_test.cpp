@@ -179,9 +179,8 @@ std::string Receive(int fd, std::size_t size) {
     return got.substr(0, n < 0 ? 0 : static_cast<std::size_t>(n));
 }
 
-// Two links to an echo server, one five milliseconds each way, one forty: bytes in
-// order both ways, each link's own delay each way, turns counted per link, and chunks
-// passed on without one delay after another.
+// Two links to an echo server, both listening before either is used: bytes in order both
+// ways, each its own delay, turns counted per link, chunks passed on without delays adding up.
 TEST(LatencyLink, KeepsTheBytesInOrderDelaysBothWaysAndCountsTurns) {
     using namespace std::chrono;
     sockaddr_in echoAt;
@@ -200,7 +199,6 @@ TEST(LatencyLink, KeepsTheBytesInOrderDelaysBothWaysAndCountsTurns) {
             close(fd);
         }
     });
-    // Both listen before either is used: each keeps a delay of its own.
     const milliseconds delays[] = {milliseconds(5), milliseconds(40)};
     LatencyLink fast({"127.0.0.1", 0, "127.0.0.1", ntohs(echoAt.sin_port), delays[0]}),
         slow({"127.0.0.1", 0, "127.0.0.1", ntohs(echoAt.sin_port), delays[1]});
