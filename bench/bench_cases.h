@@ -36,7 +36,8 @@ struct CaseResult {
     std::int64_t floorRoundTrips = 0;  // the shop database's that the run cannot avoid
     std::int64_t proxyTurns = -1;      // the latency link's turns; negative: no link
     std::int64_t proxyConnections = 0;
-    QString message; // the run's last message box
+    double linkDelayMs = -1; // the link's delay each way
+    QString message;         // the run's last message box
     std::vector<StageFigures> stages;
 
     // As lines "<key>\t..." for the parent process, and back.

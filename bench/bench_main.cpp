@@ -1,7 +1,7 @@
 // tolvane-bench: what a run costs, stage by stage, against the floor of its own
 // statements replayed through SQLite's C API, through the window, as the price list
 // grows, and with the shop database on a server (the private PostgreSQL server that
-// scripts/bench starts), over its unix socket and over TCP through a latency link.
+// scripts/bench starts), over its unix socket and over TCP through two latency links.
 // Each measured run happens in a child process of its own, so its peak memory is its
 // own. Linux only (getrusage, POSIX sockets).
 
@@ -26,6 +26,7 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -145,25 +146,27 @@ CaseResult Window(const ShopFiles& files) {
     return RunChild({"--child", "window", "--shop", files.shop, "--list", files.list});
 }
 
-// The headless run on a freshly loaded copy of the shop on the server, its shop
-// database reached through `txtServer`.
-CaseResult OnServer(const shop::PgServer& server, const ShopFiles& files, const QString& txtServer,
-                    const QString& list) {
-    shop::PgDatabase database(server);
-    QElapsedTimer loading;
-    loading.start();
-    const std::int64_t rows =
-        LoadShopIntoServer(files.shop, server.ConnectionText(database.name()));
-    Say(QStringLiteral("loaded %1 rows into %2 in %3 s")
-            .arg(rows)
-            .arg(database.name())
-            .arg(loading.elapsed() / 1000.0, 0, 'f', 1));
-    return RunChild({"--child", "server", "--server", txtServer, "--database", database.name(),
-                     "--list", list});
+// The headless run on the server's database `database`, reached through `txtServer`.
+CaseResult OnServer(const QString& database, const QString& txtServer, const QString& list) {
+    return RunChild(
+        {"--child", "server", "--server", txtServer, "--database", database, "--list", list});
+}
+
+// A latency link on `address`:5432 to the server's TCP port, `delayMs` each way.
+std::unique_ptr<LatencyLink> LinkTo(const shop::PgServer& server, const QString& address,
+                                    double delayMs) {
+    LatencyLink::Options link;
+    link.listenAddress = address.toStdString();
+    link.serverAddress = server.host.toStdString();
+    link.serverPort = server.port;
+    link.delay = std::chrono::microseconds(std::lround(delayMs * 1000));
+    return std::make_unique<LatencyLink>(link);
 }
 
 // The medium shop on the server: over the unix socket, then over TCP through the
-// latency link (each run on a database loaded afresh from the same starting file).
+// latency link and through the slow link. The shop is loaded once; each case runs on
+// a copy of the loaded database made before the first run, so all start from the
+// same rows.
 void ServerCases(const QCommandLineParser& p, const QString& work, Report& report) {
     const shop::PgServer server = shop::PgServerFromEnvironment();
     if (!server.available() || server.host.isEmpty())
@@ -172,30 +175,63 @@ void ServerCases(const QCommandLineParser& p, const QString& work, Report& repor
     const QString dir = work + "/server";
     const Options options = MediumShop(dir);
     const ShopFiles files = MakeSample(options);
-    const ShopFiles socketCopy = Copy(files, dir + "/socket");
-    const ShopFiles linkCopy = Copy(files, dir + "/link");
     report.serverListRows = options.rows;
 
-    Say(QStringLiteral("medium server: headless run over the socket ") + server.socketDir);
-    report.Add(kServerSocket, OnServer(server, files, server.socketDir, socketCopy.list));
+    struct ServerCase {
+        QString name, suffix, address;
+        double delayMs; // negative: over the socket
+    };
+    const std::vector<ServerCase> cases = {
+        {kServerSocket, "socket", server.socketDir, -1},
+        {kServerLink, "link", p.value("link-address"), p.value("link-delay").toDouble()},
+        {kServerSlowLink, "slow", p.value("slow-link-address"),
+         p.value("slow-link-delay").toDouble()},
+    };
+    // Both links listen from the start, so a port that is taken fails before any run.
+    std::vector<std::unique_ptr<LatencyLink>> links;
+    for (const ServerCase& c : cases)
+        links.push_back(c.delayMs < 0 ? nullptr : LinkTo(server, c.address, c.delayMs));
 
-    LatencyLink::Options link;
-    link.listenAddress = p.value("link-address").toStdString();
-    link.serverAddress = server.host.toStdString();
-    link.serverPort = server.port;
-    link.delay = std::chrono::microseconds(std::lround(p.value("link-delay").toDouble() * 1000));
-    LatencyLink proxy(link);
-    Say(QStringLiteral("medium server: headless run through the latency link %1:%2 (%3 ms each "
-                       "way) to %4:%5")
-            .arg(p.value("link-address"))
-            .arg(proxy.Port())
-            .arg(p.value("link-delay"))
-            .arg(server.host)
-            .arg(server.port));
-    CaseResult linked = OnServer(server, files, p.value("link-address"), linkCopy.list);
-    linked.proxyTurns = proxy.Turns();
-    linked.proxyConnections = proxy.Connections();
-    report.Add(kServerLink, linked);
+    shop::PgDatabase loaded(server);
+    QElapsedTimer clock;
+    clock.start();
+    const std::int64_t rows = LoadShopIntoServer(files.shop, loaded.ConnectionText());
+    Say(QStringLiteral("loaded %1 rows into %2 in %3 s")
+            .arg(rows)
+            .arg(loaded.name())
+            .arg(clock.elapsed() / 1000.0, 0, 'f', 1));
+    CloseForCopying(server, loaded.name());
+    std::vector<std::unique_ptr<ServerDatabaseCopy>> databases;
+    for (const ServerCase& c : cases) {
+        clock.restart();
+        databases.push_back(std::make_unique<ServerDatabaseCopy>(server, loaded.name(),
+                                                                 loaded.name() + "_" + c.suffix));
+        Say(QStringLiteral("copied %1 to %2 in %3 s")
+                .arg(loaded.name(), databases.back()->name())
+                .arg(clock.elapsed() / 1000.0, 0, 'f', 1));
+    }
+
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const ServerCase& c = cases[i];
+        const ShopFiles copy = Copy(files, dir + "/" + c.suffix);
+        if (!links[i]) {
+            Say(QStringLiteral("%1: headless run over the socket %2").arg(c.name, c.address));
+            report.Add(c.name, OnServer(databases[i]->name(), c.address, copy.list));
+            continue;
+        }
+        Say(QStringLiteral("%1: headless run through the latency link %2:%3 (%4 ms each way) "
+                           "to %5:%6")
+                .arg(c.name, c.address)
+                .arg(links[i]->Port())
+                .arg(c.delayMs)
+                .arg(server.host)
+                .arg(server.port));
+        CaseResult linked = OnServer(databases[i]->name(), c.address, copy.list);
+        linked.proxyTurns = links[i]->Turns();
+        linked.proxyConnections = links[i]->Connections();
+        linked.linkDelayMs = c.delayMs;
+        report.Add(c.name, linked);
+    }
 }
 
 int Child(const QCommandLineParser& p, int argc, char** argv) {
@@ -326,6 +362,9 @@ int main(int argc, char** argv) {
         {"link-address", "The latency link's loopback address; it listens on port 5432 there.",
          "address", "127.0.0.2"},
         {"link-delay", "The latency link's delay each way, in milliseconds.", "ms", "0.25"},
+        {"slow-link-address", "The slow link's loopback address; it listens on port 5432 there.",
+         "address", "127.0.0.3"},
+        {"slow-link-delay", "The slow link's delay each way, in milliseconds.", "ms", "1"},
         {"child", "Internal: one measurement (headless, window, server or floor).", "kind"},
         {"server", "Internal.", "name"},
         {"database", "Internal.", "name"},

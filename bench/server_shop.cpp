@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
+#include <QThread>
 #include <stdexcept>
 
 namespace tolvane::bench {
@@ -16,6 +17,8 @@ namespace {
 
 // Rows per INSERT: one statement carries many rows, so the load takes seconds.
 constexpr int kRowsPerInsert = 500;
+// A connection that has just ended leaves the server's list within milliseconds.
+constexpr int kQuietMs = 5000;
 
 [[noreturn]] void Fail(const QString& what) {
     throw std::runtime_error(what.toStdString());
@@ -117,6 +120,51 @@ std::int64_t LoadShopIntoServer(const QString& shopFile, const QString& odbcText
                      .arg(shopFile));
     }
     return copied;
+}
+
+namespace {
+
+// The server's own database, where databases are created and dropped from.
+shop::OdbcText Admin(const shop::PgServer& server) {
+    return {server.ConnectionText(server.database)};
+}
+
+} // namespace
+
+void CloseForCopying(const shop::PgServer& server, const QString& database) {
+    shop::Db admin(Admin(server));
+    admin.Exec("ALTER DATABASE " + database + " ALLOW_CONNECTIONS false");
+    const QString on = "From pg_stat_activity Where datname = '" + database + "'";
+    for (int waited = 0; admin.Scalar("Select count(*) " + on).toInt() > 0; waited += 50) {
+        if (waited >= kQuietMs) {
+            QStringList who;
+            for (const shop::Row& r :
+                 admin.Query("Select pid, usename, application_name, state " + on))
+                who << QStringLiteral("%1 (%2, %3, %4)")
+                           .arg(r[0].toString(), r[1].toString(), r[2].toString(), r[3].toString());
+            Fail(QStringLiteral("%1 cannot be copied: still connected after %2 s: %3")
+                     .arg(database)
+                     .arg(kQuietMs / 1000)
+                     .arg(who.join(QStringLiteral(", "))));
+        }
+        QThread::msleep(50);
+    }
+}
+
+ServerDatabaseCopy::ServerDatabaseCopy(const shop::PgServer& server, const QString& source,
+                                       QString name)
+    : server_(server), name_(std::move(name)) {
+    shop::Db admin(Admin(server_));
+    admin.Exec("CREATE DATABASE " + name_ + " TEMPLATE " + source);
+}
+
+ServerDatabaseCopy::~ServerDatabaseCopy() {
+    try {
+        shop::Db admin(Admin(server_));
+        admin.Exec("DROP DATABASE IF EXISTS " + name_ + " WITH (FORCE)");
+    } catch (...) {
+        // A database left behind goes with the server's throw-away data folder.
+    }
 }
 
 } // namespace tolvane::bench
