@@ -187,7 +187,9 @@ CaseResult RunHeadlessWith(const FormFields& fields, const QString& traceFile,
     result.stages = clock.Finish();
     result.peakKb = PeakKb();
     result.message = window.LastMessage();
-    if (!detail.isEmpty())
+    // Standard error also carries the run's notices (the list check's doubly named
+    // numbers, counter repairs); only a run that did not finish needs its detail shown.
+    if (!detail.isEmpty() && result.message != QStringLiteral("เสร็จแล้วจ้า"))
         result.message += " | " + detail.trimmed();
     if (!file.Close(error))
         throw std::runtime_error(error.toStdString());
