@@ -129,6 +129,15 @@ void Connection::Fail(QSqlDatabase& db, const QString& message, const QString& s
 }
 
 void Connection::OpenOdbc(const QString& odbcText) {
+    // Qt's ODBC driver hands a text that holds ".dsn" (in any case) to the driver
+    // manager as the name of a file DSN ("FILEDSN=" + text), so it would never reach
+    // the driver it names.
+    if (odbcText.contains(QLatin1String(".dsn"), Qt::CaseInsensitive))
+        throw Error(QStringLiteral("The connection text cannot be opened: it holds \".dsn\", "
+                                   "which Qt's ODBC driver takes for the name of a file DSN. "
+                                   "No field of it (server, database, user, password, file "
+                                   "path) may hold \".dsn\"."),
+                    MaskPasswords(connectionString_));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), qtName_);
     db.setDatabaseName(odbcText);
     db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1").arg(commandTimeout_));

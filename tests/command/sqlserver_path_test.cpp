@@ -2,7 +2,8 @@
 // stands in for the shop's SQL Server, reached through the ODBC driver registered as
 // "SQL Server". A run against it leaves the same rows as the same run against a shop
 // file, held back or not; a second run is refused; a statement held up by a lock ends
-// the run after the command time-out; a batch that fails ends as one by one would.
+// the run after the command time-out; a batch that fails ends as one by one would;
+// awkward passwords log in and never show.
 #include "command/update_command.h"
 #include "data/connection.h"
 #include "data/recordset.h"
@@ -12,6 +13,7 @@
 #include "support/sqlserver_odbc.h"
 #include "text/amount.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
@@ -335,6 +337,56 @@ TEST_F(SqlServerPath, AStatementBlockedByALockEndsTheRunAfterTheTimeOut) {
     EXPECT_EQ(Normalised(server.Scalar("Select Price From Pta7 Where PartID = 1")), "150");
     EXPECT_EQ(server.Count("Pta7", "PartNO = 'NEW-1'"), 0);
     EXPECT_EQ(Normalised(server.Scalar("Select Price From Pta7 Where PartID = 5")), "2");
+}
+
+// Passwords the texts must brace or quote log in through both forms, and no piece of
+// them shows in the trace, on standard error, in the report or on standard output, nor
+// where the log-in fails. "Qx7" stands in every piece of each and nowhere else.
+TEST_F(SqlServerPath, AwkwardPasswordsLogInAndNeverShow) {
+    const char* cases[][3] = {
+        // the role's password, the one given (null: the same), the failure's detail (null: none)
+        {"{Qx7}Qx7", nullptr, nullptr},
+        {"\"Qx7\"Qx7", nullptr, nullptr},
+        {"Qx7}Qx7;Qx7\"Qx7{Qx7=Qx7", nullptr, nullptr},
+        {" Qx7's Qx7 ", nullptr, nullptr},
+        {"{Qx7}Qx7right", "{Qx7}Qx7wrong", "password authentication failed"},
+        {"Qx7.dsnQx7", nullptr, "file DSN"},
+    };
+    PgDatabase database(server_);
+    Db admin(OdbcText{database.ConnectionText()});
+    shop::CreateTargetOn(admin.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
+    SeedShop(admin.database(), "V.31");
+    PgServer as = server_;
+    int n = 0;
+    for (const auto& [password, given, failure] : cases) {
+        // Every character but letters and digits escaped: the statement holds no brace or quote.
+        QString literal;
+        for (const QChar ch : QString::fromUtf8(password))
+            literal += ch.isLetterOrNumber()
+                           ? QString(ch)
+                           : QString("\\x%1").arg(ch.unicode(), 2, 16, QChar('0'));
+        as.user = QString("pw_%1_%2").arg(QCoreApplication::applicationPid()).arg(++n);
+        admin.Exec("CREATE ROLE " + as.user + " LOGIN IN ROLE " + server_.user + " PASSWORD E'" +
+                   literal + "'");
+        for (const bool serverMachine : {true, false}) {
+            SCOPED_TRACE(QString("%1 %2").arg(password).arg(serverMachine).toStdString());
+            const QString stem = File(as.user + QString::number(serverMachine));
+            WriteList(stem + ".mdb");
+            const Result r =
+                Runner(QStringList{"--price-list", stem + ".mdb", "--trace-sql", stem + ".sql",
+                                   "--report", stem + ".html"} +
+                       SqlServerArgs(as, database.name(),
+                                     QString::fromUtf8(given ? given : password), serverMachine));
+            EXPECT_EQ(r.out, failure ? "0\tไม่สามรถบันทึกได้\n" : "0\tเสร็จแล้วจ้า\n");
+            // The failure says why; a run that logs in has no time-out to report.
+            EXPECT_EQ(r.err.contains(failure ? failure : "statement time-out"), failure != nullptr)
+                << r.err.toStdString();
+            for (const QString& shown : {r.out, r.err, QString::fromUtf8(ReadFile(stem + ".sql")),
+                                         QString::fromUtf8(ReadFile(stem + ".html"))})
+                EXPECT_FALSE(shown.contains("Qx7")) << shown.toStdString();
+        }
+        admin.Exec("DROP ROLE " + as.user);
+    }
 }
 
 // A call of held-back statements whose third fails: the two before it stand, the
