@@ -72,6 +72,7 @@ void Connection::Open(const QString& text) {
         throw Error(QStringLiteral("The connection is already open."), MaskPasswords(text));
     if (!text.isEmpty())
         connectionString_ = text;
+    timeoutRefusal_.clear();
 
     Report(TraceKind::Connect, connectionString_);
     const ConnectionAttributes attributes = ParseConnectionText(connectionString_);
@@ -149,7 +150,17 @@ void Connection::OpenOdbc(const QString& odbcText) {
     }
     embedded_ = false;
     // The command time-out bounds every statement, not only the log-in.
-    SetQueryTimeout(db, commandTimeout_);
+    const QueryTimeout timeout = SetQueryTimeout(db, commandTimeout_);
+    if (!timeout.applied)
+        timeoutRefusal_ =
+            QStringLiteral("statement time-out: the ODBC driver of the %1 refused a time-out of "
+                           "%2 s; its statements run %3.")
+                .arg(role_ == Role::Target ? QStringLiteral("shop database")
+                                           : QStringLiteral("price list"))
+                .arg(commandTimeout_)
+                .arg(timeout.inEffect > 0
+                         ? QStringLiteral("with the driver's %1 s").arg(timeout.inEffect)
+                         : QStringLiteral("without one"));
     if (hooks_.batches) {
         const Engine engine = ServerEngine(db);
         dialect_ = engine == Engine::PostgreSQL  ? StatementBatch::Dialect::PostgreSQL

@@ -2,8 +2,8 @@
 // stands in for the shop's SQL Server, reached through the ODBC driver registered as
 // "SQL Server". A run against it leaves the same rows as the same run against a shop
 // file, held back or not; a second run is refused; a statement held up by a lock ends
-// the run after the command time-out; a batch that fails ends as one by one would;
-// awkward passwords log in and never show.
+// the run after the command time-out, and a driver that refuses the time-out is named;
+// a batch that fails ends as one by one would; awkward passwords log in and never show.
 #include "command/update_command.h"
 #include "data/connection.h"
 #include "data/recordset.h"
@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
 #include <algorithm>
 #include <optional>
 
@@ -337,6 +338,36 @@ TEST_F(SqlServerPath, AStatementBlockedByALockEndsTheRunAfterTheTimeOut) {
     EXPECT_EQ(Normalised(server.Scalar("Select Price From Pta7 Where PartID = 1")), "150");
     EXPECT_EQ(server.Count("Pta7", "PartNO = 'NEW-1'"), 0);
     EXPECT_EQ(Normalised(server.Scalar("Select Price From Pta7 Where PartID = 5")), "2");
+}
+
+// A driver that does not take the statement time-out on the connection: the SQLite ODBC
+// driver ("option value changed", and it keeps none), registered here as "SQL Server"
+// so the program's own text reaches it with a shop file as database. The run goes on
+// and says so once, though it opens the shop database again and again.
+TEST_F(SqlServerPath, ADriverThatRefusesTheTimeOutIsNamedOnce) {
+    const QSettings ini(qEnvironmentVariable("ODBCSYSINI") + "/odbcinst.ini", QSettings::IniFormat);
+    ASSERT_TRUE(QDir().mkpath(File("odbc")));
+    WriteFile(File("odbc/odbcinst.ini"),
+              ("[SQL Server]\nDriver = " + ini.value("SQLite3/Driver").toString()).toUtf8());
+    const QString shopFile = File("Velmora.accdb"), list = File("PriceList_TATA.mdb");
+    shop::CreateTarget(shopFile, "V.31", kBrand);
+    SeedShop(Db(shopFile).database(), "V.31");
+    WriteList(list);
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ODBCSYSINI", File("odbc"));
+    run.setProcessEnvironment(env);
+    run.start(QStringLiteral(TOLVANE_BIN_DIR "/tolvane-batch"),
+              {"--sql", "--server", "S", "--database", shopFile, "--user", "U", "--password", "P",
+               "--price-list", list, "--trace-sql", File("sql.txt")});
+    ASSERT_TRUE(run.waitForFinished(120000));
+    const QString err = QString::fromUtf8(run.readAllStandardError());
+    EXPECT_EQ(QString::fromUtf8(run.readAllStandardOutput()), "0\tเสร็จแล้วจ้า\n")
+        << err.toStdString();
+    EXPECT_EQ(err.split('\n').filter("statement time-out"),
+              QStringList{"statement time-out: the ODBC driver of the shop database refused a "
+                          "time-out of 100 s; its statements run without one."});
+    EXPECT_GE(Lines(File("sql.txt")).filter(QRegularExpression("^target\tconnect\t")).size(), 3);
 }
 
 // Passwords the texts must brace or quote log in through both forms, and no piece of
