@@ -78,8 +78,9 @@ CONF
     ln -s ".s.PGSQL.$port" "$socket/.s.PGSQL.5432"
   fi
 
+  # shop may make roles: the log-in tests make roles of their own with awkward passwords.
   tolvane_pg_run "$TOLVANE_PG_BIN/psql" -h "$socket" -p "$port" -U postgres -d postgres -q -v ON_ERROR_STOP=1 \
-    -c "CREATE ROLE shop LOGIN CREATEDB PASSWORD 'shop-pass'" \
+    -c "CREATE ROLE shop LOGIN CREATEDB CREATEROLE PASSWORD 'shop-pass'" \
     -c "CREATE DATABASE velmora OWNER shop"
   # From now on every log-in needs its password, as on a shop's server.
   echo "local all all scram-sha-256" >"$TOLVANE_PG_DATA/pg_hba.conf"

@@ -145,6 +145,7 @@ void cmdUpDate_Click(RunState& st) {
     Window& w = st.window;
     // Held from before the first write until the command ends, however it ends.
     RunLock lock;
+    st.timeoutRefusalsTold.clear();
     try {
         w.SetMousePointer(kBusyPointer);
         w.SetUpdateEnabled(false);

@@ -72,6 +72,7 @@ void Connection::Open(const QString& text) {
         throw Error(QStringLiteral("The connection is already open."), MaskPasswords(text));
     if (!text.isEmpty())
         connectionString_ = text;
+    timeoutRefusal_.clear();
 
     Report(TraceKind::Connect, connectionString_);
     const ConnectionAttributes attributes = ParseConnectionText(connectionString_);
@@ -129,6 +130,15 @@ void Connection::Fail(QSqlDatabase& db, const QString& message, const QString& s
 }
 
 void Connection::OpenOdbc(const QString& odbcText) {
+    // Qt's ODBC driver hands a text that holds ".dsn" (in any case) to the driver
+    // manager as the name of a file DSN ("FILEDSN=" + text), so it would never reach
+    // the driver it names.
+    if (odbcText.contains(QLatin1String(".dsn"), Qt::CaseInsensitive))
+        throw Error(QStringLiteral("The connection text cannot be opened: it holds \".dsn\", "
+                                   "which Qt's ODBC driver takes for the name of a file DSN. "
+                                   "No field of it (server, database, user, password, file "
+                                   "path) may hold \".dsn\"."),
+                    MaskPasswords(connectionString_));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), qtName_);
     db.setDatabaseName(odbcText);
     db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1").arg(commandTimeout_));
@@ -140,7 +150,17 @@ void Connection::OpenOdbc(const QString& odbcText) {
     }
     embedded_ = false;
     // The command time-out bounds every statement, not only the log-in.
-    SetQueryTimeout(db, commandTimeout_);
+    const QueryTimeout timeout = SetQueryTimeout(db, commandTimeout_);
+    if (!timeout.applied)
+        timeoutRefusal_ =
+            QStringLiteral("statement time-out: the ODBC driver of the %1 refused a time-out of "
+                           "%2 s; its statements run %3.")
+                .arg(role_ == Role::Target ? QStringLiteral("shop database")
+                                           : QStringLiteral("price list"))
+                .arg(commandTimeout_)
+                .arg(timeout.inEffect > 0
+                         ? QStringLiteral("with the driver's %1 s").arg(timeout.inEffect)
+                         : QStringLiteral("without one"));
     if (hooks_.batches) {
         const Engine engine = ServerEngine(db);
         dialect_ = engine == Engine::PostgreSQL  ? StatementBatch::Dialect::PostgreSQL

@@ -30,7 +30,8 @@ enum class Engine {
 // Access file is refused as no database. A "Provider=sqloledb;..." text opens the
 // equivalent ODBC text for the driver "SQL Server". Anything else goes to the ODBC
 // driver manager as it is, with CommandTimeout as the query time-out of every
-// statement. The connection keeps and reports the text the caller set.
+// statement where the driver takes it (StatementTimeoutRefusal says when it does
+// not). The connection keeps and reports the text the caller set.
 //
 // Every failing operation raises Error with the driver's message and the statement.
 class Connection {
@@ -56,6 +57,9 @@ public:
     // carries them. Refused while open.
     void Open(const QString& text = QString());
     int State() const { return open_ ? adStateOpen : adStateClosed; }
+    // After an ODBC open where the driver did not take CommandTimeout as its statements'
+    // time-out: what the run is to be told (one line, English); else empty.
+    const QString& StatementTimeoutRefusal() const { return timeoutRefusal_; }
     // Closes every recordset still open on it first. Harmless when closed.
     void Close();
 
@@ -123,6 +127,7 @@ private:
     StatementBatch::Dialect dialect_ = StatementBatch::Dialect::None;
     StatementBatch held_;
     QString journalMode_; // the embedded file's own journal mode, before WAL
+    QString timeoutRefusal_;
     std::set<Recordset*> recordsets_;
 };
 

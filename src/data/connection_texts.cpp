@@ -1,5 +1,6 @@
 #include "data/connection_texts.h"
 
+#include "data/connection_attributes.h"
 #include "text/versions.h"
 
 #include <QRegularExpression>
@@ -11,10 +12,21 @@ namespace {
 const QString kAccessNew = QStringLiteral("driver={Microsoft Access Driver (*.mdb, *.accdb)};dbq=");
 const QString kAccessOld = QStringLiteral("driver={Microsoft Access Driver (*.mdb)};dbq=");
 
-// A sqloledb attribute value: quoted when it holds ";".
+bool HasOuterBlank(const QString& value) {
+    return !value.isEmpty() && (value.front().isSpace() || value.back().isSpace());
+}
+
+// A sqloledb attribute value. One that holds ";", "=", a quote, or blanks at either end
+// is quoted: in double quotes, or in single quotes when it holds a double quote and no
+// single one, or else in double quotes with every '"' doubled.
 QString OleDbValue(const QString& value) {
-    if (!value.contains(u';'))
+    static const QRegularExpression special(QStringLiteral("[;=\"']"));
+    if (!value.contains(special) && !HasOuterBlank(value))
         return value;
+    if (!value.contains(u'"'))
+        return u'"' + value + u'"';
+    if (!value.contains(u'\''))
+        return u'\'' + value + u'\'';
     QString quoted = value;
     quoted.replace(u'"', QStringLiteral("\"\""));
     return u'"' + quoted + u'"';
@@ -31,7 +43,8 @@ bool EndsWithAccdb(const QString& path) {
 }
 
 QString OdbcValue(const QString& value) {
-    if (!value.contains(u';'))
+    static const QRegularExpression special(QStringLiteral("[;}=]"));
+    if (!value.startsWith(u'{') && !value.contains(special) && !HasOuterBlank(value))
         return value;
     QString braced = value;
     braced.replace(u'}', QStringLiteral("}}"));
@@ -40,8 +53,8 @@ QString OdbcValue(const QString& value) {
 
 QString AccessTargetText(const QString& path, bool secondPassword) {
     const QString trimmed = TrimBlanks(path);
-    return AccessDriverPrefix(trimmed) + OdbcValue(trimmed) + ";UID=admin;PWD=" +
-           (secondPassword ? "ZOR735180" : "QEX418256");
+    return AccessDriverPrefix(trimmed) + OdbcValue(trimmed) +
+           ";UID=admin;PWD=" + (secondPassword ? "ZOR735180" : "QEX418256");
 }
 
 QString SourceText(const QString& targetPath, const QString& priceListPath) {
@@ -63,11 +76,14 @@ QString SqlOleDbText(const QString& server, const QString& database, const QStri
 }
 
 QString MaskPasswords(const QString& text) {
-    static const QRegularExpression password(
-        QStringLiteral(R"((^|;)(\s*(?:pwd|password)\s*=)(\{(?:[^}]|\}\})*\}|"(?:[^"]|"")*"|[^;]*))"),
-        QRegularExpression::CaseInsensitiveOption);
     QString masked = text;
-    masked.replace(password, QStringLiteral("\\1\\2***"));
+    const ConnectionAttributes attributes = ParseConnectionText(text);
+    // From the last to the first, so the earlier positions stay where they were.
+    for (auto a = attributes.rbegin(); a != attributes.rend(); ++a) {
+        if (a->key.compare(QLatin1String("pwd"), Qt::CaseInsensitive) == 0 ||
+            a->key.compare(QLatin1String("password"), Qt::CaseInsensitive) == 0)
+            masked.replace(a->from, a->to - a->from, QStringLiteral("***"));
+    }
     return masked;
 }
 

@@ -4,9 +4,10 @@
 
 namespace tolvane {
 
-// The connection texts of the run. A field value that contains ";" is written in
-// braces (ODBC, every "}" doubled) or double quotes (sqloledb, every '"' doubled)
-// so it cannot split the text; values without ";" give the plain texts.
+// The connection texts of the run. Every field value is written so that the text
+// reads back exactly that value (ParseConnectionText): by the ODBC rules in braces, by
+// the OLE DB rules in quotes, where it needs them (see OdbcValue and the sqloledb
+// text); a value that needs none is written as it is.
 
 // True when the last five characters are exactly "accdb" (case-sensitive).
 bool EndsWithAccdb(const QString& path);
@@ -22,10 +23,13 @@ QString SqlServerText(const QString& server, const QString& uid, const QString& 
 QString SqlOleDbText(const QString& server, const QString& database, const QString& uid,
                      const QString& pwd);
 
-// An ODBC attribute value as written in a connection text.
+// An ODBC attribute value as written in a connection text: in braces, every "}"
+// doubled, when it begins with "{", holds ";", "}" or "=", or begins or ends with a
+// blank; else as it is.
 QString OdbcValue(const QString& value);
 
-// The connection text with every password value (PWD=, Password=) replaced by ***.
+// The connection text with every password value (PWD=, Password=) replaced by ***:
+// the whole value as the text is read, braces or quotes included.
 QString MaskPasswords(const QString& text);
 
 } // namespace tolvane

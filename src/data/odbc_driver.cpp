@@ -13,35 +13,52 @@ namespace {
 // driver has already loaded.
 using SqlHandle = void*;
 using SqlReturn = short;
+using SqlULen = quintptr; // SQLULEN, the type of SQL_ATTR_QUERY_TIMEOUT
 using SetConnectAttr = SqlReturn (*)(SqlHandle, int, void*, int);
+using GetConnectAttr = SqlReturn (*)(SqlHandle, int, void*, int, int*);
 constexpr int kQueryTimeout = 0; // SQL_ATTR_QUERY_TIMEOUT
 constexpr int kIsUInteger = -5;  // SQL_IS_UINTEGER
-// SQL_SUCCESS or SQL_SUCCESS_WITH_INFO
+constexpr SqlReturn kSuccess = 0;
+constexpr SqlReturn kSuccessWithInfo = 1;
 constexpr bool Succeeded(SqlReturn r) {
-    return r == 0 || r == 1;
+    return r == kSuccess || r == kSuccessWithInfo;
 }
 
-SetConnectAttr ResolveSetConnectAttr() {
+QFunctionPointer ResolveManager(const char* function) {
 #ifdef _WIN32
     QLibrary manager(QStringLiteral("odbc32"));
 #else
     QLibrary manager(QStringLiteral("odbc"), 2);
 #endif
-    return reinterpret_cast<SetConnectAttr>(manager.resolve("SQLSetConnectAttr"));
+    return manager.resolve(function);
 }
 
 } // namespace
 
-bool SetQueryTimeout(const QSqlDatabase& db, int seconds) {
+QueryTimeout SetQueryTimeout(const QSqlDatabase& db, int seconds) {
+    QueryTimeout result;
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
     if (!handle.isValid() || seconds < 0)
-        return false;
+        return result;
     const SqlHandle connection = *static_cast<const SqlHandle*>(handle.constData());
-    const SetConnectAttr set = ResolveSetConnectAttr();
+    const auto set = reinterpret_cast<SetConnectAttr>(ResolveManager("SQLSetConnectAttr"));
+    const auto get = reinterpret_cast<GetConnectAttr>(ResolveManager("SQLGetConnectAttr"));
     if (connection == nullptr || set == nullptr)
-        return false;
-    return Succeeded(set(connection, kQueryTimeout,
-                         reinterpret_cast<void*>(static_cast<quintptr>(seconds)), kIsUInteger));
+        return result;
+    const SqlReturn r = set(connection, kQueryTimeout,
+                            reinterpret_cast<void*>(static_cast<SqlULen>(seconds)), kIsUInteger);
+    // Zeroed first: a driver that writes 32 bits leaves the rest of the value zero.
+    SqlULen held = 0;
+    if (get != nullptr &&
+        Succeeded(get(connection, kQueryTimeout, &held, static_cast<int>(sizeof held), nullptr))) {
+        result.inEffect = static_cast<qint64>(held);
+        result.applied = Succeeded(r) && held == static_cast<SqlULen>(seconds);
+    } else {
+        result.applied = r == kSuccess;
+        if (result.applied)
+            result.inEffect = seconds;
+    }
+    return result;
 }
 
 bool IsMissingDriver(const QSqlError& error) {

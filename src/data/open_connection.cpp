@@ -15,11 +15,20 @@ int Timeout(const RunState& st, int seconds) {
     return st.commandTimeoutOverride > 0 ? st.commandTimeoutOverride : seconds;
 }
 
+// A driver that did not take the command time-out for its statements is named once
+// per run and connection role, not at every re-open.
+void TellTimeoutRefusal(RunState& st, const Connection& cn) {
+    const QString& refusal = cn.StatementTimeoutRefusal();
+    if (!refusal.isEmpty() && st.timeoutRefusalsTold.insert(cn.role()).second)
+        st.window.Notice(refusal);
+}
+
 void OpenAccessAttempt(RunState& st, Connection& cn, bool secondPassword) {
     cn.SetConnectionString(AccessTargetText(st.window.Fields().txtDataVelmora, secondPassword));
     cn.SetCommandTimeout(Timeout(st, kAccessTimeout));
     cn.SetCursorLocation(2);
     cn.Open();
+    TellTimeoutRefusal(st, cn);
 }
 
 void OpenAccessOn(RunState& st, Connection& cn) {
@@ -53,6 +62,7 @@ void OpenTargetOn(RunState& st, Connection& cn) {
         cn.SetCursorLocation(3);
         cn.Open(SqlOleDbText(f.txtServer, f.txtdbq, f.txtuid, f.txtpwd));
     }
+    TellTimeoutRefusal(st, cn);
 }
 
 void OpenConnection(RunState& st) {
@@ -66,6 +76,7 @@ void OpenPriceListConnection(RunState& st) {
     cn.SetCommandTimeout(Timeout(st, kAccessTimeout));
     cn.SetCursorLocation(2);
     cn.Open();
+    TellTimeoutRefusal(st, cn);
 }
 
 void ReopenTarget(RunState& st) {

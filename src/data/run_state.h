@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace tolvane {
@@ -83,6 +84,9 @@ struct RunState {
     // the connection texts' own (20 for Access files, 100 for SQL Server); tests
     // shorten it.
     int commandTimeoutOverride = 0;
+    // The connection roles whose ODBC driver refused the statement time-out and the
+    // window was told so; emptied when a run starts (the window is told once per run).
+    std::set<Role> timeoutRefusalsTold;
     // Told what the run does; not owned, may be null.
     RunObserver* observer = nullptr;
 

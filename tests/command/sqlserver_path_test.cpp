@@ -2,7 +2,8 @@
 // stands in for the shop's SQL Server, reached through the ODBC driver registered as
 // "SQL Server". A run against it leaves the same rows as the same run against a shop
 // file, held back or not; a second run is refused; a statement held up by a lock ends
-// the run after the command time-out; a batch that fails ends as one by one would.
+// the run after the command time-out, and a driver that refuses the time-out is named;
+// a batch that fails ends as one by one would; no piece of a password ever shows.
 #include "command/update_command.h"
 #include "data/connection.h"
 #include "data/recordset.h"
@@ -15,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
 #include <algorithm>
 #include <optional>
 
@@ -151,6 +153,9 @@ struct RunCase {
     bool serverMachine; // chkComType checked: the ODBC text; else the sqloledb text
     bool rebuildAlternates;
     bool sqlServerDriver = false; // through the stand-in for SQL Server's own driver
+    // The log-in's: one the texts must brace or quote. "Qx7" stands in every piece of it
+    // between its braces, quotes, blanks and separators, and nowhere else.
+    const char* password = "{Qx7}Qx7\"Qx7=Qx7";
 };
 
 void PrintTo(const RunCase& c, std::ostream* os) {
@@ -182,6 +187,7 @@ TEST_P(SqlServerRun, LeavesTheRowsTheShopFileRunLeavesAndHidesThePassword) {
         common);
     ASSERT_EQ(onFile.status, 0) << onFile.out.toStdString() << onFile.err.toStdString();
 
+    const shop::PgRole role(server_, QString::fromUtf8(c.password));
     PgDatabase database(server_);
     Db server(OdbcText{database.ConnectionText()});
     shop::CreateTargetOn(server.database(), version, kBrand, "TATA", Flavour::PostgreSQL);
@@ -193,10 +199,11 @@ TEST_P(SqlServerRun, LeavesTheRowsTheShopFileRunLeavesAndHidesThePassword) {
     std::optional<SqlServerOdbc> sqlServer;
     if (c.sqlServerDriver)
         sqlServer.emplace();
-    const Result onServer =
-        Runner(QStringList{"--price-list", serverList, "--trace-sql", trace, "--grid",
-                           File("server/grid.txt")} +
-               SqlServerArgs(server_, database.name(), server_.password, c.serverMachine) + common);
+    const Result onServer = Runner(
+        QStringList{"--price-list", serverList, "--trace-sql", trace, "--grid",
+                    File("server/grid.txt"), "--report", File("server/report.html")} +
+        SqlServerArgs(role.server(), database.name(), role.server().password, c.serverMachine) +
+        common);
     ASSERT_EQ(onServer.status, 0) << onServer.out.toStdString() << onServer.err.toStdString();
     EXPECT_EQ(onServer.out, "0\tเสร็จแล้วจ้า\n");
 
@@ -213,19 +220,22 @@ TEST_P(SqlServerRun, LeavesTheRowsTheShopFileRunLeavesAndHidesThePassword) {
     EXPECT_EQ(server.Scalar("Select PartID From Pta7 Where PartNO = 'ALT-1'").toInt(), 40);
     EXPECT_EQ(server.Scalar("Select LastID From LastID Where NameID = 'Pta7'").toInt(), 58);
 
-    // The traced target connection text hides the password at every re-open.
+    // The traced target connection text hides the password whole at every re-open, and
+    // no piece of it shows anywhere else either.
     const QStringList lines = Lines(trace);
-    const QString masked = c.serverMachine ? "driver={SQL Server};server=" + server_.socketDir +
-                                                 ";uid=" + server_.user +
-                                                 ";pwd=***;database=" + database.name() + ";"
-                                           : "Provider=sqloledb;Data Source=" + server_.socketDir +
-                                                 ";Initial Catalog=" + database.name() +
-                                                 ";User Id=" + server_.user + ";Password=***;";
+    const QString masked =
+        QString(c.serverMachine ? "driver={SQL Server};server=%1;uid=%2;pwd=***;database=%3;"
+                                : "Provider=sqloledb;Data Source=%1;Initial Catalog=%3;"
+                                  "User Id=%2;Password=***;")
+            .arg(server_.socketDir, role.server().user, database.name());
     const QStringList connects = lines.filter(QRegularExpression("^target\tconnect\t"));
     ASSERT_GE(connects.size(), 3); // the command, each chunk, each insertion run
     for (const QString& line : connects)
         EXPECT_EQ(line, "target\tconnect\t" + masked);
-    EXPECT_TRUE(lines.filter(server_.password).isEmpty());
+    for (const QString& shown : {lines.join('\n'), onServer.err, onServer.out,
+                                 QString::fromUtf8(ReadFile(File("server/report.html")))})
+        EXPECT_FALSE(shown.contains("Qx7")) << shown.toStdString();
+    EXPECT_FALSE(onServer.err.contains("statement time-out")) << onServer.err.toStdString();
 }
 
 std::string RunCaseName(const ::testing::TestParamInfo<RunCase>& info) {
@@ -236,9 +246,9 @@ std::string RunCaseName(const ::testing::TestParamInfo<RunCase>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, SqlServerRun,
-                         ::testing::Values(RunCase{"V.31", true, true},
-                                           RunCase{"V.31", false, false},
-                                           RunCase{"P.49 (Bar)", false, true},
+                         ::testing::Values(RunCase{"V.31", true, true, false, "Qx7}Qx7;Qx7\"Qx7"},
+                                           RunCase{"V.31", false, false, false, "\"Qx7\"Qx7"},
+                                           RunCase{"P.49 (Bar)", false, true, false, " Qx7's Qx7 "},
                                            RunCase{"V.31", true, true, true},
                                            RunCase{"P.45 (Bar)", false, false, true}),
                          RunCaseName);
@@ -335,6 +345,59 @@ TEST_F(SqlServerPath, AStatementBlockedByALockEndsTheRunAfterTheTimeOut) {
     EXPECT_EQ(Normalised(server.Scalar("Select Price From Pta7 Where PartID = 1")), "150");
     EXPECT_EQ(server.Count("Pta7", "PartNO = 'NEW-1'"), 0);
     EXPECT_EQ(Normalised(server.Scalar("Select Price From Pta7 Where PartID = 5")), "2");
+}
+
+// A driver that does not take the statement time-out on the connection: the SQLite ODBC
+// driver ("option value changed", and it keeps none), registered here as "SQL Server"
+// so the program's own text reaches it with a shop file as database. The run goes on
+// and says so once, though it opens the shop database again and again.
+TEST_F(SqlServerPath, ADriverThatRefusesTheTimeOutIsNamedOnce) {
+    const QSettings ini(qEnvironmentVariable("ODBCSYSINI") + "/odbcinst.ini", QSettings::IniFormat);
+    WriteFile(File("odbcinst.ini"),
+              ("[SQL Server]\nDriver = " + ini.value("SQLite3/Driver").toString()).toUtf8());
+    const QString shopFile = File("Velmora.accdb"), list = File("PriceList_TATA.mdb");
+    shop::CreateTarget(shopFile, "V.31", kBrand);
+    SeedShop(Db(shopFile).database(), "V.31");
+    WriteList(list);
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ODBCSYSINI", dir_.path());
+    run.setProcessEnvironment(env);
+    run.start(QStringLiteral(TOLVANE_BIN_DIR "/tolvane-batch"),
+              {"--sql", "--server", "S", "--database", shopFile, "--user", "U", "--password", "P",
+               "--price-list", list, "--trace-sql", File("sql.txt")});
+    ASSERT_TRUE(run.waitForFinished(120000));
+    const QString err = QString::fromUtf8(run.readAllStandardError());
+    EXPECT_EQ(QString::fromUtf8(run.readAllStandardOutput()), "0\tเสร็จแล้วจ้า\n")
+        << err.toStdString();
+    EXPECT_EQ(err.split('\n').filter("statement time-out"),
+              QStringList{"statement time-out: the ODBC driver of the shop database refused a "
+                          "time-out of 100 s; its statements run without one."});
+    EXPECT_GE(Lines(File("sql.txt")).filter(QRegularExpression("^target\tconnect\t")).size(), 3);
+}
+
+// A log-in that fails shows no piece of the password either, in the trace, on standard
+// error or in the report: a wrong password, and one that Qt would take for a file DSN.
+TEST_F(SqlServerPath, AFailedLogInShowsNoPieceOfThePassword) {
+    const shop::PgRole role(server_, "{Qx7}Qx7right");
+    const QString list = File("PriceList_TATA.mdb");
+    WriteList(list);
+    for (const auto& [given, failure] :
+         {std::pair{"{Qx7}Qx7wrong", "password authentication failed"},
+          std::pair{"Qx7.dsnQx7", "file DSN"}}) {
+        for (const bool serverMachine : {true, false}) {
+            SCOPED_TRACE(QString("%1 %2").arg(given).arg(serverMachine).toStdString());
+            const Result r =
+                Runner(QStringList{"--price-list", list, "--trace-sql", File("sql.txt"), "--report",
+                                   File("report.html")} +
+                       SqlServerArgs(role.server(), server_.database, given, serverMachine));
+            EXPECT_EQ(r.out, "0\tไม่สามรถบันทึกได้\n");
+            EXPECT_TRUE(r.err.contains(failure)) << r.err.toStdString();
+            for (const QString& shown : {r.err, QString::fromUtf8(ReadFile(File("sql.txt"))),
+                                         QString::fromUtf8(ReadFile(File("report.html")))})
+                EXPECT_FALSE(shown.contains("Qx7")) << shown.toStdString();
+        }
+    }
 }
 
 // A call of held-back statements whose third fails: the two before it stand, the

@@ -37,4 +37,21 @@ private:
     QString name_;
 };
 
+// A role of its own on the server that logs in with `password` and reaches whatever the
+// server's user reaches (it is a member of that role): created on construction, dropped
+// on destruction. Declared before the databases it works in, so they go first.
+class PgRole {
+public:
+    PgRole(const PgServer& server, const QString& password);
+    ~PgRole();
+    PgRole(const PgRole&) = delete;
+    PgRole& operator=(const PgRole&) = delete;
+
+    // The server as the role reaches it: its user and password.
+    const PgServer& server() const { return role_; }
+
+private:
+    PgServer admin_, role_;
+};
+
 } // namespace tolvane::shop
