@@ -31,18 +31,14 @@ std::optional<std::size_t> PartKeySet::Find(const QString& kind, const QString& 
 }
 
 QString KeyTable(const std::vector<PartKey>& keys, std::size_t first, std::size_t last) {
-    // A union of one-row selects rather than a VALUES list: older SQL Servers read it
-    // too. Texts only, so that no Null gives a column another type.
+    // A table value list, which the server plans as one scan (SQL Server 2008 and later);
+    // texts only, so that no Null gives a column another type.
     QStringList rows;
     rows.reserve(static_cast<qsizetype>(last - first));
-    for (std::size_t i = first; i < last; ++i) {
-        const QString n = QString::number(i);
-        rows << (i == first ? "Select " + n + " As n, " + Literal(keys[i].kind) + " As kd, " +
-                                  Literal(keys[i].value) + " As num"
-                            : "Select " + n + ", " + Literal(keys[i].kind) + ", " +
-                                  Literal(keys[i].value));
-    }
-    return "(" + rows.join(QStringLiteral(" Union All ")) + ")";
+    for (std::size_t i = first; i < last; ++i)
+        rows << "(" + QString::number(i) + ", " + Literal(keys[i].kind) + ", " +
+                    Literal(keys[i].value) + ")";
+    return "(Values " + rows.join(QStringLiteral(", ")) + ") As k(n, kd, num)";
 }
 
 void ReadPartsByKey(RunState& st, const QString& table, const QString& keyColumn,
@@ -53,7 +49,7 @@ void ReadPartsByKey(RunState& st, const QString& table, const QString& keyColumn
         const std::size_t last = std::min(all.size(), first + kKeysPerRead);
         Recordset rs;
         rs.Open("Select k.n, " + columns + " From " + KeyTable(all, first, last) +
-                    " k Inner Join " + table + " p On p." + keyColumn +
+                    " Inner Join " + table + " p On p." + keyColumn +
                     " = k.num And (k.kd = '' Or p.Kind = k.kd) Order By k.n, p.PartID",
                 st.Data(), Recordset::adOpenForwardOnly);
         for (; !rs.Eof(); rs.MoveNext())

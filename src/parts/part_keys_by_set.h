@@ -45,8 +45,8 @@ void ReadPartsByKey(RunState& st, const QString& table, const QString& keyColumn
                     const PartKeySet& keys, const QString& columns,
                     const std::function<void(std::size_t, const Recordset&)>& onRow);
 
-// The look-ups as a derived table "(Select 0 As n, 'K' As kd, 'V' As num Union All ...)"
-// of keys [first, last): a join with it matches on the server.
+// The look-ups [first, last) as a derived table "(Values (0, 'K', 'V'), ...) As k(n, kd,
+// num)": a join with it matches on the server.
 QString KeyTable(const std::vector<PartKey>& keys, std::size_t first, std::size_t last);
 
 } // namespace tolvane
