@@ -113,5 +113,25 @@ TEST(ReportCsv, BomThaiHeaderQuotingAndExactAmounts) {
               "0,,\"a,b\",\"cr\r\",,0,0.125,0,0,\r\n");
 }
 
+TEST(ReportCsv, TextsThatASpreadsheetWouldRunStayTextAndAmountsStayNumbers) {
+    // Each text in every text column (kind, part number, name, model), and how it is written.
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] = {
+        {"=HYPERLINK(\"http://x.test/\")", "\"'=HYPERLINK(\"\"http://x.test/\"\")\""},
+        {"-2+3", "\"'-2+3\""}, {"+5", "\"'+5\""}, {"@SUM(A1)", "\"'@SUM(A1)\""},
+        {"\t=1", "\"'\t=1\""}, {"\r=1", "\"'\r=1\""}, {"2701-8540", "2701-8540"},
+        {"ไส้กรอง=1", "ไส้กรอง=1"}, {"O'RING 1/2\", -1", "\"O'RING 1/2\"\", -1\""}, {"", ""}};
+    // clang-format on
+    for (const auto& [text, written] : cases) {
+        ReportData data;
+        data.changes = {Priced(text, 125000, -125000)}; // a fall to a negative amount
+        PartRow& row = data.changes[0].after;
+        row.partId = -7, row.kind = row.tName = row.model = text;
+        const QString w = QString::fromUtf8(written);
+        EXPECT_EQ(QString::fromUtf8(ChangesCsv(data)).section("\r\n", 1),
+                  "-7," + w + "," + w + "," + w + "," + w + ",12.5,-12.5,0,0,-200.00\r\n");
+    }
+}
+
 } // namespace
 } // namespace tolvane::testing
