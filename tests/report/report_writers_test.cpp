@@ -98,39 +98,32 @@ TEST(ReportHtml, EveryTextFromTheDataIsEscaped) {
     }
 }
 
-TEST(ReportCsv, BomThaiHeaderQuotingAndExactAmounts) {
-    ReportData data;
-    data.changes = {Priced("100", 12500000, 125000), Priced("a,b", 0, 1250)};
-    PartRow& row = data.changes[0].after;
-    row.partId = 7, row.kind = "two\r\nlines", row.tName = "ไส้กรอง", row.model = kOring;
-    data.changes[0].before.sale = Currency::FromUnits(1250);
-    data.changes[1].after.tName = "cr\r";
-    EXPECT_EQ(ChangesCsv(data),
-              "\xEF\xBB\xBF"
-              "รหัสภายใน,ประเภท,รหัสสินค้า,ชื่อสินค้า,รุ่น,ราคาตั้งเดิม,ราคาตั้งใหม่,ราคาขายเดิม,"
-              "ราคาขายใหม่,ราคาตั้งเปลี่ยน (%)\r\n"
-              "7,\"two\r\nlines\",100,ไส้กรอง,\"<b>O'RING 1/2\"\"</b>\",1250,12.5,0.125,0,-99.00\r\n"
-              "0,,\"a,b\",\"cr\r\",,0,0.125,0,0,\r\n");
-}
-
-TEST(ReportCsv, TextsThatASpreadsheetWouldRunStayTextAndAmountsStayNumbers) {
-    // Each text in every text column (kind, part number, name, model), and how it is written.
+TEST(ReportCsv, TextsAreQuotedAndNeverRunAsFormulasAmountsAreExactNumbers) {
+    // A text in every text column (kind, part number, name, model) and how it is written:
+    // quoted where a spreadsheet would split it, with a quote in front where it would run.
     // clang-format off
-    const std::pair<const char*, const char*> cases[] = {
+    const std::pair<const char*, const char*> texts[] = {
         {"=HYPERLINK(\"http://x.test/\")", "\"'=HYPERLINK(\"\"http://x.test/\"\")\""},
         {"-2+3", "\"'-2+3\""}, {"+5", "\"'+5\""}, {"@SUM(A1)", "\"'@SUM(A1)\""},
-        {"\t=1", "\"'\t=1\""}, {"\r=1", "\"'\r=1\""}, {"2701-8540", "2701-8540"},
-        {"ไส้กรอง=1", "ไส้กรอง=1"}, {"O'RING 1/2\", -1", "\"O'RING 1/2\"\", -1\""}, {"", ""}};
+        {"\t=1", "\"'\t=1\""}, {"\r=1", "\"'\r=1\""}, {"two\r\nlines", "\"two\r\nlines\""},
+        {"ไส้กรอง", "ไส้กรอง"}, {"O'RING 1/2\", -1", "\"O'RING 1/2\"\", -1\""}, {"", ""}};
     // clang-format on
-    for (const auto& [text, written] : cases) {
-        ReportData data;
-        data.changes = {Priced(text, 125000, -125000)}; // a fall to a negative amount
-        PartRow& row = data.changes[0].after;
+    ReportData data;
+    QString csv = "\uFEFFรหัสภายใน,ประเภท,รหัสสินค้า,ชื่อสินค้า,รุ่น,ราคาตั้งเดิม,ราคาตั้งใหม่,"
+                  "ราคาขายเดิม,ราคาขายใหม่,ราคาตั้งเปลี่ยน (%)\r\n";
+    for (const auto& [text, written] : texts) {
+        data.changes.push_back(Priced(text, 125000, -125000)); // a fall to a negative amount
+        PartRow& row = data.changes.back().after;
         row.partId = -7, row.kind = row.tName = row.model = text;
         const QString w = QString::fromUtf8(written);
-        EXPECT_EQ(QString::fromUtf8(ChangesCsv(data)).section("\r\n", 1),
-                  "-7," + w + "," + w + "," + w + "," + w + ",12.5,-12.5,0,0,-200.00\r\n");
+        csv += "-7," + w + "," + w + "," + w + "," + w + ",12.5,-12.5,0,0,-200.00\r\n";
     }
+    // Amounts with a dot and no trailing zeros; no change from an old price of 0.
+    data.changes.push_back(Priced("100", 12500000, 125000));
+    data.changes.back().before.sale = Currency::FromUnits(1250);
+    data.changes.push_back(Priced("a,b", 0, 1250));
+    csv += "0,,100,,,1250,12.5,0.125,0,-99.00\r\n0,,\"a,b\",,,0,0.125,0,0,\r\n";
+    EXPECT_EQ(QString::fromUtf8(ChangesCsv(data)), csv);
 }
 
 } // namespace
