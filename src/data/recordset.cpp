@@ -140,6 +140,17 @@ QVariant Recordset::Field(const QString& name) const {
     return CurrentRow()[static_cast<std::size_t>(index)];
 }
 
+int Recordset::FieldIndex(const QString& name) const {
+    return ColumnIndex(name);
+}
+
+const QVariant& Recordset::FieldAt(int index) const {
+    const std::vector<QVariant>& row = CurrentRow();
+    if (index < 0 || static_cast<std::size_t>(index) >= row.size())
+        Fail(QStringLiteral("The recordset has no field at %1.").arg(index));
+    return row[static_cast<std::size_t>(index)];
+}
+
 namespace {
 
 bool IsNull(const QVariant& value) {

@@ -51,6 +51,11 @@ public:
 
     // The named field of the current row; an invalid/null QVariant is Null.
     QVariant Field(const QString& name) const;
+    // For a caller that reads many rows: the place of the named field in every row of
+    // this result (found as Field finds it; Error when there is none), and the field at
+    // that place in the current row, valid until the recordset moves or closes.
+    int FieldIndex(const QString& name) const;
+    const QVariant& FieldAt(int index) const;
     // Converting reads; Null or a value that does not fit raises Error naming the
     // field and the source statement.
     QString Text(const QString& name) const; // trimmed of blanks

@@ -18,12 +18,10 @@ namespace tolvane::report {
 // One part row of Pta<B> as a reading saw it.
 struct PartRow {
     std::int32_t partId = 0;
-    QString kind, partNO, eName, tName, model, import;
+    QString kind, partNO, eName, tName, model;
     // The prices the run writes: Price/Sale, or Price1/Sale1 in the version that
     // keeps its prices there.
     Currency price, sale;
-    // The version's other price pair (Price/Sale next to Price1/Sale1), when it has one.
-    std::optional<Currency> price2, sale2;
 };
 
 // A part whose price or sale price differs between the two readings.

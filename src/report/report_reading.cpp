@@ -18,41 +18,52 @@ auto Key(const PartRow& row) {
 }
 
 // A shop's part table may hold Nulls where the run itself never looks: the report
-// reads them as an empty text and an amount of 0 rather than fail the run.
-QString TextOf(const Recordset& rs, const QString& field) {
-    const QVariant value = rs.Field(field);
-    return value.isNull() ? QString() : TrimBlanks(value.toString());
+// reads them as an empty text and an amount of 0 rather than fail the run. A text
+// without blanks at its ends is the driver's own string, not a copy.
+QString TextOf(const QVariant& value) {
+    if (value.isNull())
+        return QString();
+    QString text = value.toString();
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1) == u' ')
+        --end;
+    if (begin == 0 && end == text.size())
+        return text;
+    return text.sliced(begin, end - begin);
 }
 
-Currency AmountOf(const Recordset& rs, const QString& field) {
+Currency AmountOf(const QVariant& value) {
     try {
-        return Currency::FromVariant(rs.Field(field));
+        return Currency::FromVariant(value);
     } catch (const Error&) {
         return Currency();
     }
 }
 
-// Walks the reading one row at a time.
+// Walks the reading one row at a time. The fields are found by their place, once per
+// reading: a reading takes every part of the brand.
 void EachPart(Connection& cn, int brandId, const QString& version,
               const std::function<void(PartRow&&)>& take) {
     const bool price1 = IsPrice1Version(version);
     Recordset rs;
     rs.Open(ReadingQuery(brandId, version), cn, Recordset::adOpenForwardOnly);
+    const auto at = [&rs](const char* name) { return rs.FieldIndex(QLatin1String(name)); };
+    const int partId = at("PartID"), kind = at("Kind"), partNO = at("PartNO"), eName = at("EName"),
+              tName = at("TName"), model = at("Model"), price = at(price1 ? "Price1" : "Price"),
+              sale = at(price1 ? "Sale1" : "Sale");
     for (; !rs.Eof(); rs.MoveNext()) {
         PartRow row;
-        row.partId = rs.Field(QStringLiteral("PartID")).toInt();
-        row.kind = TextOf(rs, QStringLiteral("Kind"));
-        row.partNO = TextOf(rs, QStringLiteral("PartNO"));
-        row.eName = TextOf(rs, QStringLiteral("EName"));
-        row.tName = TextOf(rs, QStringLiteral("TName"));
-        row.model = TextOf(rs, QStringLiteral("Model"));
-        row.import = TextOf(rs, QStringLiteral("Import"));
-        row.price = AmountOf(rs, price1 ? QStringLiteral("Price1") : QStringLiteral("Price"));
-        row.sale = AmountOf(rs, price1 ? QStringLiteral("Sale1") : QStringLiteral("Sale"));
-        if (price1) {
-            row.price2 = AmountOf(rs, QStringLiteral("Price"));
-            row.sale2 = AmountOf(rs, QStringLiteral("Sale"));
-        }
+        row.partId = rs.FieldAt(partId).toInt();
+        row.kind = TextOf(rs.FieldAt(kind));
+        row.partNO = TextOf(rs.FieldAt(partNO));
+        row.eName = TextOf(rs.FieldAt(eName));
+        row.tName = TextOf(rs.FieldAt(tName));
+        row.model = TextOf(rs.FieldAt(model));
+        row.price = AmountOf(rs.FieldAt(price));
+        row.sale = AmountOf(rs.FieldAt(sale));
         take(std::move(row));
     }
     rs.Close();
@@ -73,11 +84,14 @@ bool ByNumber(const PartRow& a, const PartRow& b) {
 } // namespace
 
 QString ReadingQuery(int brandId, const QString& version) {
-    // The version that keeps its prices in Price1/Sale1 still has Price and Sale.
-    const QString prices = IsPrice1Version(version) ? QStringLiteral("Price1, Sale1, Price, Sale")
-                                                    : QStringLiteral("Price, Sale");
-    return QStringLiteral("Select PartID, Kind, PartNO, EName, TName, Model, Import, %1 From "
-                          "Pta%2 Order By PartID, Kind, PartNO")
+    // Only what the report shows or compares: every column costs the driver a value per
+    // row. The version that keeps its prices in Price1/Sale1 reads those. The rows come
+    // in the table's own order (an ordered reading would make the engine walk the table
+    // through its PartID index and sort): ReadParts puts them in key order itself, and
+    // CompareParts looks each row up.
+    const QString prices =
+        IsPrice1Version(version) ? QStringLiteral("Price1, Sale1") : QStringLiteral("Price, Sale");
+    return QStringLiteral("Select PartID, Kind, PartNO, EName, TName, Model, %1 From Pta%2")
         .arg(prices)
         .arg(brandId);
 }
@@ -85,9 +99,10 @@ QString ReadingQuery(int brandId, const QString& version) {
 PartRows ReadParts(Connection& cn, int brandId, const QString& version) {
     PartRows rows;
     EachPart(cn, brandId, version, [&](PartRow&& row) { rows.push_back(std::move(row)); });
-    // The engine's order of texts need not be the program's.
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const PartRow& a, const PartRow& b) { return Key(a) < Key(b); });
+    // In key order (a table whose rows were added in part ID order already is).
+    const auto byKey = [](const PartRow& a, const PartRow& b) { return Key(a) < Key(b); };
+    if (!std::is_sorted(rows.begin(), rows.end(), byKey))
+        std::stable_sort(rows.begin(), rows.end(), byKey);
     return rows;
 }
 

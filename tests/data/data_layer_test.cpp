@@ -79,7 +79,7 @@ TEST_F(DataLayer, RecordCountIsExactAndRowsComeInOrder) {
             rs.MoveNext();
         }
         for (int seen = 2; seen <= 250; ++seen, rs.MoveNext())
-            EXPECT_EQ(rs.Text("partno"), QString("N%1").arg(seen));
+            EXPECT_EQ(rs.Text("partno") + rs.FieldAt(0).toString(), QString("N%1%1").arg(seen));
         EXPECT_TRUE(rs.Eof());
         EXPECT_THROW(rs.MoveNext(), Error);
     }
@@ -92,6 +92,7 @@ TEST_F(DataLayer, NullStaysNullUntilConvertedAndThenFailsNamingTheStatement) {
     const QString source = "Select PartID, PartNO, Price From Parts";
     rs.Open(source, *cn);
     EXPECT_TRUE(rs.Field("PartNO").isNull());
+    EXPECT_TRUE(rs.FieldAt(rs.FieldIndex("partno")).isNull());
     const Error errors[] = {ErrorOf([&] { rs.Long("PartID"); }),
                             ErrorOf([&] { rs.Text("PartNO"); }),
                             ErrorOf([&] { rs.Amount("Price"); })};
@@ -101,6 +102,8 @@ TEST_F(DataLayer, NullStaysNullUntilConvertedAndThenFailsNamingTheStatement) {
         EXPECT_TRUE(errors[i].message().contains(fields[i])) << fields[i];
     }
     EXPECT_THROW(rs.Field("NoSuchField"), Error);
+    EXPECT_THROW(rs.FieldIndex("NoSuchField"), Error);
+    EXPECT_THROW(rs.FieldAt(3), Error);
 }
 
 TEST_F(DataLayer, AmountsRoundTripExactly) {

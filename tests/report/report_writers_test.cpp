@@ -1,9 +1,14 @@
-// The price-change report: the exact arithmetic of a change, the page and the CSV.
+// The price-change report: the readings, the exact arithmetic of a change, the page and
+// the CSV.
+#include "data/connection.h"
 #include "report/report_change.h"
 #include "report/report_csv.h"
 #include "report/report_html.h"
+#include "report/report_reading.h"
 #include "support/qt_print.h"
+#include "support/sqlite_file.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -22,6 +27,41 @@ PriceChange Priced(const QString& partNO, std::int64_t before, std::int64_t afte
     c.before.price = Currency::FromUnits(before);
     c.after.price = Currency::FromUnits(after);
     return c;
+}
+
+// The readings take the rows in the table's own order and compare them by key; blanks
+// at the ends of a text go, a Null is an empty text or 0; P.45 keeps its prices in Price1.
+TEST(ReportReading, RowsInAnyOrderAreComparedByKey) {
+    QTemporaryDir dir;
+    SqliteExec(dir.filePath("Velmora.accdb"),
+               {"Create Table Pta7 (PartID, Kind, PartNO, EName, TName, Model, Import, Price, "
+                "Sale, Price1, Sale1)",
+                "Insert Into Pta7 Values (9, 'B', ' 100 ', 'e', Null, 'm', '', 12.5, Null, 1, 2), "
+                "(3, '', '300', 'e', 't', 'm', '', 20, 18, 3, 4), (9, 'A', '100', 'e', 't', 'm', "
+                "'', 7, 6, 5, 6)"});
+    Connection cn(Role::Target, {});
+    cn.Open(AccessTextFor(dir.filePath("Velmora.accdb")));
+    const auto rows = [](const PartRows& parts) {
+        QStringList out;
+        for (const PartRow& p : parts)
+            out << QString("%1 %2 %3 %4 %5")
+                       .arg(p.partId)
+                       .arg(PartLabel(p), p.tName, p.price.ToText(), p.sale.ToText());
+        return out;
+    };
+    EXPECT_EQ(rows(ReadParts(cn, 7, "P.45 (Bar)")),
+              QStringList({"3 300 t 3 4", "9 A-100 t 5 6", "9 B-100  1 2"}));
+    const PartRows before = ReadParts(cn, 7, "V.31");
+    EXPECT_EQ(rows(before), QStringList({"3 300 t 20 18", "9 A-100 t 7 6", "9 B-100  12.5 0"}));
+    cn.Execute("Update Pta7 Set Price = 8, TName = 'x' Where Kind = 'A'");
+    cn.Execute("Insert Into Pta7 (PartID, Kind, PartNO) Values (1, '', '1')");
+    ReportData d;
+    CompareParts(cn, 7, "V.31", before, d);
+    EXPECT_EQ(std::tuple(d.changes.size(), d.created.size(), d.partsAfter, d.pricesUp, d.pricesSame,
+                         d.salesSame, d.textsChanged),
+              std::tuple(1u, 1u, 4, 1, 2, 3, 1));
+    EXPECT_EQ(rows({d.changes.at(0).after, d.created.at(0).row}),
+              QStringList({"9 A-100 x 8 6", "1 1  0 0"}));
 }
 
 TEST(ReportChange, PercentAndBucketAreExactAtTheirEdges) {
@@ -98,19 +138,32 @@ TEST(ReportHtml, EveryTextFromTheDataIsEscaped) {
     }
 }
 
-TEST(ReportCsv, BomThaiHeaderQuotingAndExactAmounts) {
+TEST(ReportCsv, TextsAreQuotedAndNeverRunAsFormulasAmountsAreExactNumbers) {
+    // A text in every text column (kind, part number, name, model) and how it is written:
+    // quoted where a spreadsheet would split it, with a quote in front where it would run.
+    // clang-format off
+    const std::pair<const char*, const char*> texts[] = {
+        {"=HYPERLINK(\"http://x.test/\")", "\"'=HYPERLINK(\"\"http://x.test/\"\")\""},
+        {"-2+3", "\"'-2+3\""}, {"+5", "\"'+5\""}, {"@SUM(A1)", "\"'@SUM(A1)\""},
+        {"\t=1", "\"'\t=1\""}, {"\r=1", "\"'\r=1\""}, {"two\r\nlines", "\"two\r\nlines\""},
+        {"ไส้กรอง", "ไส้กรอง"}, {"O'RING 1/2\", -1", "\"O'RING 1/2\"\", -1\""}, {"", ""}};
+    // clang-format on
     ReportData data;
-    data.changes = {Priced("100", 12500000, 125000), Priced("a,b", 0, 1250)};
-    PartRow& row = data.changes[0].after;
-    row.partId = 7, row.kind = "two\r\nlines", row.tName = "ไส้กรอง", row.model = kOring;
-    data.changes[0].before.sale = Currency::FromUnits(1250);
-    data.changes[1].after.tName = "cr\r";
-    EXPECT_EQ(ChangesCsv(data),
-              "\xEF\xBB\xBF"
-              "รหัสภายใน,ประเภท,รหัสสินค้า,ชื่อสินค้า,รุ่น,ราคาตั้งเดิม,ราคาตั้งใหม่,ราคาขายเดิม,"
-              "ราคาขายใหม่,ราคาตั้งเปลี่ยน (%)\r\n"
-              "7,\"two\r\nlines\",100,ไส้กรอง,\"<b>O'RING 1/2\"\"</b>\",1250,12.5,0.125,0,-99.00\r\n"
-              "0,,\"a,b\",\"cr\r\",,0,0.125,0,0,\r\n");
+    QString csv = "\uFEFFรหัสภายใน,ประเภท,รหัสสินค้า,ชื่อสินค้า,รุ่น,ราคาตั้งเดิม,ราคาตั้งใหม่,"
+                  "ราคาขายเดิม,ราคาขายใหม่,ราคาตั้งเปลี่ยน (%)\r\n";
+    for (const auto& [text, written] : texts) {
+        data.changes.push_back(Priced(text, 125000, -125000)); // a fall to a negative amount
+        PartRow& row = data.changes.back().after;
+        row.partId = -7, row.kind = row.tName = row.model = text;
+        const QString w = QString::fromUtf8(written);
+        csv += "-7," + w + "," + w + "," + w + "," + w + ",12.5,-12.5,0,0,-200.00\r\n";
+    }
+    // Amounts with a dot and no trailing zeros; no change from an old price of 0.
+    data.changes.push_back(Priced("100", 12500000, 125000));
+    data.changes.back().before.sale = Currency::FromUnits(1250);
+    data.changes.push_back(Priced("a,b", 0, 1250));
+    csv += "0,,100,,,1250,12.5,0.125,0,-99.00\r\n0,,\"a,b\",,,0,0.125,0,0,\r\n";
+    EXPECT_EQ(QString::fromUtf8(ChangesCsv(data)), csv);
 }
 
 } // namespace
