@@ -1,6 +1,7 @@
 #include "data/run_lock.h"
 
 #include "data/connection.h"
+#include "data/database_file.h"
 #include "data/open_connection.h"
 #include "data/recordset.h"
 #include "data/run_state.h"
@@ -95,6 +96,19 @@ RunLock::~RunLock() {
 
 void RunLock::Take(RunState& st) {
     const FormFields f = st.window.Fields();
+    // The connections keep such files out of WAL (see Connection); the run says so once.
+    QStringList files = {TrimBlanks(f.txtPriceList)};
+    if (f.optAccess)
+        files << TrimBlanks(f.txtDataVelmora);
+    for (const QString& path : files) {
+        const QString network =
+            KindOfDatabaseFile(path) == DatabaseFile::SQLite ? NetworkFileSystem(path) : QString();
+        if (!network.isEmpty())
+            st.window.Notice(QStringLiteral("journal mode: %1 lies on a network file system "
+                                            "(%2), where WAL does not work; this run keeps the "
+                                            "file's own journal mode.")
+                                 .arg(path, network));
+    }
     if (f.optAccess)
         TakeFile(TrimBlanks(f.txtDataVelmora));
     else

@@ -29,9 +29,11 @@ public:
     RunLock(const RunLock&) = delete;
     RunLock& operator=(const RunLock&) = delete;
 
-    // Takes the lock for the shop the window's fields name. Raises Error, before
-    // anything is written, when another run holds it (saying since when and from
-    // which machine, where that can be known) or when it cannot be taken.
+    // Takes the lock for the shop the window's fields name, and tells the window (as a
+    // notice) of a shop or list file that keeps its own journal mode for the run because
+    // it lies on a network file system. Raises Error, before anything is written, when
+    // another run holds it (saying since when and from which machine, where that can
+    // be known) or when it cannot be taken.
     void Take(RunState& st);
     // Lets the lock go (also done by the destructor). Harmless when none is held.
     void Release();

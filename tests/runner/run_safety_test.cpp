@@ -1,13 +1,19 @@
 // What keeps a shop's data safe from a bad price list, a second run and a careless
-// command line: the list is refused before the first write, a second run on the
-// same shop is refused, and the password never shows.
+// command line: the list is refused before the first write, a second run on
+// the same shop is refused, the files end in their own journal mode, and the password
+// never shows.
 #include "runner/batch_run.h"
 #include "support/shop_fixture.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSysInfo>
+#include <QThread>
+#include <csignal>
+#include <functional>
 
 namespace tolvane::testing {
 namespace {
@@ -107,6 +113,78 @@ TEST(RunLock, TwoRunsAtOnceLeaveWhatOneRunLeaves) {
     EXPECT_TRUE(detail.contains("from machine " + QSysInfo::machineHostName())) << detail;
     EXPECT_EQ(AllRows(shop), AllRows(aloneShop));
     EXPECT_FALSE(QFile::exists(shop + ".tolvane.lock")); // gone with the run that held it
+}
+
+// A run killed while the shop is in WAL (stopped first, so the moment is sure: a file
+// whose header is being switched has a rollback journal beside it).
+void KillInWal(const QString& shop, const QString& list) {
+    QProcess run;
+    run.start(QStringLiteral(TOLVANE_BIN_DIR "/tolvane-batch"),
+              {"--price-list", list, "--data", shop});
+    ASSERT_TRUE(run.waitForStarted());
+    auto inWal = [&] {
+        return ReadFile(shop).mid(18, 2) == "\2\2" && QFile::exists(shop + "-wal") &&
+               !QFile::exists(shop + "-journal");
+    };
+    while (!run.waitForFinished(1)) {
+        if (inWal() && ::kill(static_cast<pid_t>(run.processId()), SIGSTOP) == 0 && inWal())
+            break;
+        ::kill(static_cast<pid_t>(run.processId()), SIGCONT);
+    }
+    ASSERT_EQ(run.state(), QProcess::Running) << "the run ended before it was caught in WAL";
+    run.kill();
+    run.waitForFinished();
+}
+
+// What a run leaves of the files themselves: nothing beside them, and each in its own
+// journal mode (the sample's rollback journal, the backup's too), or byte for byte and
+// time as it was where the run was to change nothing.
+TEST(JournalMode, TheFilesEndAsTheShopHadThem) {
+    QTemporaryDir dir;
+    const auto [pristineShop, pristineList] = SampleFiles(dir.filePath("pristine"), 400, 300, 100);
+    const struct {
+        const char* name;
+        std::function<void(const QString& shop, const QString& list)> before;
+        QString option; // --backup (into backups/) or --test-run
+        int status;
+        bool untouched;
+    } situations[] = {
+        {"killed in WAL, then the next run with a backup", KillInWal, "--backup", 0, false},
+        {"list refused",
+         [](auto, auto list) { SqliteExec(list, {"Insert Into PriceList_Count Values( 9 )"}); }, "",
+         1, true},
+        {"test run on a shop left in WAL",
+         [](auto shop, auto) { SqliteExec(shop, {"PRAGMA journal_mode=WAL"}); }, "--test-run", 0,
+         true},
+    };
+    for (const auto& s : situations) {
+        SCOPED_TRACE(s.name);
+        const QDir work(dir.filePath(QString::fromStdString(ParamName(s.name))));
+        ASSERT_TRUE(work.mkpath("backups"));
+        const QString shop = work.filePath("Velmora.accdb"), list = work.filePath("PriceList.mdb");
+        QFile::copy(pristineShop, shop);
+        QFile::copy(pristineList, list);
+        s.before(shop, list);
+        auto state = [&] {
+            return QList<QVariant>{ReadFile(shop), ReadFile(list), QFileInfo(shop).lastModified(),
+                                   QFileInfo(list).lastModified()};
+        };
+        const QList<QVariant> was = state();
+        QThread::msleep(10); // a write would show in the times
+
+        QStringList args = {"--price-list", list, "--data", shop, s.option};
+        if (s.option == "--backup")
+            args << work.filePath("backups");
+        EXPECT_EQ(Runner(args.filter(QRegularExpression("."))).status, s.status);
+
+        EXPECT_EQ(work.entryList(QDir::Files), QStringList({"PriceList.mdb", "Velmora.accdb"}));
+        QStringList files = {shop, list};
+        for (const QString& backup : QDir(work.filePath("backups")).entryList(QDir::Files))
+            files << work.filePath("backups/" + backup); // alone in its folder
+        EXPECT_EQ(files.size(), s.option == "--backup" ? 3 : 2);
+        for (const QString& file : files)
+            EXPECT_TRUE(s.untouched ? state() == was : ReadFile(file).mid(18, 2) == "\1\1") << file;
+    }
 }
 
 // The SQL Server password from a file or the environment; in no trace, report or
