@@ -81,9 +81,14 @@ void Connection::Open(const QString& text) {
 
     const bool accessText =
         driver.contains(QLatin1String("Microsoft Access Driver"), Qt::CaseInsensitive);
-    const DatabaseFile file = accessText ? KindOfDatabaseFile(dbq) : DatabaseFile::Missing;
+    QString unreadable;
+    const DatabaseFile file =
+        accessText ? KindOfDatabaseFile(dbq, &unreadable) : DatabaseFile::Missing;
     if (file == DatabaseFile::SQLite) {
         OpenEmbedded(dbq);
+    } else if (file == DatabaseFile::Unreadable) {
+        throw Error(QStringLiteral("The file %1 cannot be read: %2.").arg(dbq, unreadable),
+                    MaskPasswords(connectionString_));
     } else if (file == DatabaseFile::Other) {
         throw Error(QStringLiteral("The file %1 is not a database: it is neither an Access file "
                                    "nor a SQLite file.")

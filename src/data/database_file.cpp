@@ -14,10 +14,15 @@
 
 namespace tolvane {
 
-DatabaseFile KindOfDatabaseFile(const QString& path) {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+DatabaseFile KindOfDatabaseFile(const QString& path, QString* reason) {
+    if (path.isEmpty() || !QFileInfo::exists(path))
         return DatabaseFile::Missing;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (reason)
+            *reason = file.errorString();
+        return DatabaseFile::Unreadable;
+    }
     const QByteArray header = file.read(20);
     if (header.startsWith(QByteArray("SQLite format 3\0", 16)))
         return DatabaseFile::SQLite;

@@ -10,10 +10,12 @@ enum class DatabaseFile {
     SQLite,     // opens in the embedded engine
     Access,     // a Jet or ACE file: needs an Access ODBC driver
     Other,      // neither: random bytes, an empty file, a text, ...
-    Missing,    // no readable file of that name
+    Missing,    // no file of that name
+    Unreadable, // there, but this program may not read it (the reason tells why)
 };
 
-DatabaseFile KindOfDatabaseFile(const QString& path);
+// `reason`, when given, receives why an Unreadable file cannot be opened.
+DatabaseFile KindOfDatabaseFile(const QString& path, QString* reason = nullptr);
 
 // The file a path names with every symbolic link resolved (the path itself when it
 // names no file): two paths to one file give one name.

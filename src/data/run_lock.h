@@ -15,9 +15,10 @@ struct RunState;
 // the lock before its first write and holds it to its end.
 //
 // - A shop file (the Access path of the window, whatever engine opens it): a lock file
-//   beside it, "<file>.tolvane.lock", naming the machine and process that hold it. A
-//   lock left by a run that was killed on this machine is taken over; one left by a
-//   machine that is gone must be removed by hand (the refusal names the file).
+//   beside the file itself (symbolic links resolved), "<file>.tolvane.lock", naming the
+//   machine and process that hold it. A lock left by a run that was killed on this
+//   machine is taken over; one left by a machine that is gone, or a file in its place
+//   that names no run, must be removed by hand (the refusal names the file).
 // - A server shop: an application lock owned by a session of its own, opened with the
 //   same connection text and held for the whole run (SQL Server's sp_getapplock,
 //   PostgreSQL's advisory lock). An engine with neither runs unlocked, and the window
