@@ -82,9 +82,14 @@ void Connection::Open(const QString& text) {
 
     const bool accessText =
         driver.contains(QLatin1String("Microsoft Access Driver"), Qt::CaseInsensitive);
-    const DatabaseFile file = accessText ? KindOfDatabaseFile(dbq) : DatabaseFile::Missing;
+    QString unreadable;
+    const DatabaseFile file =
+        accessText ? KindOfDatabaseFile(dbq, &unreadable) : DatabaseFile::Missing;
     if (file == DatabaseFile::SQLite) {
         OpenEmbedded(dbq);
+    } else if (file == DatabaseFile::Unreadable) {
+        throw Error(QStringLiteral("The file %1 cannot be read: %2.").arg(dbq, unreadable),
+                    MaskPasswords(connectionString_));
     } else if (file == DatabaseFile::Other) {
         throw Error(QStringLiteral("The file %1 is not a database: it is neither an Access file "
                                    "nor a SQLite file.")
@@ -105,14 +110,53 @@ void Connection::OpenEmbedded(const QString& path) {
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(commandTimeout_ * 1000));
     OpenOrFail(db);
     embedded_ = true;
-    journalMode_ = JournalMode(db);
-    for (const char* statement : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"}) {
+    writing_ = false;
+    file_ = path;
+    // A note beside the file holds its own mode when a run was killed while the file
+    // was in WAL; this connection puts that mode back when it closes.
+    journalMode_ = NotedJournalMode(path);
+    if (journalMode_.isEmpty())
+        journalMode_ = JournalMode(db);
+}
+
+void Connection::PrepareToWrite(const QString& statement) {
+    if (!open_ || !embedded_ || writing_)
+        return;
+    writing_ = true;
+    if (journalMode_.isEmpty())
+        return; // no mode could be read: the file is left as it is
+    QSqlDatabase db = Database();
+    // WAL lets the shop's own program read while the run writes. A file on a network
+    // file system keeps (or gets back) its own mode: WAL does not work there.
+    const bool wal = NetworkFileSystem(file_).isEmpty();
+    const QString wanted = wal ? QStringLiteral("wal") : journalMode_;
+    if (JournalMode(db) != wanted) {
+        // No switch without the note: a run killed in WAL would leave the file there.
+        if (wal && !NoteJournalMode(file_, journalMode_))
+            return;
+        // Held up by another program's lock as long as a statement would be; the error
+        // names the write that waited.
         QSqlQuery pragma(db);
-        if (!pragma.exec(QLatin1String(statement))) {
+        if (!pragma.exec(QStringLiteral("PRAGMA journal_mode=") + wanted)) {
             const QString message = DriverError(pragma.lastError());
-            pragma = QSqlQuery();
-            Fail(db, message, QLatin1String(statement));
+            if (wal)
+                ForgetJournalMode(file_);
+            throw Error(message + QStringLiteral(" (setting the journal mode to %1)").arg(wanted),
+                        statement);
         }
+        // Where the engine answers with another mode (WAL cannot be had), the run writes
+        // in the file's own mode. The note stays while the file is in WAL.
+        const bool switched = pragma.next() && pragma.value(0).toString().toLower() == wanted;
+        if (switched != wal)
+            ForgetJournalMode(file_);
+        if (!switched)
+            return;
+    }
+    if (wal) {
+        QSqlQuery pragma(db);
+        if (!pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL")))
+            throw Error(DriverError(pragma.lastError()),
+                        QStringLiteral("PRAGMA synchronous=NORMAL"));
     }
 }
 
@@ -195,14 +239,22 @@ QString Connection::JournalMode(QSqlDatabase& db) {
     return QString();
 }
 
+bool Connection::SetJournalMode(QSqlDatabase& db, const QString& mode) {
+    QSqlQuery pragma(db);
+    return pragma.exec(QStringLiteral("PRAGMA journal_mode=") + mode) && pragma.next() &&
+           pragma.value(0).toString().toLower() == mode;
+}
+
 void Connection::RestoreJournalMode(QSqlDatabase& db) {
     // Switching out of WAL needs the file to itself: where another connection still
-    // holds it, the switch fails at once (no waiting) and the file stays as it is.
-    if (journalMode_.isEmpty() || journalMode_ == QLatin1String("wal"))
+    // holds it, the switch fails at once (no waiting) and the file stays as it is,
+    // with its note, for the last connection to put back.
+    if (journalMode_.isEmpty() || journalMode_ == QLatin1String("wal") ||
+        JournalMode(db) == journalMode_)
         return;
     QSqlQuery pragma(db);
-    if (pragma.exec(QStringLiteral("PRAGMA busy_timeout=0")))
-        pragma.exec(QStringLiteral("PRAGMA journal_mode=") + journalMode_);
+    if (pragma.exec(QStringLiteral("PRAGMA busy_timeout=0")) && SetJournalMode(db, journalMode_))
+        ForgetJournalMode(file_);
 }
 
 void Connection::Close() {
@@ -252,12 +304,14 @@ void Connection::RequireOpen(const QString& statement) const {
 int Connection::Execute(const QString& statement) {
     RequireOpen(statement);
     Report(TraceKind::Execute, statement);
+    PrepareToWrite(statement);
     return SendHeld(statement, StatementBatch::Tail::Count).numRowsAffected();
 }
 
 void Connection::Send(const QString& statement) {
     RequireOpen(statement);
     Report(TraceKind::Execute, statement);
+    PrepareToWrite(statement);
     if (StatementBatch::CanHold(dialect_, inTransaction_))
         held_.Hold(statement);
     else
@@ -302,6 +356,8 @@ bool Connection::SendChecked(const std::vector<CheckedStatement>& statements, QS
 void Connection::BeginTrans() {
     RequireOpen(QStringLiteral("BEGIN"));
     Report(TraceKind::Begin, QString());
+    // The journal mode cannot change inside a transaction.
+    PrepareToWrite(QStringLiteral("BEGIN"));
     // What was held back belongs before the transaction.
     Flush();
     QSqlDatabase db = Database();

@@ -24,10 +24,14 @@ enum class Engine {
 // An ADO-style connection over Qt SQL.
 //
 // Engine: when the connection text names an Access driver and the file named by
-// dbq is a SQLite database, the file opens in the embedded SQLite engine (WAL,
-// synchronous=NORMAL, busy time-out = CommandTimeout), and goes back to its own
-// journal mode when the connection closes. A file that is neither a SQLite nor an
-// Access file is refused as no database. A "Provider=sqloledb;..." text opens the
+// dbq is a SQLite database, the file opens in the embedded SQLite engine (busy
+// time-out = CommandTimeout). Reading changes nothing in the file; right before the
+// connection's first write the file goes over to WAL (synchronous=NORMAL), and it goes
+// back to its own journal mode when the connection closes. The mode it had is noted
+// beside it meanwhile (see NoteJournalMode), so that after a run that was killed the
+// next connection puts it back. A file on a network file system keeps its own journal
+// mode. A file that is neither a SQLite nor an Access file is refused as no database,
+// one that cannot be read says why. A "Provider=sqloledb;..." text opens the
 // equivalent ODBC text for the driver "SQL Server". Anything else goes to the ODBC
 // driver manager as it is, with CommandTimeout as the query time-out of every
 // statement where the driver takes it (StatementTimeoutRefusal says when it does
@@ -80,6 +84,10 @@ public:
     // whatever is held back. Traced as a transaction of those statements, the reads
     // as opened; true when committed, false (the reason in `reason`) when undone.
     bool SendChecked(const std::vector<CheckedStatement>& statements, QString* reason = nullptr);
+    // Called before every write the connection sends (statements, transactions and
+    // recordset writes; `statement` names it in an error): the first one takes the
+    // embedded file over to WAL.
+    void PrepareToWrite(const QString& statement);
 
     void BeginTrans();
     void CommitTrans();
@@ -107,6 +115,8 @@ private:
     void OpenOdbc(const QString& odbcText);
     QString MissingDriverMessage(const QSqlError& error) const;
     static QString JournalMode(QSqlDatabase& db);
+    // Sets the journal mode; true when the file is in it afterwards.
+    static bool SetJournalMode(QSqlDatabase& db, const QString& mode);
     void RestoreJournalMode(QSqlDatabase& db);
     QSqlQuery SendHeld(const QString& tail, StatementBatch::Tail kind);
     void RequireOpen(const QString& statement) const;
@@ -128,6 +138,9 @@ private:
     StatementBatch held_;
     QString journalMode_; // the embedded file's own journal mode, before WAL
     QString timeoutRefusal_;
+    QString file_;         // the embedded file
+    QString journalMode_;  // the embedded file's own journal mode, before WAL
+    bool writing_ = false; // the embedded file is ready for writes
     std::set<Recordset*> recordsets_;
 };
 

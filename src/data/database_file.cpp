@@ -1,13 +1,32 @@
 #include "data/database_file.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStorageInfo>
+
+#ifdef Q_OS_WIN
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 namespace tolvane {
 
-DatabaseFile KindOfDatabaseFile(const QString& path) {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+DatabaseFile KindOfDatabaseFile(const QString& path, QString* reason) {
+    if (path.isEmpty() || !QFileInfo::exists(path))
         return DatabaseFile::Missing;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (reason)
+            *reason = file.errorString();
+        return DatabaseFile::Unreadable;
+    }
     const QByteArray header = file.read(20);
     if (header.startsWith(QByteArray("SQLite format 3\0", 16)))
         return DatabaseFile::SQLite;
@@ -16,6 +35,75 @@ DatabaseFile KindOfDatabaseFile(const QString& path) {
     if (engine == "Standard Jet DB" || engine == "Standard ACE DB")
         return DatabaseFile::Access;
     return DatabaseFile::Other;
+}
+
+QString RealFilePath(const QString& path) {
+    const QString real = QFileInfo(path).canonicalFilePath();
+    return real.isEmpty() ? path : real;
+}
+
+QString JournalModeNotePath(const QString& path) {
+    return RealFilePath(path) + QStringLiteral(".tolvane.journal-mode");
+}
+
+QString NotedJournalMode(const QString& path) {
+    QFile note(JournalModeNotePath(path));
+    if (!note.open(QIODevice::ReadOnly))
+        return QString();
+    const QString mode = QString::fromLatin1(note.readLine()).trimmed();
+    // The modes a file can be in of its own outside WAL.
+    for (const char* known : {"delete", "truncate", "persist"})
+        if (mode == QLatin1String(known))
+            return mode;
+    return QString();
+}
+
+bool NoteJournalMode(const QString& path, const QString& mode) {
+    if (!NotedJournalMode(path).isEmpty())
+        return true;
+    QSaveFile note(JournalModeNotePath(path));
+    if (!note.open(QIODevice::WriteOnly))
+        return false;
+    note.write(mode.toLatin1() + "\nThe journal mode " + QFileInfo(path).fileName().toUtf8() +
+               " had before a Tolvane run switched it to WAL; the next run on the file puts "
+               "it back and deletes this file.\n");
+    return note.commit();
+}
+
+void ForgetJournalMode(const QString& path) {
+    QFile::remove(JournalModeNotePath(path));
+}
+
+bool IsNetworkFileSystemType(const QByteArray& type) {
+    QByteArray name = type.toLower();
+    // FUSE file systems are named "fuse.<kind>".
+    if (name.startsWith("fuse."))
+        name = name.mid(5);
+    for (const char* network :
+         {"nfs",    "nfs4",  "cifs",   "smb",       "smb2",      "smb3",   "smbfs", "ncpfs",
+          "afs",    "9p",    "ceph",   "ceph-fuse", "glusterfs", "lustre", "gpfs",  "afpfs",
+          "webdav", "davfs", "davfs2", "sshfs",     "rclone",    "s3fs"})
+        if (name == network)
+            return true;
+    return false;
+}
+
+QString NetworkFileSystem(const QString& path) {
+    const QString real = RealFilePath(path);
+    const QStorageInfo storage(real);
+#ifdef Q_OS_WIN
+    // A mapped drive reports the file system of the machine it lies on ("NTFS"); Windows
+    // itself knows it as a remote drive. A UNC path (\\server\share) is on one anyway.
+    if (QDir::toNativeSeparators(QFileInfo(real).absoluteFilePath())
+            .startsWith(QLatin1String("\\\\")))
+        return QStringLiteral("network share");
+    const QString root = QDir::toNativeSeparators(storage.rootPath());
+    if (!root.isEmpty() &&
+        GetDriveTypeW(reinterpret_cast<const wchar_t*>(root.utf16())) == DRIVE_REMOTE)
+        return QStringLiteral("network drive");
+#endif
+    const QByteArray type = storage.fileSystemType();
+    return IsNetworkFileSystemType(type) ? QString::fromLatin1(type) : QString();
 }
 
 } // namespace tolvane

@@ -294,6 +294,7 @@ void Recordset::Write(const QString& statement, const std::vector<QVariant>& val
     while (FetchOne()) {
     }
     connection_->Report(TraceKind::Recordset, description);
+    connection_->PrepareToWrite(description);
     connection_->Flush();
     QSqlQuery query(connection_->Database());
     if (!query.prepare(statement))

@@ -1,6 +1,7 @@
 #include "data/run_lock.h"
 
 #include "data/connection.h"
+#include "data/database_file.h"
 #include "data/open_connection.h"
 #include "data/recordset.h"
 #include "data/run_state.h"
@@ -8,6 +9,7 @@
 #include "text/versions.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 
@@ -22,17 +24,34 @@ const QString kRefused = QStringLiteral("Another run is working on this shop");
 const QString kResource = QStringLiteral("Tolvane run");
 constexpr qint64 kAdvisoryKey = 0x546F6C76;
 
+// How long a lock file that names no run is given to get its holder's name.
+constexpr int kSettle = 200; // ms
+
+// Why the lock file cannot be taken: the run that holds it, or what is wrong with a
+// file in its place that names no run.
 QString FileHolder(QLockFile& lock, const QString& lockPath) {
+    const QString remedy =
+        QStringLiteral("if no run is working on this shop, delete the file and start again.");
     qint64 pid = 0;
     QString host, program;
-    QString who;
-    if (lock.getLockInfo(&pid, &host, &program))
-        who = QStringLiteral(" from machine %1 (process %2, %3)").arg(host).arg(pid).arg(program);
+    if (!lock.getLockInfo(&pid, &host, &program)) {
+        QFile file(lockPath);
+        if (!file.open(QIODevice::ReadOnly))
+            return QStringLiteral("The run lock %1 cannot be read (%2); ")
+                       .arg(lockPath, file.errorString()) +
+                   remedy;
+        return QStringLiteral("The file %1 stands where the shop's run lock goes, but it is "
+                              "not a run lock this program wrote; ")
+                   .arg(lockPath) +
+               remedy;
+    }
     const QDateTime since = QFileInfo(lockPath).lastModified();
-    return kRefused +
-           QStringLiteral(" since %1%2. Its lock file is %3; if no run is working "
-                          "from that machine, delete the file and start again.")
-               .arg(since.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), who, lockPath);
+    return kRefused + QStringLiteral(" since %1 from machine %2 (process %3, %4). Its lock "
+                                     "file is %5; if no run is working from that machine, "
+                                     "delete the file and start again.")
+                          .arg(since.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), host)
+                          .arg(pid)
+                          .arg(program, lockPath);
 }
 
 // One value of a one-row query on the lock's own session.
@@ -95,6 +114,19 @@ RunLock::~RunLock() {
 
 void RunLock::Take(RunState& st) {
     const FormFields f = st.window.Fields();
+    // The connections keep such files out of WAL (see Connection); the run says so once.
+    QStringList files = {TrimBlanks(f.txtPriceList)};
+    if (f.optAccess)
+        files << TrimBlanks(f.txtDataVelmora);
+    for (const QString& path : files) {
+        const QString network =
+            KindOfDatabaseFile(path) == DatabaseFile::SQLite ? NetworkFileSystem(path) : QString();
+        if (!network.isEmpty())
+            st.window.Notice(QStringLiteral("journal mode: %1 lies on a network file system "
+                                            "(%2), where WAL does not work; this run keeps the "
+                                            "file's own journal mode.")
+                                 .arg(path, network));
+    }
     if (f.optAccess)
         TakeFile(TrimBlanks(f.txtDataVelmora));
     else
@@ -102,7 +134,9 @@ void RunLock::Take(RunState& st) {
 }
 
 void RunLock::TakeFile(const QString& shopPath) {
-    const QString lockPath = shopPath + QStringLiteral(".tolvane.lock");
+    // One file, one lock, by whichever path (a link, another spelling) a run names it;
+    // the lock file lies beside the file itself.
+    const QString lockPath = RealFilePath(shopPath) + QStringLiteral(".tolvane.lock");
     auto lock = std::make_unique<QLockFile>(lockPath);
     // A run takes minutes: the lock is never old enough to be taken over by age, only
     // when the process that holds it is gone.
@@ -111,8 +145,16 @@ void RunLock::TakeFile(const QString& shopPath) {
         file_ = std::move(lock);
         return;
     }
-    if (lock->error() == QLockFile::LockFailedError)
+    if (lock->error() == QLockFile::LockFailedError) {
+        // Another run may be writing its name into the file this very moment.
+        qint64 pid = 0;
+        QString host, program;
+        if (!lock->getLockInfo(&pid, &host, &program) && lock->tryLock(kSettle)) {
+            file_ = std::move(lock);
+            return;
+        }
         throw Error(FileHolder(*lock, lockPath));
+    }
     throw Error(QStringLiteral("The run lock %1 cannot be made beside the shop's file; check "
                                "that the folder can be written.")
                     .arg(lockPath));

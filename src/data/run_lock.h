@@ -15,9 +15,10 @@ struct RunState;
 // the lock before its first write and holds it to its end.
 //
 // - A shop file (the Access path of the window, whatever engine opens it): a lock file
-//   beside it, "<file>.tolvane.lock", naming the machine and process that hold it. A
-//   lock left by a run that was killed on this machine is taken over; one left by a
-//   machine that is gone must be removed by hand (the refusal names the file).
+//   beside the file itself (symbolic links resolved), "<file>.tolvane.lock", naming the
+//   machine and process that hold it. A lock left by a run that was killed on this
+//   machine is taken over; one left by a machine that is gone, or a file in its place
+//   that names no run, must be removed by hand (the refusal names the file).
 // - A server shop: an application lock owned by a session of its own, opened with the
 //   same connection text and held for the whole run (SQL Server's sp_getapplock,
 //   PostgreSQL's advisory lock). An engine with neither runs unlocked, and the window
@@ -29,9 +30,11 @@ public:
     RunLock(const RunLock&) = delete;
     RunLock& operator=(const RunLock&) = delete;
 
-    // Takes the lock for the shop the window's fields name. Raises Error, before
-    // anything is written, when another run holds it (saying since when and from
-    // which machine, where that can be known) or when it cannot be taken.
+    // Takes the lock for the shop the window's fields name, and tells the window (as a
+    // notice) of a shop or list file that keeps its own journal mode for the run because
+    // it lies on a network file system. Raises Error, before anything is written, when
+    // another run holds it (saying since when and from which machine, where that can
+    // be known) or when it cannot be taken.
     void Take(RunState& st);
     // Lets the lock go (also done by the destructor). Harmless when none is held.
     void Release();

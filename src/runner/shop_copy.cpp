@@ -1,5 +1,6 @@
 #include "runner/shop_copy.h"
 
+#include "data/database_file.h"
 #include "text/error.h"
 
 #include <QFile>
@@ -30,11 +31,32 @@ void Open(Handle& h, const QString& path, int flags) {
     sqlite3_busy_timeout(h.db, 20000);
 }
 
+// The one text a statement answers (a pragma's value); empty on failure.
+QString Answer(sqlite3* db, const QString& sql) {
+    sqlite3_stmt* statement = nullptr;
+    QString value;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    return value.toLower();
+}
+
 } // namespace
 
 void CopyDatabaseFile(const QString& from, const QString& to) {
     Handle source, copy;
-    Open(source, from, SQLITE_OPEN_READONLY);
+    // Reading a file in WAL makes SQLite put -wal and -shm files beside it; a connection
+    // that may write removes them again when it closes (having nothing to write back),
+    // one that may only read leaves them. So the source is opened for writing (and only
+    // read) unless a -wal file is there already: then another program works on the file,
+    // or a run was killed, and what it holds is left to them.
+    const bool walThere = QFile::exists(RealFilePath(from) + QStringLiteral("-wal"));
+    Open(source, from, walThere ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+    // The copy takes the file's own journal mode, not the WAL of a run working on it.
+    QString mode = NotedJournalMode(from);
+    if (mode.isEmpty())
+        mode = Answer(source.db, QStringLiteral("PRAGMA journal_mode"));
     QFile::remove(to);
     Open(copy, to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     sqlite3_backup* backup = sqlite3_backup_init(copy.db, "main", source.db, "main");
@@ -47,8 +69,12 @@ void CopyDatabaseFile(const QString& from, const QString& to) {
     // All pages in one step: the copy is of one moment of the file.
     const int code = sqlite3_backup_step(backup, -1);
     sqlite3_backup_finish(backup);
-    if (code != SQLITE_DONE) {
-        const QString reason = Reason(copy.db, code);
+    const bool copied = code == SQLITE_DONE;
+    if (!copied || (Answer(copy.db, QStringLiteral("PRAGMA journal_mode")) != mode &&
+                    Answer(copy.db, QStringLiteral("PRAGMA journal_mode=") + mode) != mode)) {
+        const QString reason =
+            copied ? QStringLiteral("its journal mode cannot be set to %1").arg(mode)
+                   : Reason(copy.db, code);
         copy.Close();
         QFile::remove(to);
         throw Error(QStringLiteral("%1 cannot be copied to %2: %3").arg(from, to, reason));

@@ -1,4 +1,5 @@
 #include "data/connection.h"
+#include "data/database_file.h"
 #include "data/recordset.h"
 #include "shop/db.h"
 #include "support/error_of.h"
@@ -41,25 +42,6 @@ protected:
     QTemporaryDir dir;
     QString path;
 };
-
-TEST_F(DataLayer, OpensASQLiteFileGivenAsAnAccessPathInTheEmbeddedEngine) {
-    auto cn = OpenTarget();
-    EXPECT_EQ(cn->State(), Connection::adStateOpen);
-    EXPECT_TRUE(cn->IsEmbedded());
-    EXPECT_EQ(cn->ConnectionString(), AccessTextFor(path)); // the text the caller set
-
-    Recordset rs;
-    rs.Open("PRAGMA journal_mode", *cn);
-    EXPECT_EQ(rs.Text("journal_mode"), "wal");
-    rs.Close();
-    rs.Open("PRAGMA busy_timeout", *cn);
-    EXPECT_EQ(rs.Long("timeout"), 20000);
-    rs.Close();
-
-    cn->Close();
-    EXPECT_EQ(cn->State(), Connection::adStateClosed);
-    cn->Close(); // harmless twice
-}
 
 TEST_F(DataLayer, RecordCountIsExactAndRowsComeInOrder) {
     QStringList inserts;
@@ -157,6 +139,7 @@ TEST_F(DataLayer, AnOptimisticUpdateFailsWhenTheRowChangedSinceItWasRead) {
                {"Insert Into LastID Values('Pta7', 41)", "Insert Into OldID Values('Pta7', 5)"});
     auto a = OpenTarget();
     auto b = OpenTarget();
+    a->Execute("Delete From Parts"); // in WAL, where a reader does not hold up a writer
     Recordset rs;
     rs.Open("Select NameID, LastID From LastID Where NameID = 'Pta7'", *a);
     ASSERT_EQ(rs.Long("LastID"), 41);
@@ -216,22 +199,45 @@ TEST_F(DataLayer, AFileLockedByAnotherProgramSaysSoAndNamesTheStatement) {
     other.Exec("ROLLBACK");
 }
 
-// The embedded engine works in WAL; the file goes back to its own journal mode when
-// the last connection on it closes, and stays where another connection holds it.
-TEST_F(DataLayer, TheFileEndsInItsOwnJournalMode) {
-    ASSERT_EQ(JournalModeOf(path), "delete");
+// A SQLite file given as an Access path opens in the embedded engine. Reading leaves the
+// file alone; the first write takes it to WAL, and it goes back to its own journal mode
+// when the last connection on it closes: where another connection holds it, the next
+// connection to close (which need not write) puts it back.
+TEST_F(DataLayer, OpensASQLiteFileInTheEmbeddedEngineAndLeavesItInItsOwnJournalMode) {
     auto cn = OpenTarget();
+    EXPECT_TRUE(cn->State() == Connection::adStateOpen && cn->IsEmbedded());
+    EXPECT_EQ(cn->ConnectionString(), AccessTextFor(path)); // the text the caller set
+    Recordset rs;
+    rs.Open("PRAGMA busy_timeout", *cn);
+    EXPECT_EQ(rs.Long("timeout"), 20000);
+    rs.Close();
+    EXPECT_EQ(JournalModeOf(path), "delete");
+    cn->Execute("Delete From Parts");
     EXPECT_EQ(JournalModeOf(path), "wal");
     cn->Close();
+    EXPECT_EQ(cn->State(), Connection::adStateClosed);
+    cn->Close(); // harmless twice
     EXPECT_EQ(JournalModeOf(path), "delete");
 
     cn = OpenTarget();
+    cn->Execute("Delete From Parts");
     {
         shop::Db holder(path);
         holder.Scalar("Select Count(*) From Parts");
         EXPECT_NO_THROW(cn->Close());
         EXPECT_EQ(holder.Scalar("PRAGMA journal_mode").toString(), "wal");
     }
+    OpenTarget()->Close();
+    EXPECT_EQ(JournalModeOf(path), "delete");
+}
+
+// A network file system, where WAL does not work, is told by its type's name.
+TEST(NetworkFileSystems, AreToldByTheTypeName) {
+    for (const char* type : {"nfs", "nfs4", "cifs", "smb3", "smbfs", "fuse.sshfs", "9p", "NFS4"})
+        EXPECT_TRUE(IsNetworkFileSystemType(type)) << type;
+    for (const char* type : {"ext4", "xfs", "btrfs", "tmpfs", "overlay", "NTFS", "FAT32", "fuse",
+                             "fuse.nfsx", "nfsd", ""})
+        EXPECT_FALSE(IsNetworkFileSystemType(type)) << type;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // A run killed at any moment leaves both files whole and the shop consistent, and the
-// next run completes the list: the moments are drawn at random (the seed is printed;
-// TOLVANE_RELIABILITY_SEED repeats a series).
+// next run completes the list and puts both files back in their own journal mode: the
+// moments are drawn at random (the seed is printed; TOLVANE_RELIABILITY_SEED repeats a
+// series).
 #include "support/shop_fixture.h"
 
 #include <QDir>
@@ -96,6 +97,10 @@ TEST(KilledRuns, LeaveWholeFilesAConsistentShopAndARunThatCompletesTheList) {
         // The lock of the killed run does not stand in the way; the list is completed.
         ASSERT_EQ(RunToEnd(shop, list), 0) << when;
         ExpectConsistent(shop, list, when + ", after the next run");
+        // Both files back in their own journal mode (header bytes 18 and 19: 1 for a
+        // rollback journal, 2 for WAL), whatever mode the kill left them in.
+        for (const auto& [file, own] : {std::pair{shop, pristineShop}, {list, pristineList}})
+            EXPECT_EQ(ReadFile(file).mid(18, 2), ReadFile(own).mid(18, 2)) << when;
         EXPECT_EQ(parts(), finished) << when;
         EXPECT_EQ(shop::Db(shop).Count("PriceList"), 0) << when;
     }

@@ -1,12 +1,21 @@
-// What keeps a shop's data safe from a bad price list, a second run and a careless
-// command line: the list is refused before the first write, a second run on the
-// same shop is refused, and the password never shows.
+// What keeps a shop's data safe from a bad price list, a second run, odd files and
+// a careless command line: the list is refused before the first write, a second run on
+// the same shop is refused, the files end in their own journal mode, and the password
+// never shows.
 #include "runner/batch_run.h"
 #include "support/shop_fixture.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QSysInfo>
+#include <QThread>
+#include <csignal>
+#include <functional>
+#include <unistd.h>
 
 namespace tolvane::testing {
 namespace {
@@ -139,18 +148,21 @@ TEST(ListCheck, TheFirstTwentyAreNamedAndTheRestCounted) {
     EXPECT_FALSE(r.err.contains(" is named ")) << r.err;
 }
 
-// Two runs started at once on one shop file: one finishes, the other is refused
-// before it writes, and the shop holds what one run alone leaves.
+// Two runs started at once on one shop file, one of them through a symbolic link: one
+// finishes, the other is refused before it writes, and the shop holds what one run
+// alone leaves.
 TEST(RunLock, TwoRunsAtOnceLeaveWhatOneRunLeaves) {
     QTemporaryDir dir, alone;
     const auto [shop, list] = SampleFiles(dir.path(), 400, 300, 100);
     const auto [aloneShop, aloneList] = SampleFiles(alone.path(), 400, 300, 100);
     ASSERT_EQ(Runner({"--price-list", aloneList, "--data", aloneShop}).status, 0);
 
+    const QString link = dir.filePath("link.accdb");
+    ASSERT_TRUE(QFile::link(shop, link));
     QProcess a, b;
     for (QProcess* p : {&a, &b})
         p->start(QStringLiteral(TOLVANE_BIN_DIR "/tolvane-batch"),
-                 {"--price-list", list, "--data", shop});
+                 {"--price-list", list, "--data", p == &a ? shop : link});
     for (QProcess* p : {&a, &b})
         ASSERT_TRUE(p->waitForFinished(120000));
     const QList<int> codes = {a.exitCode(), b.exitCode()};
@@ -160,8 +172,142 @@ TEST(RunLock, TwoRunsAtOnceLeaveWhatOneRunLeaves) {
     const QString detail = QString::fromUtf8(refused.readAllStandardError());
     EXPECT_TRUE(detail.startsWith("Another run is working on this shop since ")) << detail;
     EXPECT_TRUE(detail.contains("from machine " + QSysInfo::machineHostName())) << detail;
+    EXPECT_TRUE(detail.contains("Its lock file is " + shop + ".tolvane.lock;")) << detail;
     EXPECT_EQ(AllRows(shop), AllRows(aloneShop));
     EXPECT_FALSE(QFile::exists(shop + ".tolvane.lock")); // gone with the run that held it
+}
+
+// tolvane-batch in a process of its own. Run by root, it goes without root's right to
+// pass over a file's permissions, so a file no one may read is unreadable to it too.
+Result Child(QStringList args) {
+    QString program = QStringLiteral(TOLVANE_BIN_DIR "/tolvane-batch");
+    if (geteuid() == 0) {
+        args = QStringList{"--bounding-set=-dac_override,-dac_read_search", program} + args;
+        program = QStandardPaths::findExecutable("setpriv");
+    }
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(120000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+// Files and locks that are not what a run takes them for: refused before anything is
+// written, in words that say what is wrong with which file (%shop, %list, %lock).
+TEST(OddFiles, AreRefusedBeforeAnyWriteNamingTheFileAndWhatIsWrong) {
+    if (geteuid() == 0 && QStandardPaths::findExecutable("setpriv").isEmpty())
+        GTEST_SKIP() << "root reads every file, and without setpriv a run cannot go without";
+    const struct {
+        QString file;      // the odd one
+        const char* bytes; // written into it first, when given
+        bool unreadable;   // then no one may read it
+        QString says;
+    } cases[] = {
+        {"%lock", "", false,
+         "The file %lock stands where the shop's run lock goes, but it is "
+         "not a run lock this program wrote; if no run is working on this "
+         "shop, delete the file and start again."},
+        {"%lock", "4242\nshop-pc\ntolvane-batch\n", true,
+         "The run lock %lock cannot be read (Permission denied); if no run is working on this "
+         "shop, delete the file and start again."},
+        {"%shop", nullptr, true, "The file %shop cannot be read: Permission denied."},
+        {"%list", nullptr, true, "The file %list cannot be read: Permission denied."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        ShopFixture f;
+        f.SmallRun();
+        const QStringList before = AllRows(f.shopPath);
+        auto path = [&](QString text) {
+            return text.replace("%shop", f.shopPath)
+                .replace("%list", f.listPath)
+                .replace("%lock", f.shopPath + ".tolvane.lock");
+        };
+        if (c.bytes)
+            WriteFile(path(c.file), c.bytes);
+        if (c.unreadable)
+            QFile::setPermissions(path(c.file), {});
+
+        const Result r = Child({"--price-list", f.listPath, "--data", f.shopPath});
+
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, kFailed);
+        EXPECT_TRUE(r.err.contains(path(c.says))) << r.err;
+        QFile::setPermissions(path(c.file), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        EXPECT_EQ(AllRows(f.shopPath), before);
+    }
+}
+
+// A run killed while the shop is in WAL (stopped first, so the moment is sure: a file
+// whose header is being switched has a rollback journal beside it).
+void KillInWal(const QString& shop, const QString& list) {
+    QProcess run;
+    run.start(QStringLiteral(TOLVANE_BIN_DIR "/tolvane-batch"),
+              {"--price-list", list, "--data", shop});
+    ASSERT_TRUE(run.waitForStarted());
+    auto inWal = [&] {
+        return ReadFile(shop).mid(18, 2) == "\2\2" && QFile::exists(shop + "-wal") &&
+               !QFile::exists(shop + "-journal");
+    };
+    while (!run.waitForFinished(1)) {
+        if (inWal() && ::kill(static_cast<pid_t>(run.processId()), SIGSTOP) == 0 && inWal())
+            break;
+        ::kill(static_cast<pid_t>(run.processId()), SIGCONT);
+    }
+    ASSERT_EQ(run.state(), QProcess::Running) << "the run ended before it was caught in WAL";
+    run.kill();
+    run.waitForFinished();
+}
+
+// What a run leaves of the files themselves: nothing beside them, and each in its own
+// journal mode (the sample's rollback journal, the backup's too), or byte for byte and
+// time as it was where the run was to change nothing.
+TEST(JournalMode, TheFilesEndAsTheShopHadThem) {
+    QTemporaryDir dir;
+    const auto [pristineShop, pristineList] = SampleFiles(dir.filePath("pristine"), 400, 300, 100);
+    const struct {
+        const char* name;
+        std::function<void(const QString& shop, const QString& list)> before;
+        QString option; // --backup (into backups/) or --test-run
+        int status;
+        bool untouched;
+    } situations[] = {
+        {"killed in WAL, then the next run with a backup", KillInWal, "--backup", 0, false},
+        {"list refused",
+         [](auto, auto list) { SqliteExec(list, {"Insert Into PriceList_Count Values( 9 )"}); }, "",
+         1, true},
+        {"test run on a shop left in WAL",
+         [](auto shop, auto) { SqliteExec(shop, {"PRAGMA journal_mode=WAL"}); }, "--test-run", 0,
+         true},
+    };
+    for (const auto& s : situations) {
+        SCOPED_TRACE(s.name);
+        const QDir work(dir.filePath(QString::fromStdString(ParamName(s.name))));
+        ASSERT_TRUE(work.mkpath("backups"));
+        const QString shop = work.filePath("Velmora.accdb"), list = work.filePath("PriceList.mdb");
+        QFile::copy(pristineShop, shop);
+        QFile::copy(pristineList, list);
+        s.before(shop, list);
+        auto state = [&] {
+            return QList<QVariant>{ReadFile(shop), ReadFile(list), QFileInfo(shop).lastModified(),
+                                   QFileInfo(list).lastModified()};
+        };
+        const QList<QVariant> was = state();
+        QThread::msleep(10); // a write would show in the times
+
+        QStringList args = {"--price-list", list, "--data", shop, s.option};
+        if (s.option == "--backup")
+            args << work.filePath("backups");
+        EXPECT_EQ(Runner(args.filter(QRegularExpression("."))).status, s.status);
+
+        EXPECT_EQ(work.entryList(QDir::Files), QStringList({"PriceList.mdb", "Velmora.accdb"}));
+        QStringList files = {shop, list};
+        for (const QString& backup : QDir(work.filePath("backups")).entryList(QDir::Files))
+            files << work.filePath("backups/" + backup); // alone in its folder
+        EXPECT_EQ(files.size(), s.option == "--backup" ? 3 : 2);
+        for (const QString& file : files)
+            EXPECT_TRUE(s.untouched ? state() == was : ReadFile(file).mid(18, 2) == "\1\1") << file;
+    }
 }
 
 // The SQL Server password from a file or the environment; in no trace, report or
