@@ -136,7 +136,6 @@ private:
     bool inTransaction_ = false;
     StatementBatch::Dialect dialect_ = StatementBatch::Dialect::None;
     StatementBatch held_;
-    QString journalMode_; // the embedded file's own journal mode, before WAL
     QString timeoutRefusal_;
     QString file_;         // the embedded file
     QString journalMode_;  // the embedded file's own journal mode, before WAL
