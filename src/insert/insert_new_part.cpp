@@ -17,24 +17,13 @@ void RunInsertion(InsertionRun& run, std::int16_t intCountNo) {
     if (run.layout.dateStamp)
         run.dateStamp = mduDate::DateToNumber(mduDate::DateTextBE(st.today()));
 
-    if (st.Data().SendsCheckedCalls() && InsertStagedRowsBySet(run, intCountNo))
+    InsertionProgress progress{intCountNo};
+    if (st.Data().SendsCheckedCalls() && InsertStagedRowsBySet(run, progress))
         return;
     st.Open(st.rsList, st.Data(), "Select PartNO From PriceList Where BrandID = " + run.Brand());
-    const std::int32_t total = st.rsList.RecordCount();
+    progress.total = st.rsList.RecordCount();
     st.rsList.Close();
-
-    std::int32_t done = 0;
-    PartEntry row;
-    while (NextStagedRow(run, &row)) {
-        if (row.TName.isEmpty())
-            row.TName = row.EName;
-        const SharedValues shared = ShareValues(run, row);
-        st.window.Yield();
-        ++done;
-        ShowProgress(run, intCountNo, done, total, row);
-        InsertStagedRow(run, row, shared);
-    }
-    st.rsList.Close();
+    InsertStagedRowsOneByOne(run, progress);
 }
 
 // Link rows of part 0 go; Alt<B> keeps exactly one placeholder row under AltID 0.

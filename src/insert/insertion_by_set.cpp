@@ -12,7 +12,6 @@
 #include <QHash>
 #include <QStringList>
 #include <algorithm>
-#include <functional>
 #include <limits>
 #include <map>
 #include <memory>
@@ -565,55 +564,42 @@ void Model::Apply(const RowPlan& plan, const StagedRow& row) {
 
 } // namespace
 
-bool InsertStagedRowsBySet(InsertionRun& run, std::int16_t intCountNo) {
+bool InsertStagedRowsBySet(InsertionRun& run, InsertionProgress& progress) {
     RunState& st = run.st;
     auto model = std::make_unique<Model>(run);
     if (!model->Read())
         return false;
-    const std::int32_t total = model->Total();
-    std::int32_t done = 0;
-    // Shows the row, then sends it by the set or, where that is not done, row by row.
-    const auto handle = [&](PartEntry row, const std::function<bool(const SharedValues&)>& bySet) {
-        if (row.TName.isEmpty())
-            row.TName = row.EName;
-        const SharedValues shared = ShareValues(run, row);
-        st.window.Yield();
-        ++done;
-        ShowProgress(run, intCountNo, done, total, row);
-        if (bySet(shared))
-            return true;
-        InsertStagedRow(run, row, shared);
-        return false;
-    };
+    progress.total = model->Total();
     bool readable = true;
     while (readable) {
         StagedRow* row = model->Next();
         if (!row && !model->More())
             break;
-        const bool sent = row && handle(row->entry, [&](const SharedValues& shared) {
-                              const std::optional<RowPlan> plan = model->Plan(*row, shared);
-                              if (!plan || !st.Data().SendChecked(plan->statements))
-                                  return false;
-                              model->Apply(*plan, *row);
-                              if (st.observer) {
-                                  for (const CreatedPart& c : plan->created)
-                                      st.observer->PartCreated(c.role, c.id);
-                              }
-                              return true;
-                          });
+        bool sent = false;
+        if (row) {
+            PartEntry entry = row->entry;
+            const SharedValues shared = StartStagedRow(run, progress, entry);
+            const std::optional<RowPlan> plan = model->Plan(*row, shared);
+            sent = plan && st.Data().SendChecked(plan->statements);
+            if (sent) {
+                model->Apply(*plan, *row);
+                if (st.observer) {
+                    for (const CreatedPart& c : plan->created)
+                        st.observer->PartCreated(c.role, c.id);
+                }
+            } else {
+                InsertStagedRow(run, entry, shared);
+            }
+        }
         if (!sent) {
             // More rows wait, or a row went statement by statement: read afresh.
             model = std::make_unique<Model>(run);
             readable = model->Read();
         }
     }
-    if (readable && !model->Unreadable())
-        return true;
     // What the set could not read goes row by row, each row read afresh.
-    PartEntry row;
-    while (NextStagedRow(run, &row))
-        handle(row, [](const SharedValues&) { return false; });
-    st.rsList.Close();
+    if (!readable || model->Unreadable())
+        InsertStagedRowsOneByOne(run, progress);
     return true;
 }
 

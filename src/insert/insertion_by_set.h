@@ -4,6 +4,7 @@
 
 namespace tolvane {
 
+struct InsertionProgress;
 struct InsertionRun;
 
 // New part insertion on a server engine (the shop connection sends checked calls):
@@ -26,6 +27,6 @@ struct InsertionRun;
 // Shows the progress of every row as the row-by-row insertion does. Raises the error of
 // the row that fails. False, with nothing done, when the first read fails: the caller
 // then goes row by row.
-bool InsertStagedRowsBySet(InsertionRun& run, std::int16_t intCountNo);
+bool InsertStagedRowsBySet(InsertionRun& run, InsertionProgress& progress);
 
 } // namespace tolvane

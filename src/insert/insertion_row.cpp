@@ -187,13 +187,19 @@ void HandleRow(InsertionRun& run, const PartEntry& row, const SharedValues& shar
 
 } // namespace
 
-void ShowProgress(InsertionRun& run, std::int16_t intCountNo, std::int32_t done, std::int32_t total,
-                  const PartEntry& row) {
+SharedValues StartStagedRow(InsertionRun& run, InsertionProgress& progress, PartEntry& row) {
     RunState& st = run.st;
-    st.window.SetTxtQTY(kPhraseAdding + st.strBrand + u'_' + QString::number(intCountNo) +
-                        QStringLiteral("  ") + PercentText(done, total) + QStringLiteral(" %"));
+    if (row.TName.isEmpty())
+        row.TName = row.EName;
+    const SharedValues shared = ShareValues(run, row);
+    st.window.Yield();
+    ++progress.done;
+    st.window.SetTxtQTY(kPhraseAdding + st.strBrand + u'_' + QString::number(progress.intCountNo) +
+                        QStringLiteral("  ") + PercentText(progress.done, progress.total) +
+                        QStringLiteral(" %"));
     st.window.SetTxtPartNO(
         PartProgressText(row.Kind, row.PartNO, row.TName, row.Model, QStringLiteral("   ")));
+    return shared;
 }
 
 namespace {
@@ -221,6 +227,15 @@ void InsertStagedRow(InsertionRun& run, const PartEntry& row, const SharedValues
         RollBackQuietly(st);
         throw;
     }
+}
+
+void InsertStagedRowsOneByOne(InsertionRun& run, InsertionProgress& progress) {
+    PartEntry row;
+    while (NextStagedRow(run, &row)) {
+        const SharedValues shared = StartStagedRow(run, progress, row);
+        InsertStagedRow(run, row, shared);
+    }
+    run.st.rsList.Close();
 }
 
 } // namespace tolvane

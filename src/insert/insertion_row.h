@@ -47,13 +47,23 @@ QString StagedRowRemoval(const InsertionRun& run, const PartEntry& row);
 // rows before it deleted.
 bool NextStagedRow(InsertionRun& run, PartEntry* row);
 
-// The progress texts of the `done`-th staged row of `total`.
-void ShowProgress(InsertionRun& run, std::int16_t intCountNo, std::int32_t done, std::int32_t total,
-                  const PartEntry& row);
+// How far an insertion run is: its staged rows at the start and those handled so far.
+struct InsertionProgress {
+    std::int16_t intCountNo = 0; // the chunk, shown in the progress text only
+    std::int32_t total = 0;
+    std::int32_t done = 0;
+};
+
+// Gets the next staged row under way: a Thai name from the English one where it has
+// none, a yield and the row's progress texts. The values its parts share.
+SharedValues StartStagedRow(InsertionRun& run, InsertionProgress& progress, PartEntry& row);
 
 // One staged row, statement by statement, in a transaction of its own: the own, linked
 // and alternate part found or created, their links, the staged row's removal. A
 // failing row leaves nothing behind and raises its error.
 void InsertStagedRow(InsertionRun& run, const PartEntry& row, const SharedValues& shared);
+
+// The staged rows left, one by one, each read afresh.
+void InsertStagedRowsOneByOne(InsertionRun& run, InsertionProgress& progress);
 
 } // namespace tolvane

@@ -1,5 +1,7 @@
 #include "parts/progress.h"
 
+#include "data/window.h"
+#include "parts/part_entry.h"
 #include "text/error.h"
 
 #include <limits>
@@ -21,6 +23,13 @@ QString PartProgressText(const QString& kind, const QString& partNO, const QStri
                          const QString& model, const QString& gap) {
     QString text = kind.isEmpty() ? QString() : kind + u'-';
     return text + partNO + QStringLiteral(" - ") + tname + gap + model;
+}
+
+void ShowListRow(Window& w, const QString& stage, std::int32_t row, std::int32_t count,
+                 const PartEntry& entry, const QString& gap) {
+    w.SetTxtQTY(stage + QStringLiteral("  ") + PercentText(row, count) + QStringLiteral(" %"));
+    w.SetTxtPartNO(PartProgressText(entry.Kind, entry.PartNO, entry.TName, entry.Model, gap));
+    w.Yield();
 }
 
 } // namespace tolvane

@@ -5,6 +5,9 @@
 
 namespace tolvane {
 
+class Window;
+struct PartEntry;
+
 // Stage phrases of the progress box txtQTY (each ends in two blanks).
 inline const QString kPhraseMoving = QStringLiteral("กำลังย้ายข้อมูล  ");
 inline const QString kPhraseChanging = QStringLiteral("กำลังเปลี่ยนราคา  ");
@@ -21,5 +24,10 @@ QString PercentText(std::int32_t row, std::int32_t count);
 // The price stages use a gap of three blanks, the checks two.
 QString PartProgressText(const QString& kind, const QString& partNO, const QString& tname,
                          const QString& model, const QString& gap);
+
+// A list row's progress, then a yield: "<stage>  <percent> %" in txtQTY (the stage
+// phrase, the brand and its chunk: "..._2", "..._All") and the part in txtPartNO.
+void ShowListRow(Window& w, const QString& stage, std::int32_t row, std::int32_t count,
+                 const PartEntry& entry, const QString& gap);
 
 } // namespace tolvane

@@ -49,11 +49,8 @@ RowEntries EntriesOfRow(const PartEntry& row) {
 
 void ShowRow(RunState& st, std::int16_t n, std::int32_t row, std::int32_t rowCount,
              const PartEntry& entry) {
-    Window& w = st.window;
-    w.SetTxtQTY(kPhraseChanging + st.strBrand + "_" + QString::number(n) + "  " +
-                PercentText(row, rowCount) + " %");
-    w.SetTxtPartNO(PartProgressText(entry.Kind, entry.PartNO, entry.TName, entry.Model, kPriceGap));
-    w.Yield();
+    ShowListRow(st.window, kPhraseChanging + st.strBrand + "_" + QString::number(n), row, rowCount,
+                entry, kPriceGap);
 }
 
 // On a server: every row of the chunk read first (a chunk holds at most 32,767), the

@@ -59,11 +59,7 @@ void ApplyPriceListAll(RunState& st) {
                            "Price, Sale From PriceListAll"));
     const std::int32_t rowCount = st.rsList.RecordCount();
     const auto show = [&](const PartEntry& entry) {
-        ++row;
-        w.SetTxtQTY(kPhraseChanging + st.strBrand + "_All  " + PercentText(row, rowCount) + " %");
-        w.SetTxtPartNO(
-            PartProgressText(entry.Kind, entry.PartNO, entry.TName, entry.Model, kPriceGap));
-        w.Yield();
+        ShowListRow(w, kPhraseChanging + st.strBrand + "_All", ++row, rowCount, entry, kPriceGap);
     };
     if (st.Data().SendsCheckedCalls()) {
         ApplyCollectedBySet(st, show);

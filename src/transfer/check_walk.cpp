@@ -36,11 +36,8 @@ QString ChunkQuery(std::int16_t n) {
 
 void ShowRow(RunState& st, std::int16_t n, std::int32_t row, std::int32_t rowCount,
              const CheckEntry& entry) {
-    Window& w = st.window;
-    w.SetTxtQTY(kPhraseChecking + st.strBrand + "_" + QString::number(n) + "  " +
-                PercentText(row, rowCount) + " %");
-    w.SetTxtPartNO(PartProgressText(entry.Kind, entry.PartNO, entry.TName, entry.Model, kCheckGap));
-    w.Yield();
+    ShowListRow(st.window, kPhraseChecking + st.strBrand + "_" + QString::number(n), row, rowCount,
+                entry, kCheckGap);
 }
 
 // The key column of the look-up and the entry's value in it.
