@@ -43,20 +43,21 @@ QString PostgreSQLCheck(const CheckedStatement& s) {
     return s.statement;
 }
 
-QString CallText(StatementBatch::Dialect dialect, const std::vector<CheckedStatement>& statements) {
+QString CallText(StatementBatch::Dialect dialect,
+                 const std::vector<CheckedTransaction>& transactions) {
     QStringList parts;
     const bool sqlServer = dialect == StatementBatch::Dialect::SqlServer;
     if (sqlServer)
-        parts << QStringLiteral("SET XACT_ABORT ON") << QStringLiteral("BEGIN TRANSACTION");
-    else
-        parts << QStringLiteral("BEGIN");
+        parts << QStringLiteral("SET XACT_ABORT ON");
     int number = 0;
-    for (const CheckedStatement& s : statements)
-        parts << (sqlServer ? SqlServerCheck(s, ++number) : PostgreSQLCheck(s));
+    for (const CheckedTransaction& transaction : transactions) {
+        parts << (sqlServer ? QStringLiteral("BEGIN TRANSACTION") : QStringLiteral("BEGIN"));
+        for (const CheckedStatement& s : transaction)
+            parts << (sqlServer ? SqlServerCheck(s, ++number) : PostgreSQLCheck(s));
+        parts << (sqlServer ? QStringLiteral("COMMIT TRANSACTION") : QStringLiteral("COMMIT"));
+    }
     if (sqlServer)
-        parts << QStringLiteral("COMMIT TRANSACTION") << QStringLiteral("SET XACT_ABORT OFF");
-    else
-        parts << QStringLiteral("COMMIT");
+        parts << QStringLiteral("SET XACT_ABORT OFF");
     return parts.join(QStringLiteral(";\n"));
 }
 
@@ -69,13 +70,13 @@ QString Undo(StatementBatch::Dialect dialect) {
 } // namespace
 
 bool SendCheckedCall(const QSqlDatabase& db, StatementBatch::Dialect dialect,
-                     const std::vector<CheckedStatement>& statements, QString* reason,
+                     const std::vector<CheckedTransaction>& transactions, QString* reason,
                      const std::function<void()>& roundTrip) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     roundTrip();
     // Every result is read: SQL Server tells a statement's error only at its result.
-    bool ok = query.exec(CallText(dialect, statements));
+    bool ok = query.exec(CallText(dialect, transactions));
     while (ok && query.nextResult()) {
     }
     ok = ok && query.lastError().type() == QSqlError::NoError;

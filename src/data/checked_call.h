@@ -21,17 +21,21 @@ struct CheckedStatement {
     Check check = Check::None;
 };
 
-// A transaction sent to a server as one call: its statements in order, each check
-// carried out by the server right after its statement, and the commit at the end. A
-// check that fails raises an error on the server, so the transaction is undone there
-// and nothing of the call stands: the caller then does the same work the slow way,
-// statement by statement, and meets whatever the server did not let stand.
+// The statements of one transaction of a checked call.
+using CheckedTransaction = std::vector<CheckedStatement>;
+
+// Transactions sent to a server as one call: each transaction's statements in order,
+// each check carried out by the server right after its statement, each transaction
+// committed at its end. A check that fails raises an error on the server, so its
+// transaction is undone there and the rest of the call is not run; the transactions
+// before it stand. The caller then does the same work the slow way, statement by
+// statement, and meets whatever the server did not let stand.
 //
 // Runs on a connection outside a transaction with nothing held back. Returns true
-// when the call was committed; false when it was undone, with the driver's message in
-// `reason`. `roundTrip` is called once per call to the server.
+// when every transaction was committed; false when one was undone, with the driver's
+// message in `reason`. `roundTrip` is called once per call to the server.
 bool SendCheckedCall(const QSqlDatabase& db, StatementBatch::Dialect dialect,
-                     const std::vector<CheckedStatement>& statements, QString* reason,
+                     const std::vector<CheckedTransaction>& transactions, QString* reason,
                      const std::function<void()>& roundTrip);
 
 } // namespace tolvane

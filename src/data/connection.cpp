@@ -337,19 +337,24 @@ bool Connection::SendsCheckedCalls() const {
     return open_ && !inTransaction_ && dialect_ != StatementBatch::Dialect::None;
 }
 
-bool Connection::SendChecked(const std::vector<CheckedStatement>& statements, QString* reason) {
+bool Connection::SendChecked(const std::vector<CheckedTransaction>& transactions, QString* reason) {
     RequireOpen(QStringLiteral("BEGIN"));
     if (!SendsCheckedCalls())
         throw Error(QStringLiteral("This connection sends no checked calls."),
                     QStringLiteral("BEGIN"));
     Flush();
-    Report(TraceKind::Begin, QString());
-    for (const CheckedStatement& s : statements)
-        Report(s.check == CheckedStatement::Check::FindsRow ? TraceKind::Open : TraceKind::Execute,
-               s.statement);
+    for (const CheckedTransaction& transaction : transactions) {
+        Report(TraceKind::Begin, QString());
+        for (const CheckedStatement& s : transaction)
+            Report(s.check == CheckedStatement::Check::FindsRow ? TraceKind::Open
+                                                                : TraceKind::Execute,
+                   s.statement);
+        Report(TraceKind::Commit, QString());
+    }
     const bool committed =
-        SendCheckedCall(Database(), dialect_, statements, reason, [this] { CountRoundTrip(); });
-    Report(committed ? TraceKind::Commit : TraceKind::Rollback, QString());
+        SendCheckedCall(Database(), dialect_, transactions, reason, [this] { CountRoundTrip(); });
+    if (!committed)
+        Report(TraceKind::Rollback, QString());
     return committed;
 }
 

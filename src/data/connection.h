@@ -80,10 +80,12 @@ public:
     // Whether this connection sends checked calls: a server engine that takes several
     // statements in one call, outside a transaction.
     bool SendsCheckedCalls() const;
-    // Sends `statements` as one transaction in one call (see SendCheckedCall), after
-    // whatever is held back. Traced as a transaction of those statements, the reads
-    // as opened; true when committed, false (the reason in `reason`) when undone.
-    bool SendChecked(const std::vector<CheckedStatement>& statements, QString* reason = nullptr);
+    // Sends `transactions` in one call (see SendCheckedCall), after whatever is held
+    // back. Traced as the transactions of those statements, the reads as opened, and a
+    // rollback after them when one was undone; true when all were committed, false (the
+    // reason in `reason`) when one was undone.
+    bool SendChecked(const std::vector<CheckedTransaction>& transactions,
+                     QString* reason = nullptr);
     // Called before every write the connection sends (statements, transactions and
     // recordset writes; `statement` names it in an error): the first one takes the
     // embedded file over to WAL.

@@ -96,6 +96,11 @@ public:
     std::int32_t Total() const { return total_; }
     // The next staged row not yet handled of those read; null when none is left.
     StagedRow* Next();
+    // The staged row read after `row`, handled or not; null after the last.
+    StagedRow* Following(StagedRow* row) {
+        const std::size_t i = static_cast<std::size_t>(row - rows_.data()) + 1;
+        return i < rows_.size() ? &rows_[i] : nullptr;
+    }
     // Whether staged rows remain that were not read (more than a read holds).
     bool More() const { return more_; }
     // Whether a staged row could not be read: the rows from it on go one by one.
@@ -562,44 +567,141 @@ void Model::Apply(const RowPlan& plan, const StagedRow& row) {
     }
 }
 
+// ---- Sending the rows ----------------------------------------------------------------
+
+// Rows per call: a few dozen rows' transactions, some two thousand statements at most.
+constexpr std::size_t kRowsPerCall = 50;
+constexpr std::size_t kStatementsPerCall = 2000;
+
+// The staged rows of an insertion run, worked out by the model and sent a few dozen
+// rows' transactions per call. A call the server undid leaves the rows before the
+// undone one standing: the model is read afresh and the first row left goes row by row.
+class RowsBySet {
+public:
+    RowsBySet(InsertionRun& run, InsertionProgress& progress)
+        : run_(run), st_(run.st), progress_(progress), model_(std::make_unique<Model>(run)) {}
+
+    // False when the first read fails and nothing was done.
+    bool Start() {
+        if (!model_->Read())
+            return false;
+        progress_.total = model_->Total();
+        return true;
+    }
+
+    void Run() {
+        while (readable_) {
+            StagedRow* row = model_->Next();
+            if (!row) {
+                if (!Send())
+                    continue;
+                if (!model_->More())
+                    break;
+                ReadAfresh();
+                continue;
+            }
+            if (pending_.empty())
+                doneBefore_ = progress_.done;
+            PartEntry entry = row->entry;
+            const SharedValues shared = StartStagedRow(run_, progress_, entry);
+            std::optional<RowPlan> plan = model_->Plan(*row, shared);
+            if (plan) {
+                model_->Apply(*plan, *row);
+                statements_ += plan->statements.size();
+                pending_.push_back({entry, std::move(*plan)});
+                if (pending_.size() >= kRowsPerCall || statements_ >= kStatementsPerCall)
+                    Send();
+                continue;
+            }
+            // What the model cannot work out goes row by row, after what it could.
+            if (!Send())
+                continue;
+            InsertStagedRow(run_, entry, shared);
+            ReadAfresh();
+        }
+        // What the set could not read goes row by row, each row read afresh.
+        if (!readable_ || model_->Unreadable())
+            InsertStagedRowsOneByOne(run_, progress_);
+    }
+
+private:
+    struct Pending {
+        PartEntry entry;
+        RowPlan plan;
+    };
+
+    void ReadAfresh() {
+        model_ = std::make_unique<Model>(run_);
+        readable_ = model_->Read();
+    }
+
+    void Created(std::size_t rows) {
+        for (std::size_t i = 0; st_.observer && i < rows; ++i) {
+            for (const CreatedPart& c : pending_[i].plan.created)
+                st_.observer->PartCreated(c.role, c.id);
+        }
+    }
+
+    // True when every pending row was committed; else the rows are taken up again from
+    // the one the server undid.
+    bool Send() {
+        if (pending_.empty())
+            return true;
+        std::vector<CheckedTransaction> transactions;
+        for (const Pending& p : pending_)
+            transactions.push_back(p.plan.statements);
+        const bool committed = st_.Data().SendChecked(transactions);
+        if (committed)
+            Created(pending_.size());
+        else
+            TakeUpUndone();
+        pending_.clear();
+        statements_ = 0;
+        return committed;
+    }
+
+    // The rows whose staged rows are gone stand; the first row left goes row by row,
+    // meeting there whatever the server refused.
+    void TakeUpUndone() {
+        ReadAfresh();
+        std::size_t committed = 0;
+        if (readable_) {
+            std::set<std::pair<QString, QString>> staged;
+            for (StagedRow* row = model_->Next(); row; row = model_->Following(row))
+                staged.insert({row->entry.Kind, row->entry.PartNO});
+            while (committed < pending_.size() && !staged.count({pending_[committed].entry.Kind,
+                                                                 pending_[committed].entry.PartNO}))
+                ++committed;
+        }
+        Created(committed);
+        progress_.done = doneBefore_ + static_cast<std::int32_t>(committed);
+        if (!readable_)
+            return;
+        if (StagedRow* first = model_->Next()) {
+            PartEntry entry = first->entry;
+            const SharedValues shared = StartStagedRow(run_, progress_, entry);
+            InsertStagedRow(run_, entry, shared);
+            ReadAfresh();
+        }
+    }
+
+    InsertionRun& run_;
+    RunState& st_;
+    InsertionProgress& progress_;
+    std::unique_ptr<Model> model_;
+    bool readable_ = true;
+    std::vector<Pending> pending_;
+    std::size_t statements_ = 0;
+    std::int32_t doneBefore_ = 0;
+};
+
 } // namespace
 
 bool InsertStagedRowsBySet(InsertionRun& run, InsertionProgress& progress) {
-    RunState& st = run.st;
-    auto model = std::make_unique<Model>(run);
-    if (!model->Read())
+    RowsBySet rows(run, progress);
+    if (!rows.Start())
         return false;
-    progress.total = model->Total();
-    bool readable = true;
-    while (readable) {
-        StagedRow* row = model->Next();
-        if (!row && !model->More())
-            break;
-        bool sent = false;
-        if (row) {
-            PartEntry entry = row->entry;
-            const SharedValues shared = StartStagedRow(run, progress, entry);
-            const std::optional<RowPlan> plan = model->Plan(*row, shared);
-            sent = plan && st.Data().SendChecked(plan->statements);
-            if (sent) {
-                model->Apply(*plan, *row);
-                if (st.observer) {
-                    for (const CreatedPart& c : plan->created)
-                        st.observer->PartCreated(c.role, c.id);
-                }
-            } else {
-                InsertStagedRow(run, entry, shared);
-            }
-        }
-        if (!sent) {
-            // More rows wait, or a row went statement by statement: read afresh.
-            model = std::make_unique<Model>(run);
-            readable = model->Read();
-        }
-    }
-    // What the set could not read goes row by row, each row read afresh.
-    if (!readable || model->Unreadable())
-        InsertStagedRowsOneByOne(run, progress);
+    rows.Run();
     return true;
 }
 

@@ -56,7 +56,7 @@ public:
     void Send() {
         if (planned_.empty())
             return;
-        if (!st_.Data().SendChecked(statements_)) {
+        if (!st_.Data().SendChecked({statements_})) {
             for (const std::size_t row : planned_) {
                 for (const PartEntry& entry : rows_[row])
                     UpdatePart(st_, entry);
