@@ -511,22 +511,21 @@ std::optional<RowPlan> Model::Plan(const StagedRow& row, const SharedValues& sha
         FindOrCreate(plan, shared, PartRole::Own, e.Kind, e.PartNO);
     if (!own)
         return std::nullopt;
-    std::int32_t linked = 0;
-    if (!e.lAtNO.isEmpty() && e.lAtNO != e.PartNO) {
-        const std::optional<std::int32_t> id =
-            FindOrCreate(plan, shared, PartRole::Linked, e.lKind, e.lAtNO);
-        if (!id)
-            return std::nullopt;
-        linked = *id;
-    }
-    std::int32_t alternate = 0;
-    if (!e.AltNO.isEmpty() && e.AltNO != e.PartNO) {
-        const std::optional<std::int32_t> id =
-            FindOrCreate(plan, shared, PartRole::Alternate, e.AKind, e.AltNO);
-        if (!id)
-            return std::nullopt;
-        alternate = *id;
-    }
+    // The linked and the alternate part where the row names another number, else 0.
+    const auto related = [&](PartRole role, const QString& kind,
+                             const QString& number) -> std::optional<std::int32_t> {
+        if (number.isEmpty() || number == e.PartNO)
+            return 0;
+        return FindOrCreate(plan, shared, role, kind, number);
+    };
+    const std::optional<std::int32_t> linkedId = related(PartRole::Linked, e.lKind, e.lAtNO);
+    if (!linkedId)
+        return std::nullopt;
+    const std::optional<std::int32_t> alternateId = related(PartRole::Alternate, e.AKind, e.AltNO);
+    if (!alternateId)
+        return std::nullopt;
+    const std::int32_t linked = *linkedId;
+    const std::int32_t alternate = *alternateId;
     if (linked != 0 || alternate != 0) {
         if (!PlanLinks(plan, *own, linked, alternate))
             return std::nullopt;
