@@ -223,6 +223,8 @@ TEST_P(SqlServerRun, LeavesTheRowsTheShopFileRunLeavesAndHidesThePassword) {
     // The traced target connection text hides the password whole at every re-open, and
     // no piece of it shows anywhere else either.
     const QStringList lines = Lines(trace);
+    // The shop in order undoes no checked call: every row the set worked out stood.
+    EXPECT_EQ(lines.filter(QRegularExpression("^target\trollback")).size(), 0);
     const QString masked =
         QString(c.serverMachine ? "driver={SQL Server};server=%1;uid=%2;pwd=***;database=%3;"
                                 : "Provider=sqloledb;Data Source=%1;Initial Catalog=%3;"
