@@ -37,6 +37,10 @@ const Case kCases[] = {
     {"freed ID in use", "('Pta7', 3), ('Pta7', 7)", "40", {7}, "40", "", 1},
     {"freed ID -3, 0, 6.5", "('Pta7', -3), ('Pta7', 0), ('Pta7', 6.5)", "40", {41}, "41", "", 3},
     {"freed ID Null", "('Pta7', Null), ('Pta7', 6)", "40", {6, 41}, "41", "", 1},
+    // An ID put back twice: removing it removes every entry of it at once.
+    {"freed ID in use twice", "('Pta7', 3), ('Pta7', 3), ('Pta7', 7)", "40", {7}, "40", "", 1},
+    {"freed ID Null twice", "('Pta7', Null), ('Pta7', Null), ('Pta7', 6)", "40", {6, 41}, "41", "",
+     1},
     {"freed ID text", "('Pta7', 'x'), ('Pta7', 7)", "40", {7, 41}, "41", "", 1},
     {"counter Null", "", "Null", {10, 11}, "11", "", 1},
     {"counter text", "", "'abc'", {10}, "10", "", 1},

@@ -57,6 +57,17 @@ const BadList kBadLists[] = {
     {"collected list with a column more", // names in another case are the same names
      "Alter Table PriceListAll Rename Column Kind To KIND; Alter Table PriceListAll Add Extra",
      "PriceListAll has 15 columns, the run writes 14: column 15 (Extra) would get no value"},
+    // A number column would turn part number 0123 into 123, and the run would apply its
+    // line to another part; a view takes no rows.
+    {"collected list with a number column",
+     "Drop Table PriceListAll; Create Table PriceListAll (Kind TEXT, PartNO INTEGER, PartNew "
+     "TEXT, FPartNew TEXT, lKind TEXT, lAtNO TEXT, AKind TEXT, AltNO TEXT, EName TEXT, TName "
+     "TEXT, Model TEXT, Import TEXT, Price NUMERIC, Sale NUMERIC)",
+     "PriceListAll"},
+    {"collected list that is a view",
+     "Alter Table PriceListAll Rename To Collected; Create View PriceListAll As Select * From "
+     "Collected",
+     "PriceListAll"},
 };
 
 void MakeList(ShopFixture& f, const QString& damage) {
