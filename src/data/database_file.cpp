@@ -55,7 +55,9 @@ QString NotedJournalMode(const QString& path) {
     for (const char* known : {"delete", "truncate", "persist"})
         if (mode == QLatin1String(known))
             return mode;
-    return QString();
+    // A note is written only for a file that was not in WAL of its own: where it was
+    // damaged, the file goes back to SQLite's own default rather than stay in WAL.
+    return QStringLiteral("delete");
 }
 
 bool NoteJournalMode(const QString& path, const QString& mode) {

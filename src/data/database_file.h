@@ -26,7 +26,8 @@ QString RealFilePath(const QString& path);
 // in that mode. A run killed in between leaves it, and the next connection on the file
 // finds it and puts the mode back.
 QString JournalModeNotePath(const QString& path);
-// The noted mode; empty when there is no note (or none this program wrote).
+// The noted mode; empty when there is no note. A note that names no mode (damaged)
+// gives "delete", SQLite's default: only a file not in WAL of its own gets a note.
 QString NotedJournalMode(const QString& path);
 // Notes `mode` unless a note is there already (that one holds the mode from before
 // an earlier switch); false when the note cannot be written.

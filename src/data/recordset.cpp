@@ -7,6 +7,7 @@
 
 #include <QRegularExpression>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlRecord>
 #include <cmath>
 #include <limits>
@@ -40,9 +41,11 @@ void Recordset::Open(const QString& source, Connection& connection, CursorType c
     const QSqlRecord record = query_.record();
     columns_.clear();
     lowerColumns_.clear();
+    columnTypes_.clear();
     for (int i = 0; i < record.count(); ++i) {
         columns_ << record.fieldName(i);
         lowerColumns_ << record.fieldName(i).toLower();
+        columnTypes_.push_back(record.field(i).metaType());
     }
     rows_.clear();
     current_ = 0;

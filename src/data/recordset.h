@@ -41,6 +41,8 @@ public:
     void Open(const QString& source, Connection& connection, CursorType cursor = adOpenKeyset);
     // The field names of the result, as the driver reports them.
     const QStringList& Columns() const { return columns_; }
+    // The type the driver reports for each field, in the same order.
+    const std::vector<QMetaType>& ColumnTypes() const { return columnTypes_; }
     bool IsOpen() const { return connection_ != nullptr; }
     // Harmless when closed.
     void Close();
@@ -89,6 +91,7 @@ private:
     mutable QSqlQuery query_;
     QStringList columns_;                             // as the driver reports them
     QStringList lowerColumns_;                        // for matching without regard to case
+    std::vector<QMetaType> columnTypes_;
     mutable std::vector<std::vector<QVariant>> rows_; // fetched rows
     std::size_t current_ = 0;
     mutable bool exhausted_ = false;

@@ -72,10 +72,16 @@ void Repaired(RunState& st, const QString& what) {
 std::optional<std::int32_t> TakeFreedID(RunState& st, const QString& NameID) {
     st.Open(st.rsData, st.Data(),
             "Select OldID From OldID Where NameID = " + Literal(NameID) + " Order By OldID");
+    QVariant removed; // the last value removed: its removal took every entry of it
+    bool anyRemoved = false;
     for (; !st.rsData.Eof(); st.rsData.MoveNext()) {
         const QVariant value = st.rsData.Field(QStringLiteral("OldID"));
+        if (anyRemoved && (value.isNull() ? removed.isNull() : value == removed))
+            continue;
         const std::optional<std::int32_t> id = CounterID(value, 1);
         st.rsData.Delete();
+        removed = value;
+        anyRemoved = true;
         if (id && !IdInUse(st, NameID, *id)) {
             st.rsData.Close();
             return id;

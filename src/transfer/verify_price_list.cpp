@@ -8,6 +8,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <map>
 #include <optional>
@@ -211,6 +212,84 @@ void CheckChunk(RunState& st, int n, Findings& findings, Findings& doubles) {
         NoteDoubles(n, lines, doubles);
 }
 
+// ---- The collected list's table ------------------------------------------------------
+
+// What SQLite makes of a value written into a column of the declared type.
+enum class Affinity { Text, Blob, Integer, Real, Numeric };
+
+Affinity AffinityOf(const QString& declared) {
+    const QString type = declared.toUpper();
+    if (type.contains(QLatin1String("INT")))
+        return Affinity::Integer;
+    for (const char* text : {"CHAR", "CLOB", "TEXT"})
+        if (type.contains(QLatin1String(text)))
+            return Affinity::Text;
+    if (type.isEmpty() || type.contains(QLatin1String("BLOB")))
+        return Affinity::Blob;
+    for (const char* real : {"REAL", "FLOA", "DOUB"})
+        if (type.contains(QLatin1String(real)))
+            return Affinity::Real;
+    return Affinity::Numeric;
+}
+
+QString TurnsTexts(const QString& column, const QString& type) {
+    return QStringLiteral("PriceListAll: column %1 is %2, which does not keep the texts the run "
+                          "writes there (a part number 0123 would read back as 123)")
+        .arg(column, type);
+}
+
+// The run empties PriceListAll and appends every entry that still differs: it must be a
+// table that keeps the texts as written and takes every entry. An Access file's driver
+// tells each column's type; a SQLite file tells what it makes of a value written and
+// what else the table holds.
+void CheckCollectedTable(RunState& st, const Recordset& columns, Findings& findings) {
+    Connection& cn = st.PriceList();
+    if (!cn.IsEmbedded()) {
+        for (int i = 0; i < kTexts.size(); ++i) {
+            const QMetaType type = columns.ColumnTypes()[static_cast<std::size_t>(i)];
+            if (type.id() != QMetaType::QString)
+                findings.Add(TurnsTexts(kTexts[i], QString::fromLatin1(type.name())));
+        }
+        return;
+    }
+    const auto rows = [&](const QString& statement,
+                          const std::function<void(const Recordset&)>& row) {
+        Recordset rs;
+        rs.Open(statement, cn, Recordset::adOpenForwardOnly);
+        for (; !rs.Eof(); rs.MoveNext())
+            row(rs);
+    };
+    rows(QStringLiteral("Select type From sqlite_master Where lower(name) = 'pricelistall'"),
+         [&](const Recordset& rs) {
+             if (rs.Text(QStringLiteral("type")) != QLatin1String("table"))
+                 findings.Add(QStringLiteral("PriceListAll: is a %1, not a table the run can empty "
+                                             "and append to")
+                                  .arg(rs.Text(QStringLiteral("type"))));
+         });
+    rows(QStringLiteral("Select name, type From pragma_table_info('PriceListAll')"),
+         [&](const Recordset& rs) {
+             const QString name = rs.Text(QStringLiteral("name"));
+             const QString type = rs.Text(QStringLiteral("type"));
+             const Affinity affinity = AffinityOf(type);
+             if (kTexts.contains(name, Qt::CaseInsensitive) && affinity != Affinity::Text &&
+                 affinity != Affinity::Blob)
+                 findings.Add(TurnsTexts(name, type));
+         });
+    rows(QStringLiteral("Select name From pragma_index_list('PriceListAll') Where \"unique\" = 1"),
+         [&](const Recordset& rs) {
+             findings.Add(QStringLiteral("PriceListAll: its unique key %1 would refuse an entry "
+                                         "the run appends twice")
+                              .arg(rs.Text(QStringLiteral("name"))));
+         });
+    rows(QStringLiteral("Select name From sqlite_master Where type = 'trigger' And "
+                        "lower(tbl_name) = 'pricelistall'"),
+         [&](const Recordset& rs) {
+             findings.Add(QStringLiteral("PriceListAll: its trigger %1 may refuse or change what "
+                                         "the run writes")
+                              .arg(rs.Text(QStringLiteral("name"))));
+         });
+}
+
 void CheckCollectedList(RunState& st, Findings& findings) {
     Recordset rs;
     try {
@@ -237,13 +316,20 @@ void CheckCollectedList(RunState& st, Findings& findings) {
             return;
         }
     }
-    if (columns.size() > written.size())
+    if (columns.size() > written.size()) {
         findings.Add(QStringLiteral("PriceListAll has %1 columns, the run writes %2: column %3 "
                                     "(%4) would get no value")
                          .arg(columns.size())
                          .arg(written.size())
                          .arg(written.size() + 1)
                          .arg(columns[written.size()]));
+        return;
+    }
+    try {
+        CheckCollectedTable(st, rs, findings);
+    } catch (const Error& e) {
+        findings.Add(QStringLiteral("PriceListAll: cannot be read: ") + e.message());
+    }
 }
 
 } // namespace

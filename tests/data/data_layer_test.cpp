@@ -227,8 +227,11 @@ TEST_F(DataLayer, OpensASQLiteFileInTheEmbeddedEngineAndLeavesItInItsOwnJournalM
         EXPECT_NO_THROW(cn->Close());
         EXPECT_EQ(holder.Scalar("PRAGMA journal_mode").toString(), "wal");
     }
+    // Even a note damaged since (a text that names no mode) takes the file out of WAL.
+    testing::WriteFile(JournalModeNotePath(path), "garbage");
     OpenTarget()->Close();
     EXPECT_EQ(JournalModeOf(path), "delete");
+    EXPECT_FALSE(QFile::exists(JournalModeNotePath(path)));
 }
 
 // A network file system, where WAL does not work, is told by its type's name.
