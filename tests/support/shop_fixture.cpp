@@ -151,6 +151,13 @@ QString ShopFixture::Counter(const QString& name) {
     return Scalar("Select LastID From LastID Where NameID = '" + name + "'");
 }
 
+QString ShopFixture::Links(const QString& table) {
+    const QString other = table.startsWith(QLatin1String("AltG")) ? "AltID" : "FacID";
+    return Lines(QStringLiteral("Select PartID || '>' || %1 From %2 Order By PartID, %1")
+                     .arg(other, table))
+        .join(' ');
+}
+
 QString ShopFixture::Prices(const QString& partNO) {
     const bool price1 = shop::PtaColumns(version).contains(QStringLiteral("Price1"));
     return Lines(QStringLiteral("Select %1 From Pta7 Where PartNO = '%2' Order By PartID")

@@ -97,6 +97,8 @@ public:
     int Count(const QString& table, const QString& where = QString());
     QString Scalar(const QString& sql);
     QString Counter(const QString& name = QStringLiteral("Pta7"));
+    // The rows of AltG7 or FacD7 as "PartID>AltID" (or FacID), in that order, blank-separated.
+    QString Links(const QString& table = QStringLiteral("AltG7"));
     // "<price>/<sale>" of the part rows with this number, in PartID order ("" for none),
     // from the version's price columns.
     QString Prices(const QString& partNO);
