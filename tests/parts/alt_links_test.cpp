@@ -6,16 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
-#include <utility>
 #include <vector>
 
 namespace tolvane {
 namespace {
 
 using testing::ShopFixture;
-using Links = std::vector<std::pair<int, int>>;
 
 // A shop of brand 7 holding parts `ids` (no copies) and factories 5 and 6.
 struct Shop {
@@ -28,36 +25,22 @@ struct Shop {
         f.OpenTarget();
     }
 
-    void Link(const QString& table, int part, int other) {
-        f.Exec("Insert Into " + table + " Values (0, " + QString::number(part) + ", " +
-               QString::number(other) + ")");
-    }
-
-    // Every row of a table as "PartID>AltID" (or FacID), sorted, blank-separated.
-    QString Rows(const QString& table) {
-        Links rows;
-        for (const QString& row :
-             f.Lines("Select PartID, " + QString(table.startsWith("AltG") ? "AltID" : "FacID") +
-                     " From " + table))
-            rows.emplace_back(row.section('|', 0, 0).toInt(), row.section('|', 1, 1).toInt());
-        std::sort(rows.begin(), rows.end());
-        QStringList out;
-        for (const auto& [part, other] : rows)
-            out << QString::number(part) + ">" + QString::number(other);
-        return out.join(' ');
+    // Rows PartID>AltID (or FacID) in the table.
+    void Link(const QString& table, std::initializer_list<std::pair<int, int>> links) {
+        for (const auto& [part, other] : links)
+            f.Exec(QString("Insert Into %1 Values (0, %2, %3)").arg(table).arg(part).arg(other));
     }
 };
 
 TEST(SaveAltGFacD, LonePartGetsThePlaceholderAndLosesDeadLinks) {
     Shop shop({1});
-    shop.Link("AltG7", 1, 999); // a part the brand does not hold
-    shop.Link("AltG7", 1, 0);
-    shop.Link("FacD7", 1, 55); // a factory Fac does not hold
+    shop.Link("AltG7", {{1, 999}, {1, 0}}); // 999: a part the brand does not hold
+    shop.Link("FacD7", {{1, 55}});          // a factory Fac does not hold
 
     SaveAltGFacD(shop.f.st(), 1, 0, 0);
 
-    EXPECT_EQ(shop.Rows("AltG7"), "1>0");
-    EXPECT_EQ(shop.Rows("FacD7"), "");
+    EXPECT_EQ(shop.f.Links("AltG7"), "1>0");
+    EXPECT_EQ(shop.f.Links("FacD7"), "");
     EXPECT_EQ(shop.f.Statements(),
               QStringList({
                   "Select Pta7.PartID From AltG7 Inner Join Pta7 On AltG7.AltID = Pta7.PartID "
@@ -82,7 +65,7 @@ TEST(SaveAltGFacD, RepeatedZeroAndNegativeIdsCountOnce) {
         SCOPED_TRACE(::testing::Message() << ids[0] << "," << ids[1] << "," << ids[2]);
         Shop shop({1, 2});
         SaveAltGFacD(shop.f.st(), ids[0], ids[1], ids[2]);
-        EXPECT_EQ(shop.Rows("AltG7"), expected);
+        EXPECT_EQ(shop.f.Links("AltG7"), expected);
         EXPECT_TRUE(shop.f.Statements().filter("-").isEmpty());
     }
 }
@@ -91,19 +74,13 @@ TEST(SaveAltGFacD, RepeatedZeroAndNegativeIdsCountOnce) {
 // the outsider's own rows stay.
 TEST(SaveAltGFacD, GroupMembersAreLinkedToEachOtherAndShareTheFirstPartsFactories) {
     Shop shop({1, 2, 3, 4, 8});
-    shop.Link("AltG7", 1, 2);
-    shop.Link("AltG7", 1, 3);
-    shop.Link("AltG7", 2, 4); // 2 also points outside the group
-    shop.Link("AltG7", 4, 2);
-    shop.Link("FacD7", 1, 5);
-    shop.Link("FacD7", 1, 5); // twice: comes back once
-    shop.Link("FacD7", 2, 6);
-    shop.Link("FacD7", 4, 6);
+    shop.Link("AltG7", {{1, 2}, {1, 3}, {2, 4}, {4, 2}}); // 2 also points outside the group
+    shop.Link("FacD7", {{1, 5}, {1, 5}, {2, 6}, {4, 6}}); // 1>5 twice: comes back once
 
     SaveAltGFacD(shop.f.st(), 1, 8, 0);
 
-    EXPECT_EQ(shop.Rows("AltG7"), "1>2 1>3 1>8 2>1 2>3 2>8 3>1 3>2 3>8 4>2 8>1 8>2 8>3");
-    EXPECT_EQ(shop.Rows("FacD7"), "1>5 2>5 3>5 4>6 8>5");
+    EXPECT_EQ(shop.f.Links("AltG7"), "1>2 1>3 1>8 2>1 2>3 2>8 3>1 3>2 3>8 4>2 8>1 8>2 8>3");
+    EXPECT_EQ(shop.f.Links("FacD7"), "1>5 2>5 3>5 4>6 8>5");
     EXPECT_EQ(shop.f.st().lngAltUB, 5);
 }
 
@@ -111,9 +88,7 @@ TEST(SaveAltGFacD, GroupMembersAreLinkedToEachOtherAndShareTheFirstPartsFactorie
 // no link, a table an older database lacks) they give 0 with rsData closed.
 TEST(LoadAltG, LeavesRsDataOpenOnTheAlternatesOrGivesZero) {
     Shop shop({1, 2, 3});
-    shop.Link("AltG7", 1, 2);
-    shop.Link("AltG7", 1, 3);
-    shop.Link("AltG7", 1, 0);
+    shop.Link("AltG7", {{1, 2}, {1, 3}, {1, 0}});
     RunState& st = shop.f.st();
     ASSERT_EQ(LoadAltG(st, 7, 1), 1);
     EXPECT_EQ(st.rsData.RecordCount(), 2);
