@@ -7,22 +7,9 @@
 namespace tolvane::testing {
 namespace {
 
-// "<PartID>><AltID>" of every AltG7 row, sorted; "<PartID>:<FacID>" of every
-// FacD7 row.
-QStringList Links(ShopFixture& f, const QString& table, const QString& sep) {
-    const QString second = table == "AltG7" ? "AltID" : "FacID";
-    QStringList out = f.Lines("Select PartID || '" + sep + "' || " + second + " From " + table);
-    out.sort();
-    return out;
-}
-
 class RebuildAltGXStage : public ::testing::Test {
 protected:
-    void SetUp() override {
-        SqliteExec(f.shopPath,
-                   {"Insert Into Fac Values( 1, 'F1' )", "Insert Into Fac Values( 2, 'F2' )",
-                    "Insert Into Fac Values( 3, 'F3' )"});
-    }
+    void SetUp() override { f.Exec("Insert Into Fac Values (1, 'F1'), (2, 'F2'), (3, 'F3')"); }
     void Parts(std::initializer_list<int> ids) {
         for (int id : ids)
             f.Seed(ShopPart(id, "", "P" + QString::number(id), "1", "1"), false);
@@ -32,23 +19,17 @@ protected:
 
 TEST_F(RebuildAltGXStage, EveryGroupIsFullyLinkedAndSharesTheHeadsFactories) {
     Parts({10, 20, 30, 40, 50});
-    SqliteExec(f.shopPath,
-               {// 10 lists 20 and 30; 20 lists a part outside the group; 30 lists
-                // nobody.
-                "Insert Into AltG7 Values( 0, 10, 20 )", "Insert Into AltG7 Values( 0, 10, 30 )",
-                "Insert Into AltG7 Values( 0, 20, 50 )",
-                // 40 is alone; links of part 0 are junk.
-                "Insert Into AltG7 Values( 0, 0, 40 )", "Insert Into FacD7 Values( 0, 10, 1 )",
-                "Insert Into FacD7 Values( 0, 10, 2 )", "Insert Into FacD7 Values( 0, 30, 3 )",
-                "Insert Into FacD7 Values( 0, 40, 3 )", "Insert Into AltGX Values( 999 )"});
+    // 10 lists 20 and 30, 20 a part outside the group, 30 nobody; 40 is alone; links of
+    // part 0 are junk.
+    f.Exec("Insert Into AltG7 Values (0, 10, 20), (0, 10, 30), (0, 20, 50), (0, 0, 40)");
+    f.Exec("Insert Into FacD7 Values (0, 10, 1), (0, 10, 2), (0, 30, 3), (0, 40, 3)");
+    f.Exec("Insert Into AltGX Values (999)");
     RunState& st = f.OpenBoth();
 
     RebuildAltGX(st);
 
-    EXPECT_EQ(Links(f, "AltG7", ">"),
-              (QStringList{"10>20", "10>30", "20>10", "20>30", "30>10", "30>20", "40>0", "50>0"}));
-    EXPECT_EQ(Links(f, "FacD7", ":"),
-              (QStringList{"10:1", "10:2", "20:1", "20:2", "30:1", "30:2", "40:3"}));
+    EXPECT_EQ(f.Links(), "10>20 10>30 20>10 20>30 30>10 30>20 40>0 50>0");
+    EXPECT_EQ(f.Links("FacD7"), "10>1 10>2 20>1 20>2 30>1 30>2 40>3");
     EXPECT_EQ(f.Count("AltGX"), 0);
     EXPECT_FALSE(st.rsList.IsOpen());
     EXPECT_FALSE(st.cnData->InTransaction());
@@ -69,15 +50,15 @@ TEST_F(RebuildAltGXStage, NonPositivePartIDsLeaveTheQueueSoTheRebuildEnds) {
     EXPECT_EQ(f.Count("AltGX"), 0);
     EXPECT_TRUE(f.trace.Of("execute").contains("Delete From AltGX Where PartID = 0"));
     EXPECT_TRUE(f.trace.Of("execute").contains("Delete From AltGX Where PartID = -3"));
-    EXPECT_EQ(Links(f, "AltG7", ">"), QStringList{"10>0"});
+    EXPECT_EQ(f.Links(), "10>0");
 }
 
 TEST_F(RebuildAltGXStage, AHeadThatIsNoNumberStopsWithAnErrorAndEarlierGroupsStay) {
     Parts({10, 20});
-    SqliteExec(f.shopPath, {"Update Pta7 Set PartID = Null Where PartID = 20"});
+    f.Exec("Update Pta7 Set PartID = Null Where PartID = 20");
     RunState& st = f.OpenBoth();
     EXPECT_THROW(RebuildAltGX(st), Error);
-    EXPECT_EQ(Links(f, "AltG7", ">"), QStringList{"10>0"});
+    EXPECT_EQ(f.Links(), "10>0");
 }
 
 } // namespace
