@@ -33,36 +33,22 @@ QString Expected(const QString& version, Part part, const QString& column, const
     const Expect& e = part == Part::Own ? kOwn : part == Part::Linked ? kLinked : kAlternate;
     const bool own = part == Part::Own;
     const bool price1 = version == "P.45 (Bar)";
+    // The columns the transfer never reads (Active, Unit, PType) hold what every new row
+    // writes there.
+    // clang-format off
     const QMap<QString, QString> named = {
-        {"PartID", QString::number(e.id)},
-        {"Kind", e.kind},
-        {"PartNO", e.number},
-        {"PartNO2", e.number},
-        {"FPartNO", kSearchKeyVersions.count(version) ? e.searchNumber : ""},
-        {"lKind", own ? "B" : ""},
-        {"lAtNO", own ? "99-9" : ""},
-        {"EName", "O'RING"},
-        {"TName", "ไส้กรอง"},
-        {"IndTName", "สไ้กรอง"},
-        {"EFind", "O'RING  KT-1"},
-        {"TFind", "ไส้กรอง  KT-1"},
-        {"Model", "KT-1"},
+        {"PartID", QString::number(e.id)}, {"Kind", e.kind}, {"PartNO", e.number},
+        {"PartNO2", e.number}, {"FPartNO", kSearchKeyVersions.count(version) ? e.searchNumber : ""},
+        {"lKind", own ? "B" : ""}, {"lAtNO", own ? "99-9" : ""}, {"EName", "O'RING"},
+        {"TName", "ไส้กรอง"}, {"IndTName", "สไ้กรอง"}, {"EFind", "O'RING  KT-1"},
+        {"TFind", "ไส้กรอง  KT-1"}, {"Model", "KT-1"},
         {"Import", part == Part::Linked && kLinkedWithoutImport.count(version) ? "" : "1"},
-        {"Price", price1 ? "0" : "150.25"},
-        {"Sale", price1 ? "0" : "135"},
-        {"Price1", "150.25"},
-        {"Sale1", "135"},
-        {"BrandID", "7"},
-        {"KindPartNO", e.kindNumber},
-        {"WFlag", own ? "1" : "0"},
-        {"DiffFlag", "1"},
-        {"DateStamp", "25691205"},
-        {"UpRec", "0"},
-        // The columns the transfer never reads hold what every new row writes there.
-        {"Active", "1"},
-        {"Unit", "1"},
-        {"PType", version == "P.49 (Bar)" && part == Part::Alternate ? "1" : "0"},
-    };
+        {"Price", price1 ? "0" : "150.25"}, {"Sale", price1 ? "0" : "135"}, {"Price1", "150.25"},
+        {"Sale1", "135"}, {"BrandID", "7"}, {"KindPartNO", e.kindNumber},
+        {"WFlag", own ? "1" : "0"}, {"DiffFlag", "1"}, {"DateStamp", "25691205"}, {"UpRec", "0"},
+        {"Active", "1"}, {"Unit", "1"},
+        {"PType", version == "P.49 (Bar)" && part == Part::Alternate ? "1" : "0"}};
+    // clang-format on
     return named.value(column, kind == "TEXT" ? "" : "0");
 }
 
