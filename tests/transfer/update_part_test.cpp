@@ -167,13 +167,8 @@ TEST(UpdatePart, TheVersionDecidesKeysPriceColumnsAndSearchTexts) {
         ShopFixture f(c.version);
         f.Seed(SeedOf(101, "A", c.stored));
         f.OpenTarget();
-        PartEntry e = Entry("A", "12-345 / A");
-        e.EName = "BOLT";
-        e.TName = "เบรก";
-        e.Model = "NPR";
-        e.Price = Currency::FromWhole(100);
-        e.Sale = Currency::FromWhole(90);
-        UpdatePart(f.st(), e);
+        UpdatePart(f.st(), {"A", "12-345 / A", "", "", "", "", "BOLT", "เบรก", "NPR", "",
+                            Currency::FromWhole(100), Currency::FromWhole(90)});
         EXPECT_EQ(f.Count("PriceList"), 0) << "the part was not found";
         EXPECT_EQ(f.Lines("Select " + c.prices + " From Pta7"), QStringList({"100|90"}));
         EXPECT_EQ(f.Lines("Select " + c.alt + " From Alt7 Where AltID = 101"),
