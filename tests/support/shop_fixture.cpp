@@ -229,6 +229,23 @@ QStringList AllRows(const QString& path) {
     return rows;
 }
 
+QString Dump(const QString& path, QStringList tables) {
+    shop::Db db(path);
+    const char* all = "Select name From sqlite_master Where type = 'table' Order By name";
+    for (const shop::Row& t : tables.isEmpty() ? db.Query(all) : std::vector<shop::Row>())
+        tables << t[0].toString();
+    QString out;
+    for (const QString& table : tables) {
+        out += "== " + table + '\n';
+        for (const shop::Row& row : db.Query("Select * From \"" + table + "\" Order By rowid")) {
+            for (const QVariant& v : row)
+                out += (v.isNull() ? "Null" : QString(v.typeName()) + ':' + v.toString()) + '|';
+            out += '\n';
+        }
+    }
+    return out;
+}
+
 std::pair<QString, QString> SampleFiles(const QString& dir, int parts, int rows, int chunk) {
     sample::Options o;
     o.outDir = dir;

@@ -123,6 +123,11 @@ shop::Part ShopPart(int id, const QString& kind, const QString& partNO, const QS
 // shops compare equal when they hold the same data, whatever their pages look like.
 QStringList AllRows(const QString& path);
 
+// The rows of the named tables (of every table, by name, when none is named) of a SQLite
+// file in stored order, each value with its type or as Null: equal for files that hold the
+// same values of the same types in the same order.
+QString Dump(const QString& path, QStringList tables = {});
+
 // A sample shop and price list from the sample generator in `dir` (parts, list rows,
 // chunk size); returns {shop file, list file}.
 std::pair<QString, QString> SampleFiles(const QString& dir, int parts, int rows, int chunk);
