@@ -19,40 +19,12 @@
 #include <gtest/gtest.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <sqlite3.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
 namespace tolvane::bench {
 namespace {
-
-// Every row of every listed table, in row order, as one text.
-QString Dump(const QString& path, const QStringList& tables) {
-    sqlite3* db = nullptr;
-    EXPECT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr),
-              SQLITE_OK);
-    QString out;
-    for (const QString& table : tables) {
-        sqlite3_stmt* stmt = nullptr;
-        const QByteArray sql = ("Select * From " + table + " Order By rowid").toUtf8();
-        EXPECT_EQ(sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr), SQLITE_OK)
-            << table.toStdString();
-        out += table + ":\n";
-        while (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
-            for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
-                const auto* text = sqlite3_column_text(stmt, c);
-                out += (text ? QString::fromUtf8(reinterpret_cast<const char*>(text))
-                             : QStringLiteral("<null>")) +
-                       u'|';
-            }
-            out += u'\n';
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return out;
-}
 
 TEST(TraceText, EscapesComeBackAndRecordsetEventsBecomeStatements) {
     EXPECT_EQ(batch::EscapeField(QStringLiteral("\\")), "\\\\"); // a backslash alone
@@ -155,8 +127,9 @@ TEST(Floor, ARunsReplayLeavesTheCopiesWhereTheRunLeftTheFiles) {
         EXPECT_GE(s.floorSeconds, 0) << s.name.toStdString(); // every stage got its share
     const QStringList tables = {"Pta7",   "Alt7",  "AltG7", "FacD7",         "PriceList",
                                 "LastID", "OldID", "SPG",   "MovementStock", "AltGX"};
-    EXPECT_EQ(Dump(floor.shop, tables), Dump(run.shop, tables));
-    EXPECT_EQ(Dump(floor.list, {"PriceListAll"}), Dump(run.list, {"PriceListAll"}));
+    EXPECT_EQ(testing::Dump(floor.shop, tables), testing::Dump(run.shop, tables));
+    EXPECT_EQ(testing::Dump(floor.list, {"PriceListAll"}),
+              testing::Dump(run.list, {"PriceListAll"}));
 }
 
 // A socket on loopback that sends at once and gives up on a silent peer after 10 s.
