@@ -1,7 +1,7 @@
 // The sample-shop generator: repeatable, the sizes asked for, counters a shop can trust.
 #include "sample/sample_generate.h"
 #include "shop/db.h"
-#include "support/qt_print.h"
+#include "support/shop_fixture.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@ namespace {
 using tolvane::sample::Generate;
 using tolvane::sample::Options;
 using tolvane::shop::Db;
+using tolvane::testing::Dump;
 
 Options Sized(const QString& dir, int parts, int rows, int chunk, const QString& version = "V.31") {
     Options o;
@@ -21,22 +22,6 @@ Options Sized(const QString& dir, int parts, int rows, int chunk, const QString&
     o.chunk = chunk;
     o.movement = 2 * parts;
     return o;
-}
-
-// Every table of a file, every row in stored order, each value with its storage type.
-QString Dump(const QString& path) {
-    Db db(path);
-    QString out;
-    for (const auto& t : db.Query("SELECT name FROM sqlite_master WHERE type = 'table' "
-                                  "ORDER BY name")) {
-        out += "== " + t[0].toString() + "\n";
-        for (const auto& row : db.Query("SELECT * FROM \"" + t[0].toString() + "\"")) {
-            for (const QVariant& v : row)
-                out += QString::fromLatin1(v.typeName()) + ":" + v.toString() + "|";
-            out += "\n";
-        }
-    }
-    return out;
 }
 
 TEST(SampleGenerator, SameOptionsGiveTheSameFilesAndTheSeedMatters) {
