@@ -50,13 +50,8 @@ template <typename F> F Real(const char* name) {
 #define REAL(name) ::tolvane::testing::Real<decltype(&name)>(#name)
 
 QString FromWide(const SQLWCHAR* text, SQLINTEGER length) {
-    const auto* units = reinterpret_cast<const char16_t*>(text);
-    if (length == SQL_NTS) {
-        length = 0;
-        while (units[length] != 0)
-            ++length;
-    }
-    return QString::fromUtf16(units, length);
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(text),
+                              length == SQL_NTS ? -1 : length);
 }
 
 // The statements of a call: split at semicolons outside quoted literals.
@@ -245,6 +240,12 @@ bool Shimmed(SQLHSTMT stmt) {
     return State().statements.count(stmt) != 0;
 }
 
+// Runs `f` with the shim's state locked.
+template <typename F> void Locked(F&& f) {
+    std::lock_guard lock(State().mutex);
+    f();
+}
+
 } // namespace
 
 SqlServerOdbc::SqlServerOdbc() {
@@ -265,9 +266,7 @@ int SqlServerOdbc::Cancelled() {
 
 } // namespace tolvane::testing
 
-using tolvane::testing::Advance;
-using tolvane::testing::Cancel;
-using tolvane::testing::State;
+using namespace tolvane::testing;
 
 // The driver manager's functions the Qt ODBC plugin calls, taken over where SQL
 // Server behaves otherwise; all else goes on to the driver manager.
@@ -293,29 +292,21 @@ SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE* o
 }
 
 SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle) {
-    {
-        std::lock_guard lock(State().mutex);
-        if (type == SQL_HANDLE_STMT) {
+    if (type == SQL_HANDLE_STMT)
+        Locked([&] {
             Cancel(handle);
             State().statements.erase(handle);
-        }
-    }
+        });
     return REAL(SQLFreeHandle)(type, handle);
 }
 
 SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT stmt) {
-    {
-        std::lock_guard lock(State().mutex);
-        Cancel(stmt);
-    }
+    Locked([&] { Cancel(stmt); });
     return REAL(SQLCloseCursor)(stmt);
 }
 
 SQLRETURN SQL_API SQLDisconnect(SQLHDBC dbc) {
-    {
-        std::lock_guard lock(State().mutex);
-        State().sessions.erase(dbc);
-    }
+    Locked([&] { State().sessions.erase(dbc); });
     return REAL(SQLDisconnect)(dbc);
 }
 
@@ -326,9 +317,8 @@ SQLRETURN SQL_API SQLGetInfoW(SQLHDBC dbc, SQLUSMALLINT type, SQLPOINTER value,
         if (type == SQL_DBMS_NAME && State().sessions.count(dbc)) {
             const QString name = QStringLiteral("Microsoft SQL Server");
             const auto bytes = static_cast<SQLSMALLINT>(name.size() * sizeof(SQLWCHAR));
-            if (value && bufferLength >= bytes + static_cast<SQLSMALLINT>(sizeof(SQLWCHAR))) {
+            if (value && bufferLength >= bytes + static_cast<SQLSMALLINT>(sizeof(SQLWCHAR)))
                 std::copy_n(name.utf16(), name.size() + 1, static_cast<char16_t*>(value));
-            }
             if (length)
                 *length = bytes;
             return SQL_SUCCESS;
@@ -348,30 +338,28 @@ SQLRETURN SQL_API SQLSetConnectAttrW(SQLHDBC dbc, SQLINTEGER attribute, SQLPOINT
 }
 
 SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT completion) {
-    {
-        std::lock_guard lock(State().mutex);
+    Locked([&] {
         const auto it = State().sessions.find(handle);
         if (type == SQL_HANDLE_DBC && it != State().sessions.end())
             it->second.tranCount = 0;
-    }
+    });
     return REAL(SQLEndTran)(type, handle, completion);
 }
 
 SQLRETURN SQL_API SQLExecDirectW(SQLHSTMT stmt, SQLWCHAR* text, SQLINTEGER length) {
     std::unique_lock lock(State().mutex);
-    if (!tolvane::testing::Shimmed(stmt)) {
+    if (!Shimmed(stmt)) {
         lock.unlock();
         return REAL(SQLExecDirectW)(stmt, text, length);
     }
     Cancel(stmt);
-    State().statements[stmt].pending =
-        tolvane::testing::Split(tolvane::testing::FromWide(text, length));
+    State().statements[stmt].pending = Split(FromWide(text, length));
     return Advance(stmt, true);
 }
 
 SQLRETURN SQL_API SQLMoreResults(SQLHSTMT stmt) {
     std::unique_lock lock(State().mutex);
-    if (!tolvane::testing::Shimmed(stmt)) {
+    if (!Shimmed(stmt)) {
         lock.unlock();
         return REAL(SQLMoreResults)(stmt);
     }
