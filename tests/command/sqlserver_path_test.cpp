@@ -34,10 +34,11 @@ using shop::PriceRow;
 const QStringList kShopTables = {"Pta7", "Alt7",  "AltG7", "FacD7",  "PriceList", "MovementStock",
                                  "SPG",  "Price", "Sale",  "LastID", "OldID"};
 
-// Existing parts (one of them already linked to another, with a factory; one keeping
-// its own texts), freed IDs waiting in the pool (a Null one and one in use too), a pool
-// of another brand that must stay untouched, and a counter left Null.
-void SeedShop(QSqlDatabase& db, const QString& version) {
+// A new shop database holding existing parts (one of them already linked to another, with a
+// factory; one keeping its own texts), freed IDs waiting in the pool (a Null one and one in
+// use too), a pool of another brand that must stay untouched, and a counter left Null.
+void SeedShop(QSqlDatabase& db, const QString& version, Flavour flavour = Flavour::PostgreSQL) {
+    shop::CreateTargetOn(db, version, kBrand, "TATA", flavour);
     shop::Part kept = ShopPart(6, "", "600", "3", "3", "OWN TEXT");
     kept.UpRec = 1;
     for (const shop::Part& p :
@@ -116,7 +117,7 @@ QStringList TableRows(Db& db, const QString& table) {
 
 void ExpectSameShop(Db& expected, Db& actual) {
     for (const QString& table : kShopTables) {
-        SCOPED_TRACE(table.toStdString());
+        SCOPED_TRACE(table);
         ASSERT_EQ(expected.Columns(table).join(',').toLower(),
                   actual.Columns(table).join(',').toLower());
         EXPECT_EQ(TableRows(expected, table), TableRows(actual, table));
@@ -158,42 +159,29 @@ struct RunCase {
     const char* password = "{Qx7}Qx7\"Qx7=Qx7";
 };
 
-void PrintTo(const RunCase& c, std::ostream* os) {
-    *os << c.version << (c.serverMachine ? ", server machine" : ", other machine")
-        << (c.rebuildAlternates ? ", rebuild" : "")
-        << (c.sqlServerDriver ? ", SQL Server's driver" : "");
-}
-
 class SqlServerRun : public SqlServerPath, public ::testing::WithParamInterface<RunCase> {};
 
 TEST_P(SqlServerRun, LeavesTheRowsTheShopFileRunLeavesAndHidesThePassword) {
     const RunCase c = GetParam();
     const QString version = QString::fromLatin1(c.version);
 
-    const QString fileList = File("file/PriceList_TATA.mdb");
-    const QString shopFile = File("file/Velmora.accdb");
-    ASSERT_TRUE(QDir().mkpath(File("file")));
+    const QString fileList = File("file/PriceList_TATA.mdb"), shopFile = File("file/Velmora.accdb");
+    ASSERT_TRUE(QDir().mkpath(File("file")) && QDir().mkpath(File("server")));
     WriteList(fileList);
-    shop::CreateTarget(shopFile, version, kBrand);
-    {
-        Db shop(shopFile);
-        SeedShop(shop.database(), version);
-    }
+    SeedShop(Db(shopFile).database(), version, Flavour::SQLite);
     QStringList common;
     if (c.rebuildAlternates)
         common << "--rebuild-alternates";
     const Result onFile = Runner(
         QStringList{"--price-list", fileList, "--data", shopFile, "--grid", File("file/grid.txt")} +
         common);
-    ASSERT_EQ(onFile.status, 0) << onFile.out.toStdString() << onFile.err.toStdString();
+    ASSERT_EQ(onFile.status, 0) << onFile.out << onFile.err;
 
     const shop::PgRole role(server_, QString::fromUtf8(c.password));
     PgDatabase database(server_);
     Db server(OdbcText{database.ConnectionText()});
-    shop::CreateTargetOn(server.database(), version, kBrand, "TATA", Flavour::PostgreSQL);
     SeedShop(server.database(), version);
     const QString serverList = File("server/PriceList_TATA.mdb");
-    ASSERT_TRUE(QDir().mkpath(File("server")));
     WriteList(serverList);
     const QString trace = File("server/sql.txt");
     std::optional<SqlServerOdbc> sqlServer;
@@ -204,7 +192,7 @@ TEST_P(SqlServerRun, LeavesTheRowsTheShopFileRunLeavesAndHidesThePassword) {
                     File("server/grid.txt"), "--report", File("server/report.html")} +
         SqlServerArgs(role.server(), database.name(), role.server().password, c.serverMachine) +
         common);
-    ASSERT_EQ(onServer.status, 0) << onServer.out.toStdString() << onServer.err.toStdString();
+    ASSERT_EQ(onServer.status, 0) << onServer.out << onServer.err;
     EXPECT_EQ(onServer.out, "0\tเสร็จแล้วจ้า\n");
 
     Db shop(shopFile);
@@ -236,15 +224,16 @@ TEST_P(SqlServerRun, LeavesTheRowsTheShopFileRunLeavesAndHidesThePassword) {
         EXPECT_EQ(line, "target\tconnect\t" + masked);
     for (const QString& shown : {lines.join('\n'), onServer.err, onServer.out,
                                  QString::fromUtf8(ReadFile(File("server/report.html")))})
-        EXPECT_FALSE(shown.contains("Qx7")) << shown.toStdString();
-    EXPECT_FALSE(onServer.err.contains("statement time-out")) << onServer.err.toStdString();
+        EXPECT_FALSE(shown.contains("Qx7")) << shown;
+    EXPECT_FALSE(onServer.err.contains("statement time-out")) << onServer.err;
 }
 
 std::string RunCaseName(const ::testing::TestParamInfo<RunCase>& info) {
-    return QString::fromLatin1(info.param.version).left(4).remove('.').toStdString() +
-           (info.param.serverMachine ? "_ServerMachine" : "_OtherMachine") +
-           (info.param.rebuildAlternates ? "_Rebuild" : "") +
-           (info.param.sqlServerDriver ? "_SqlServerDriver" : "");
+    return (QString::fromLatin1(info.param.version).left(4).remove('.') +
+            (info.param.serverMachine ? "_ServerMachine" : "_OtherMachine") +
+            (info.param.rebuildAlternates ? "_Rebuild" : "") +
+            (info.param.sqlServerDriver ? "_SqlServerDriver" : ""))
+        .toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, SqlServerRun,
@@ -267,8 +256,10 @@ INSTANTIATE_TEST_SUITE_P(
                       RunCase{"P.61 (Bar)", true, false}, RunCase{"P.64 (Bar)", false, false}),
     RunCaseName);
 
-// A window whose fields reach the test server as the program reaches SQL Server.
-void PointAtServer(RecordingWindow& window, const PgServer& server, const QString& database) {
+// A window whose fields reach the test server as the program reaches SQL Server, and the list.
+void PointAtServer(RecordingWindow& window, const PgServer& server, const QString& database,
+                   const QString& list) {
+    window.fields.txtPriceList = list;
     window.fields.optAccess = false;
     window.fields.chkComType = true;
     window.fields.txtServer = server.socketDir;
@@ -282,9 +273,7 @@ void PointAtServer(RecordingWindow& window, const PgServer& server, const QStrin
 TEST_F(SqlServerPath, TwoRunsAtOnceLeaveWhatOneRunLeaves) {
     PgDatabase database(server_), alone(server_);
     for (const PgDatabase* db : {&database, &alone}) {
-        Db shop(OdbcText{db->ConnectionText()});
-        shop::CreateTargetOn(shop.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
-        SeedShop(shop.database(), "V.31");
+        SeedShop(Db(OdbcText{db->ConnectionText()}).database(), "V.31");
     }
     const QString list = File("PriceList_TATA.mdb");
     std::vector<shop::PriceRow> rows;
@@ -318,7 +307,6 @@ TEST_F(SqlServerPath, TwoRunsAtOnceLeaveWhatOneRunLeaves) {
 TEST_F(SqlServerPath, AStatementBlockedByALockEndsTheRunAfterTheTimeOut) {
     PgDatabase database(server_);
     Db server(OdbcText{database.ConnectionText()});
-    shop::CreateTargetOn(server.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
     SeedShop(server.database(), "V.31");
     const QString list = File("PriceList_TATA.mdb");
     WriteList(list);
@@ -327,8 +315,7 @@ TEST_F(SqlServerPath, AStatementBlockedByALockEndsTheRunAfterTheTimeOut) {
     holder.Exec("Update Pta7 Set Model = 'HELD' Where PartID = 2"); // part 300, second row
 
     RecordingWindow window;
-    PointAtServer(window, server_, database.name());
-    window.fields.txtPriceList = list;
+    PointAtServer(window, server_, database.name(), list);
     RunState st(window);
     st.commandTimeoutOverride = 2;
     QElapsedTimer clock;
@@ -358,8 +345,7 @@ TEST_F(SqlServerPath, ADriverThatRefusesTheTimeOutIsNamedOnce) {
     WriteFile(File("odbcinst.ini"),
               ("[SQL Server]\nDriver = " + ini.value("SQLite3/Driver").toString()).toUtf8());
     const QString shopFile = File("Velmora.accdb"), list = File("PriceList_TATA.mdb");
-    shop::CreateTarget(shopFile, "V.31", kBrand);
-    SeedShop(Db(shopFile).database(), "V.31");
+    SeedShop(Db(shopFile).database(), "V.31", Flavour::SQLite);
     WriteList(list);
     QProcess run;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -370,8 +356,7 @@ TEST_F(SqlServerPath, ADriverThatRefusesTheTimeOutIsNamedOnce) {
                "--price-list", list, "--trace-sql", File("sql.txt")});
     ASSERT_TRUE(run.waitForFinished(120000));
     const QString err = QString::fromUtf8(run.readAllStandardError());
-    EXPECT_EQ(QString::fromUtf8(run.readAllStandardOutput()), "0\tเสร็จแล้วจ้า\n")
-        << err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(run.readAllStandardOutput()), "0\tเสร็จแล้วจ้า\n") << err;
     EXPECT_EQ(err.split('\n').filter("statement time-out"),
               QStringList{"statement time-out: the ODBC driver of the shop database refused a "
                           "time-out of 100 s; its statements run without one."});
@@ -388,16 +373,16 @@ TEST_F(SqlServerPath, AFailedLogInShowsNoPieceOfThePassword) {
          {std::pair{"{Qx7}Qx7wrong", "password authentication failed"},
           std::pair{"Qx7.dsnQx7", "file DSN"}}) {
         for (const bool serverMachine : {true, false}) {
-            SCOPED_TRACE(QString("%1 %2").arg(given).arg(serverMachine).toStdString());
+            SCOPED_TRACE(QString("%1 %2").arg(given).arg(serverMachine));
             const Result r =
                 Runner(QStringList{"--price-list", list, "--trace-sql", File("sql.txt"), "--report",
                                    File("report.html")} +
                        SqlServerArgs(role.server(), server_.database, given, serverMachine));
             EXPECT_EQ(r.out, "0\tไม่สามรถบันทึกได้\n");
-            EXPECT_TRUE(r.err.contains(failure)) << r.err.toStdString();
+            EXPECT_TRUE(r.err.contains(failure)) << r.err;
             for (const QString& shown : {r.err, QString::fromUtf8(ReadFile(File("sql.txt"))),
                                          QString::fromUtf8(ReadFile(File("report.html")))})
-                EXPECT_FALSE(shown.contains("Qx7")) << shown.toStdString();
+                EXPECT_FALSE(shown.contains("Qx7")) << shown;
         }
     }
 }
@@ -457,47 +442,37 @@ struct ServerSide {
     QStringList setup;
     const char* body;    // of the trigger's PL/pgSQL function
     const char* trigger; // when it fires
-    const char* message; // how the run ends
+    QString message;     // how the run ends
 };
 
 const QString kCounterAt50 = "Update LastID Set LastID = 50 Where NameID = 'Pta7'";
 
+const QString kDone = "เสร็จแล้วจ้า", kFailed = "ไม่สามรถบันทึกได้";
+
+// clang-format off
 const ServerSide kServerSides[] = {
-    {"a shop in order", {kCounterAt50}, "", "", "เสร็จแล้วจ้า"},
-    {"a Null counter and a freed ID in use", {}, "", "", "เสร็จแล้วจ้า"},
-    {"a counter behind free IDs below the highest",
-     {"Update Pta7 Set PartID = 60 Where PartID = 6",
-      "Update LastID Set LastID = 44 Where NameID = 'Pta7'"},
-     "",
-     "",
-     "เสร็จแล้วจ้า"},
-    {"a freed ID listed twice",
-     {kCounterAt50, "Insert Into OldID Values( 'Pta7', 40 )"},
-     "",
-     "",
-     "เสร็จแล้วจ้า"},
+    {"a shop in order", {kCounterAt50}, "", "", kDone},
+    {"a Null counter and a freed ID in use", {}, "", "", kDone},
+    {"a counter behind free IDs below the highest", {"Update Pta7 Set PartID = 60 Where PartID = 6",
+     "Update LastID Set LastID = 44 Where NameID = 'Pta7'"}, "", "", kDone},
+    {"a freed ID listed twice", {kCounterAt50, "Insert Into OldID Values( 'Pta7', 40 )"}, "", "",
+     kDone},
     // A write the server refuses in the middle of chunk 1.
-    {"a failing statement",
-     {kCounterAt50},
-     "BEGIN RAISE EXCEPTION 'price refused'; END",
-     "BEFORE UPDATE ON Pta7 FOR EACH ROW WHEN (NEW.Price = 33.3333)",
-     "ไม่สามรถบันทึกได้"},
+    {"a failing statement", {kCounterAt50}, "BEGIN RAISE EXCEPTION 'price refused'; END",
+     "BEFORE UPDATE ON Pta7 FOR EACH ROW WHEN (NEW.Price = 33.3333)", kFailed},
     // A write the server keeps otherwise than written: its read-back never finds it.
-    {"a read-back that finds nothing",
-     {kCounterAt50},
+    {"a read-back that finds nothing", {kCounterAt50},
      "BEGIN NEW.Price := NEW.Price + 1; RETURN NEW; END",
-     "BEFORE UPDATE ON Pta7 FOR EACH ROW WHEN (NEW.Price = 60)",
-     "ไม่สามรถบันทึกได้"},
+     "BEFORE UPDATE ON Pta7 FOR EACH ROW WHEN (NEW.Price = 60)", kFailed},
     // A new part the server refuses, among others sent in the same call.
     {"a new part refused", {kCounterAt50}, "BEGIN RAISE EXCEPTION 'part refused'; END",
-     "BEFORE INSERT ON Pta7 FOR EACH ROW WHEN (NEW.PartNO = 'TWIN-1')", "ไม่สามรถบันทึกได้"},
+     "BEFORE INSERT ON Pta7 FOR EACH ROW WHEN (NEW.PartNO = 'TWIN-1')", kFailed},
     // Another program draws a hundred IDs while NEW-2 is created.
-    {"another session moving LastID",
-     {kCounterAt50},
+    {"another session moving LastID", {kCounterAt50},
      "BEGIN UPDATE LastID SET LastID = LastID + 100 WHERE NameID = 'Pta7'; RETURN NULL; END",
-     "AFTER INSERT ON Pta7 FOR EACH ROW WHEN (NEW.PartNO = 'NEW-2')",
-     "เสร็จแล้วจ้า"},
+     "AFTER INSERT ON Pta7 FOR EACH ROW WHEN (NEW.PartNO = 'NEW-2')", kDone},
 };
+// clang-format on
 
 // By the set or statement by statement, a run leaves the same shop and ends the same
 // way, whatever the server does besides; by the set it waits for the server a few times
@@ -511,8 +486,6 @@ TEST_F(SqlServerPath, ARunByTheSetEndsAsARunStatementByStatement) {
         for (const bool bySet : {true, false}) {
             databases.push_back(std::make_unique<PgDatabase>(server_));
             Db shop(OdbcText{databases.back()->ConnectionText()});
-            shop::CreateTargetOn(shop.database(), "P.49 (Bar)", kBrand, "TATA",
-                                 Flavour::PostgreSQL);
             SeedShop(shop.database(), "P.49 (Bar)");
             for (const QString& statement : side.setup)
                 shop.Exec(statement);
@@ -526,8 +499,7 @@ TEST_F(SqlServerPath, ARunByTheSetEndsAsARunStatementByStatement) {
             const QString list = File(QString("list-%1.mdb").arg(bySet));
             WriteList(list);
             RecordingWindow& window = windows[bySet ? 0 : 1];
-            PointAtServer(window, server_, databases.back()->name());
-            window.fields.txtPriceList = list;
+            PointAtServer(window, server_, databases.back()->name(), list);
             TraceLog trace;
             RunState st(window, DataHooks{&trace, nullptr, bySet});
             cmdUpDate_Click(st);
@@ -550,7 +522,6 @@ TEST_F(SqlServerPath, ARunByTheSetEndsAsARunStatementByStatement) {
 TEST_F(SqlServerPath, ARunByTheSetTakesOneOfTheChoicesTiedRowsAllow) {
     PgDatabase database(server_);
     Db shop(OdbcText{database.ConnectionText()});
-    shop::CreateTargetOn(shop.database(), "V.31", kBrand, "TATA", Flavour::PostgreSQL);
     SeedShop(shop.database(), "V.31");
     shop::SeedPartOn(shop.database(), "V.31", kBrand, ShopPart(7, "B", "100", "1", "1"));
     const QString list = File("list.mdb");
@@ -560,26 +531,24 @@ TEST_F(SqlServerPath, ARunByTheSetTakesOneOfTheChoicesTiedRowsAllow) {
                     ListRow("", "TIE-1", "11", "11", "SECOND"),
                     Linked(ListRow("", "NEW-9", "9", "9"), "100")});
     RecordingWindow window;
-    PointAtServer(window, server_, database.name());
-    window.fields.txtPriceList = list;
+    PointAtServer(window, server_, database.name(), list);
     RunState st(window);
     cmdUpDate_Click(st);
     ASSERT_EQ(window.messages.at(0).text, "เสร็จแล้วจ้า");
     EXPECT_TRUE(window.notices.contains("TIE-1 is named twice in chunk 1 with different values: if "
                                         "the shop lacks it, the database's order decides which "
                                         "line creates it"))
-        << window.notices.join('\n').toStdString();
+        << window.notices.join('\n');
     const std::vector<shop::Row> tie =
         shop.Query("Select Price, TName From Pta7 Where PartNO = 'TIE-1'");
     ASSERT_EQ(tie.size(), 1u);
     const QString made = Normalised(tie[0][0]) + " " + tie[0][1].toString();
-    EXPECT_TRUE(made == "10 FIRST" || made == "11 SECOND") << made.toStdString();
+    EXPECT_TRUE(made == "10 FIRST" || made == "11 SECOND") << made;
     QStringList linked;
     for (const shop::Row& row : shop.Query("Select AltID From AltG7 Where PartID = (Select PartID "
                                            "From Pta7 Where PartNO = 'NEW-9')"))
         linked << row[0].toString();
-    EXPECT_TRUE(linked == QStringList{"1"} || linked == QStringList{"7"})
-        << linked.join(' ').toStdString();
+    EXPECT_TRUE(linked == QStringList{"1"} || linked == QStringList{"7"}) << linked.join(' ');
 }
 
 } // namespace
