@@ -68,10 +68,9 @@ TEST(WindowLoad, CaptionsDefaultsAndStartState) {
 
 TEST(WindowLoad, FieldsReadWhatTheOperatorChose) {
     frmKordan w;
-    Control<QLineEdit>(w, "txtServer")->setText("srv");
-    Control<QLineEdit>(w, "txtdbq")->setText("shop");
-    Control<QLineEdit>(w, "txtuid")->setText("sa");
-    Control<QLineEdit>(w, "txtpwd")->setText("abc");
+    for (const auto& [name, text] :
+         {std::pair{"txtServer", "srv"}, {"txtdbq", "shop"}, {"txtuid", "sa"}, {"txtpwd", "abc"}})
+        Control<QLineEdit>(w, name)->setText(text);
     Control<QRadioButton>(w, "optSQL")->setChecked(true);
     Control<QCheckBox>(w, "chkComType")->setChecked(false);
     Control<QCheckBox>(w, "chkLikelAt")->setChecked(true);
@@ -157,12 +156,6 @@ TEST(WindowGrid, SetUpAtLoadAndAddressedByGridRowAndColumn) {
 
 // The real window with its fields pointed at test files and its messages recorded.
 struct WindowRun {
-    struct Message {
-        QString text;
-        int style;
-        QString detail;
-    };
-
     explicit WindowRun(ShopFixture& files) {
         w.SetMessageRecorder(
             [this](const QString& text, MessageStyle style, const QString& detail) {
@@ -207,7 +200,7 @@ struct WindowRun {
     frmKordan w;
     TraceLog trace;
     FaultPlan faults;
-    std::vector<Message> messages;
+    std::vector<RecordingWindow::Message> messages;
     bool busyWhileShown = false;
     bool buttonWhileShown = true;
 };
