@@ -74,21 +74,13 @@ TEST_F(Target, VersionIsReadTrimmedAndCheckedExactly) {
     EXPECT_EQ(GetDBVersion(st), 0); // empty System table
     EXPECT_EQ(st.strVer, "before");
 
-    struct Case {
-        const char* stored;
-        int result;
-        const char* kept;
-    };
-    const Case cases[] = {
-        {"  P.45 (Bar)  ", 1, "P.45 (Bar)"},
-        {"V.31", 1, "V.31"},
-        {"D.47 (Bar)", 1, "D.47 (Bar)"},
-        {"P.45(Bar)", 0, "P.45(Bar)"},
-        {"p.45 (bar)", 0, "p.45 (bar)"},
-        {"V.44", 0, "V.44"},
-        {"P.47", 0, "P.47"},
-    };
-    for (const Case& c : cases) {
+    // clang-format off
+    const struct { const char* stored; int result; const char* kept; } cases[] = {
+        {"  P.45 (Bar)  ", 1, "P.45 (Bar)"}, {"V.31", 1, "V.31"}, {"D.47 (Bar)", 1, "D.47 (Bar)"},
+        {"P.45(Bar)", 0, "P.45(Bar)"}, {"p.45 (bar)", 0, "p.45 (bar)"}, {"V.44", 0, "V.44"},
+        {"P.47", 0, "P.47"}};
+    // clang-format on
+    for (const auto& c : cases) {
         st.cnData->Execute("Delete From System");
         st.cnData->Execute(QString("Insert Into System Values('%1')").arg(c.stored));
         EXPECT_EQ(GetDBVersion(st), c.result) << c.stored;
@@ -103,31 +95,22 @@ TEST_F(Target, VersionIsReadTrimmedAndCheckedExactly) {
 TEST_F(Target, BrandIsFoundByNameThenWithUThenUdForUdVolvo) {
     RunState st(window);
     OpenConnection(st);
-    GetBrandID(st);
-    EXPECT_EQ(st.lngBrandID, 0);
-
-    st.cnData->Execute("Insert Into Brand Values(12, 'TATA_U')");
-    GetBrandID(st);
-    EXPECT_EQ(st.lngBrandID, 12);
-
-    st.cnData->Execute("Insert Into Brand Values(7, 'TATA')");
-    GetBrandID(st);
-    EXPECT_EQ(st.lngBrandID, 7);
-
-    st.cnData->Execute("Insert Into Brand Values(3, 'UD')");
-    st.strBrand = "UD_VOLVO";
-    GetBrandID(st);
-    EXPECT_EQ(st.lngBrandID, 3);
-    st.strBrand = "ISUZU";
-    GetBrandID(st);
-    EXPECT_EQ(st.lngBrandID, 0);
-    EXPECT_FALSE(st.rsData.IsOpen());
-
-    // A quote in the brand code cannot break the look-up.
-    st.strBrand = "O'BRAND";
-    st.cnData->Execute("Insert Into Brand Values(9, 'O''BRAND')");
-    GetBrandID(st);
-    EXPECT_EQ(st.lngBrandID, 9);
+    // Brands added one after the other, the brand code (the run's own, TATA, where none is
+    // given) looked up after each; a quote in the code cannot break the look-up.
+    // clang-format off
+    const struct { const char *brand, *added; int found; } steps[] = {
+        {nullptr, nullptr, 0}, {nullptr, "12, 'TATA_U'", 12}, {nullptr, "7, 'TATA'", 7},
+        {"UD_VOLVO", "3, 'UD'", 3}, {"ISUZU", nullptr, 0}, {"O'BRAND", "9, 'O''BRAND'", 9}};
+    // clang-format on
+    for (const auto& step : steps) {
+        if (step.added)
+            st.cnData->Execute(QString("Insert Into Brand Values(%1)").arg(step.added));
+        if (step.brand)
+            st.strBrand = step.brand;
+        GetBrandID(st);
+        EXPECT_EQ(st.lngBrandID, step.found) << st.strBrand;
+        EXPECT_FALSE(st.rsData.IsOpen());
+    }
 }
 
 } // namespace
