@@ -19,14 +19,10 @@ namespace {
 
 using tolvane::Currency;
 using tolvane::shop::Db;
+using tolvane::testing::Result;
 
 const QString kAccess = QStringLiteral(TOLVANE_SOURCE_DIR "/../shared/testdata/access/");
 const QString kScript = QStringLiteral(TOLVANE_SOURCE_DIR "/tools/mdb-to-sqlite");
-
-struct Result {
-    int code = -1;
-    QString out, err;
-};
 
 // Runs a program with MDB_JET3_CHARSET set to `charset`, or unset when it is empty.
 Result RunTool(const QString& program, const QStringList& args, const QString& charset) {
@@ -37,13 +33,11 @@ Result RunTool(const QString& program, const QStringList& args, const QString& c
     QProcess p;
     p.setProcessEnvironment(env);
     p.start(program, args);
-    Result r;
     if (!p.waitForFinished(120000))
-        return r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+        return {-1, {}, {}};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
 }
 
 class MdbToSqlite : public ::testing::Test {
@@ -52,12 +46,12 @@ protected:
     QString Convert(const QString& file, const QString& charset = QString()) {
         const QString target = dir.filePath(file + charset + ".sqlite");
         last = RunTool("bash", {kScript, kAccess + file, target}, charset);
-        EXPECT_EQ(last.code, 0) << last.err.toStdString();
+        EXPECT_EQ(last.status, 0) << last.err.toStdString();
         return target;
     }
 
     QTemporaryDir dir;
-    Result last;
+    Result last{-1, {}, {}};
 };
 
 // The amount of one field as the program's data layer reads it.
@@ -93,10 +87,8 @@ TEST_F(MdbToSqlite, TextsKeepQuotesAndLettersAndAmountsReadBackExactly) {
     EXPECT_EQ(
         ProgramAmount(assets, "Select Cost From [Asset Items] Where Make = 'GEO Rocket'", "Cost"),
         Currency::FromUnits(19955000));
-    EXPECT_EQ(Db(Convert("DateTestDatabase.mdb"))
-                  .Scalar("SELECT LongTextCol FROM DateTest "
-                          "WHERE IDCol = 6")
-                  .toString(),
+    const QString dates = Convert("DateTestDatabase.mdb");
+    EXPECT_EQ(Db(dates).Scalar("SELECT LongTextCol FROM DateTest WHERE IDCol = 6").toString(),
               "New line\nin field");
 }
 
@@ -106,12 +98,12 @@ TEST_F(MdbToSqlite, AFailedConversionLeavesTheTargetAlone) {
     for (const QString& path : {notAccess, target})
         tolvane::testing::WriteFile(path, "not a database\n");
     const Result r = RunTool("bash", {kScript, notAccess, target}, QString());
-    EXPECT_NE(r.code, 0);
+    EXPECT_NE(r.status, 0);
     EXPECT_TRUE(r.err.contains("mdb-to-sqlite:")) << r.err.toStdString();
     EXPECT_EQ(tolvane::testing::ReadFile(target), QByteArray("not a database\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2); // nothing half-written
 
-    EXPECT_NE(RunTool("bash", {kScript, kAccess + "nwind.mdb"}, QString()).code, 0); // usage
+    EXPECT_NE(RunTool("bash", {kScript, kAccess + "nwind.mdb"}, QString()).status, 0); // usage
 }
 
 } // namespace
