@@ -31,27 +31,31 @@ public:
     std::vector<std::vector<QString>> grid; // rows x 8 cells
     int height = 4080, width = 15120, left = 0, top = 0;
     int screenWidth = 28800, screenHeight = 16200;
-    int mousePointer = 1;
-    bool updateEnabled = true;
     int yields = 0;
     QStringList notices;
 
     FormFields Fields() const override { return fields; }
-    void SetTxtQTY(const QString& text) override;
-    void SetTxtPartNO(const QString& text) override;
+    void SetTxtQTY(const QString& text) override { progress << "txtQTY\t" + (txtQTY = text); }
+    void SetTxtPartNO(const QString& text) override {
+        progress << "txtPartNO\t" + (txtPartNO = text);
+    }
     int GridRows() const override { return static_cast<int>(grid.size()); }
-    void SetGridRows(int rows) override;
-    void SetGridText(int row, int col, const QString& text) override;
+    void SetGridRows(int rows) override { grid.resize(rows, std::vector<QString>(8)); }
+    void SetGridText(int row, int col, const QString& text) override {
+        grid.at(row).at(col) = text;
+    }
     int Height() const override { return height; }
     int Width() const override { return width; }
     int ScreenWidth() const override { return screenWidth; }
     int ScreenHeight() const override { return screenHeight; }
-    void SetHeight(int twips) override;
-    void SetLeft(int twips) override;
-    void SetTop(int twips) override;
-    void ShowMessage(const QString& text, MessageStyle style, const QString& detail) override;
-    void SetMousePointer(int pointer) override { mousePointer = pointer; }
-    void SetUpdateEnabled(bool enabled) override { updateEnabled = enabled; }
+    void SetHeight(int twips) override { progress << "Height\t" + QString::number(height = twips); }
+    void SetLeft(int twips) override { progress << "Left\t" + QString::number(left = twips); }
+    void SetTop(int twips) override { progress << "Top\t" + QString::number(top = twips); }
+    void ShowMessage(const QString& text, MessageStyle style, const QString& detail) override {
+        messages.push_back({text, style, detail});
+    }
+    void SetMousePointer(int) override {}
+    void SetUpdateEnabled(bool) override {}
     void Yield() override { ++yields; }
     void Notice(const QString& text) override { notices << text; }
 
