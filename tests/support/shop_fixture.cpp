@@ -22,11 +22,11 @@ QStringList Rows(shop::Db& db, const QString& sql) {
     return out;
 }
 
-Result Runner(QStringList args, bool live) {
+Result Runner(QStringList args, bool live, const QProcessEnvironment& env) {
     args.prepend("tolvane-batch");
     QString out, err;
     QTextStream outStream(&out), errStream(&err);
-    const int status = batch::RunBatch(args, outStream, errStream, live, QProcessEnvironment());
+    const int status = batch::RunBatch(args, outStream, errStream, live, env);
     return {status, out, err};
 }
 

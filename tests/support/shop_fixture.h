@@ -8,6 +8,7 @@
 #include "support/recording_window.h"
 #include "support/sqlite_file.h"
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -40,7 +41,7 @@ struct Result {
 QStringList Rows(shop::Db& db, const QString& sql);
 
 // The headless runner in this process, standard output and error caught.
-Result Runner(QStringList args, bool live = false);
+Result Runner(QStringList args, bool live = false, const QProcessEnvironment& env = {});
 
 // The lines of a file the runner wrote, each ended by a newline.
 QStringList Lines(const QString& path);
