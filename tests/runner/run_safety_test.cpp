@@ -2,7 +2,6 @@
 // a careless command line: the list is refused before the first write, a second run on
 // the same shop is refused, the files end in their own journal mode, and the password
 // never shows.
-#include "runner/batch_run.h"
 #include "support/shop_fixture.h"
 
 #include <QDir>
@@ -351,20 +350,17 @@ TEST(Passwords, ComeFromAFileOrTheEnvironmentAndNeverShow) {
         {{"--password", secret}, {}}, {{"--password-file", file}, {}}, {{}, env}};
     for (const auto& [options, environment] : ways) {
         SCOPED_TRACE(options.join(' ').toStdString());
-        QString out, err;
-        QTextStream o(&out), e(&err);
-        EXPECT_EQ(batch::RunBatch(QStringList{"tolvane-batch"} + server + options, o, e, false,
-                                  environment),
-                  1);
-        EXPECT_EQ(out, kFailed);
-        EXPECT_EQ(err.contains("other users of this machine can read the password file"),
+        const Result r = Runner(server + options, false, environment);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, kFailed);
+        EXPECT_EQ(r.err.contains("other users of this machine can read the password file"),
                   options.contains("--password-file"))
-            << err;
+            << r.err;
         const QString html = QString::fromUtf8(ReadFile(report));
-        for (const QString& text : {err, Lines(trace).join('\n'), html})
+        for (const QString& text : {r.err, Lines(trace).join('\n'), html})
             EXPECT_FALSE(text.contains(secret));
-        EXPECT_TRUE(err.contains(";pwd=***;")) << err; // the refused connection, masked
-        EXPECT_TRUE(html.contains(";pwd=***;"));       // and the failed run's report says why
+        EXPECT_TRUE(r.err.contains(";pwd=***;")) << r.err; // the refused connection, masked
+        EXPECT_TRUE(html.contains(";pwd=***;"));           // and the failed run's report says why
     }
 }
 
