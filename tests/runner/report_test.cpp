@@ -86,21 +86,19 @@ TEST_F(Report, TheBackupIsTheShopBeforeAndThePageCountsWhatTheTablesHold) {
     const auto counts = Counts(page.dom);
     shop::Db db(shop);
     db.Exec("ATTACH DATABASE '" + backup + "' AS was");
-    auto count = [&](const QString& sql) { return db.Scalar(sql).toInt(); };
-    const QString both = " From Pta7 n Join was.Pta7 o On o.PartID = n.PartID";
-    EXPECT_EQ(counts.at("parts-before"), count("Select Count(*) From was.Pta7"));
-    EXPECT_EQ(counts.at("parts-after"), count("Select Count(*) From Pta7"));
-    EXPECT_EQ(counts.at("created"), count("Select Count(*) From Pta7 Where PartID Not In "
-                                          "(Select PartID From was.Pta7)"));
-    EXPECT_EQ(counts.at("prices-up"), count("Select Count(*)" + both + " Where n.Price > o.Price"));
-    EXPECT_EQ(counts.at("prices-down"),
-              count("Select Count(*)" + both + " Where n.Price < o.Price"));
-    EXPECT_EQ(counts.at("sales-same"), count("Select Count(*)" + both + " Where n.Sale = o.Sale"));
-    EXPECT_EQ(counts.at("changes"),
-              count("Select Count(*)" + both + " Where n.Price <> o.Price Or n.Sale <> o.Sale"));
-    EXPECT_EQ(counts.at("texts-changed"), count("Select Count(*)" + both +
-                                                " Where n.EName <> o.EName Or n.TName <> "
-                                                "o.TName Or n.Model <> o.Model"));
+    const QString both =
+        "Select Count(*) From Pta7 n Join was.Pta7 o On o.PartID = n.PartID Where ";
+    const std::pair<const char*, QString> expected[] = {
+        {"parts-before", "Select Count(*) From was.Pta7"},
+        {"parts-after", "Select Count(*) From Pta7"},
+        {"created", "Select Count(*) From Pta7 Where PartID Not In (Select PartID From was.Pta7)"},
+        {"prices-up", both + "n.Price > o.Price"},
+        {"prices-down", both + "n.Price < o.Price"},
+        {"sales-same", both + "n.Sale = o.Sale"},
+        {"changes", both + "n.Price <> o.Price Or n.Sale <> o.Sale"},
+        {"texts-changed", both + "n.EName <> o.EName Or n.TName <> o.TName Or n.Model <> o.Model"}};
+    for (const auto& [key, sql] : expected)
+        EXPECT_EQ(counts.at(key), db.Scalar(sql).toInt()) << key;
     shop::Db listDb(list);
     int rows = listDb.Count("PriceListAll");
     EXPECT_EQ(counts.at("list-rows-all"), rows);
