@@ -36,10 +36,9 @@ TEST(ApplyPriceListAllStage, AppliesEveryRowAsListedAndCreatesTheMissingParts) {
     EXPECT_EQ(f.trace.Of("open").filter("Select UpRec, PartID From Pta7").size(), 3);
 
     const QString changing = QStringLiteral("กำลังเปลี่ยนราคา  TATA_All  ");
-    QStringList expected = {QStringLiteral("กำลังย้ายข้อมูล  TATA"), changing + "33 %",
-                            changing + "66 %", changing + "100 %"};
-    QStringList seen = f.window.QtyTexts();
-    EXPECT_EQ(seen.mid(0, 4), expected);
+    const QStringList seen = f.window.QtyTexts();
+    EXPECT_EQ(seen.mid(0, 4), (QStringList{QStringLiteral("กำลังย้ายข้อมูล  TATA"), changing + "33 %",
+                                           changing + "66 %", changing + "100 %"}));
     EXPECT_EQ(seen.last(), QStringLiteral("กำลังเพิ่มข้อมูลใหม่  TATA  100 %"));
     EXPECT_TRUE(f.window.progress.contains("txtPartNO\tA-100 - N   M"));
     EXPECT_TRUE(f.window.progress.contains("txtPartNO\tB-300 - N   M"));
@@ -47,16 +46,13 @@ TEST(ApplyPriceListAllStage, AppliesEveryRowAsListedAndCreatesTheMissingParts) {
 
 TEST(ApplyPriceListAllStage, StagingIsCleanedOnceWithoutReconnectingEvenForAnEmptyList) {
     ShopFixture f;
-    SqliteExec(f.shopPath, {"Insert Into PriceList Values( 7, 'OLD', '', '', '', '', '', 'E', "
-                            "'T', 'M', '', 1, 1 )",
-                            "Insert Into PriceList Values( 8, 'OTHER', '', '', '', '', '', 'E', "
-                            "'T', 'M', '', 1, 1 )"});
+    f.Exec("Insert Into PriceList Values (7, 'OLD', '', '', '', '', '', 'E', 'T', 'M', '', 1, 1), "
+           "(8, 'OTHER', '', '', '', '', '', 'E', 'T', 'M', '', 1, 1)");
     RunState& st = f.OpenBoth();
 
     ApplyPriceListAll(st);
 
-    // The brand's left-over row is gone before the insertion could make a part of
-    // it.
+    // The brand's left-over row is gone before the insertion could make a part of it.
     EXPECT_EQ(f.Count("Pta7", "PartNO = 'OLD'"), 0);
     EXPECT_EQ(f.Count("PriceList"), 1);
     const qsizetype clean =
