@@ -36,10 +36,6 @@ protected:
         cn_->Open(database_->ConnectionText());
         ASSERT_EQ(cn_->engine(), Engine::SqlServer);
     }
-    void TearDown() override {
-        cn_.reset();
-        sqlServer_.reset();
-    }
 
     QStringList Rows() {
         QStringList rows;
@@ -52,7 +48,7 @@ protected:
     std::unique_ptr<shop::PgDatabase> database_;
     std::unique_ptr<Db> check_;
     std::optional<SqlServerOdbc> sqlServer_;
-    std::unique_ptr<Connection> cn_;
+    std::unique_ptr<Connection> cn_; // closed before the shim goes
 };
 
 // What goes out with the held writes: nothing (a flush), a read, a counted statement.
@@ -60,17 +56,12 @@ enum class Tail { None, Rows, Count };
 
 void SendWith(Connection& cn, Tail tail, const QString& statement) {
     Recordset rs;
-    switch (tail) {
-    case Tail::None:
-        cn.Flush();
-        break;
-    case Tail::Rows:
+    if (tail == Tail::Rows)
         rs.Open(statement, cn);
-        break;
-    case Tail::Count:
+    else if (tail == Tail::Count)
         cn.Execute(statement);
-        break;
-    }
+    else
+        cn.Flush();
 }
 
 // The third write breaks the key: the two before it stand, the one after it never
@@ -97,8 +88,8 @@ TEST_F(SqlServerCalls, AFailingReadAfterTheWritesLeavesThemStanding) {
         check_->Exec("Delete From T");
         cn_->Send(kWrites[0]);
         cn_->Send(kWrites[1]);
-        const QString failing = tail == Tail::Rows ? QString("Select N From Missing")
-                                                   : QString("Delete From Missing");
+        const QString failing =
+            tail == Tail::Rows ? QString("Select N From Missing") : QString("Delete From Missing");
         const Error e = ErrorOf([&] { SendWith(*cn_, tail, failing); });
         EXPECT_EQ(e.statement(), failing);
         EXPECT_EQ(Rows(), (QStringList{"1", "2"}));
