@@ -6,8 +6,6 @@
 #include "support/shop_fixture.h"
 #include "support/sqlite_file.h"
 
-#include <QFile>
-
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -16,9 +14,7 @@ namespace {
 
 using testing::AccessTextFor;
 using testing::ErrorOf;
-using testing::FaultPlan;
 using testing::SqliteExec;
-using testing::TraceLog;
 
 class DataLayer : public ::testing::Test {
 protected:
