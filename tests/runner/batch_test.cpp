@@ -6,7 +6,6 @@
 #include "support/shop_fixture.h"
 #include "support/sqlite_file.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
