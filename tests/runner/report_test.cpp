@@ -3,7 +3,6 @@
 #include "support/shop_fixture.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <map>
 
