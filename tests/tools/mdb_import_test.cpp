@@ -10,7 +10,6 @@
 #include "support/sqlite_file.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
