@@ -4,11 +4,9 @@
 // series).
 #include "support/shop_fixture.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QThread>
 #include <iostream>
 #include <random>
 
