@@ -24,41 +24,28 @@ TEST(EditString, RemovesBlanksSlashesAndHyphens) {
 // brand table decides) remove blanks, slashes and hyphens; elsewhere the brand's rule
 // applies, and an unknown version is no search-key version either.
 TEST(MakeFPartNO, GivesTheSearchNumber) {
-    const struct {
-        const char16_t *ver, *brand, *partNO, *key;
-    } cases[] = {
-        {u"P.48 (Bar)", u"TATA", u"12-345/67 A", u"1234567A"},
-        {u"P.45 (Bar)", u"ISUZU", u"8-97123-456-0", u"8971234560"},
-        {u"P.49 (Bar)", u"NISSAN", u"16546-ED000", u"16546ED000"},
-        {u"P.64 (Bar)", u"UD", u"1/2", u"12"},
-        {u"P.65 (Bar)", u"other", u" A-1 ", u"A1"},
-        {u" P.45 (Bar) ", u"TATA", u"1-2", u"12"},
-        {u"p.45 (bar)", u"TATA", u"1-2", u""},
-        {u"p.45 (bar)", u"BENZ", u"1-2", u"12"},
-        {u"V.31", u"ISUZU", u"8-97123-456-0", u"97123-456"},
-        {u"V.31", u"ISUZU", u"8-97123456-0", u"97123456-"},
-        {u"V.31", u"ISUZU", u"897123456", u"897123456"},
-        {u"V.31", u"ISUZU", u"8971234567", u"897123456"},
-        {u"V.31", u"ISUZU", u"1-23", u"23"},
-        {u"V.31", u"ISUZU", u"-", u""},
-        {u"V.31", u"ISUZU", u"", u""},
-        {u"V.31", u"NISSAN", u"16546-ED000", u"16546-ED0"},
-        {u"V.31", u"NISSAN", u"16546ED000", u"16546ED000"},
-        {u"V.31", u"NISSAN", u"B6546-01", u"B6546-01"},
-        {u"V.31", u"UD", u"16546-ED000", u"16546-ED0"},
-        {u"V.31", u"UD", u"16546ED000", u"16546ED000"},
-        {u"V.31", u"UD", u"1234-", u"1234-"},
-        {u"V.31", u"UD", u"", u""},
-        {u"V.31", u"BENZ", u"A 000 420 12 20", u"A0004201220"},
-        {u"P.52", u"BENZ", u" 1-2/3 ", u"123"},
-        {u"V.31", u"TATA", u"2654-1234-56", u""},
-        {u"V.31", u"TOYOTA", u"90915-YZZE1", u""},
-        {u"V.31", u"isuzu", u"8-97123-456-0", u""},
-        {u"", u"ISUZU", u"8-97123-456-0", u"97123-456"},
-    };
+    // clang-format off
+    const struct { const char *ver, *brand, *partNO, *key; } cases[] = {
+        {"P.48 (Bar)", "TATA", "12-345/67 A", "1234567A"},
+        {"P.45 (Bar)", "ISUZU", "8-97123-456-0", "8971234560"},
+        {"P.49 (Bar)", "NISSAN", "16546-ED000", "16546ED000"}, {"P.64 (Bar)", "UD", "1/2", "12"},
+        {"P.65 (Bar)", "other", " A-1 ", "A1"}, {" P.45 (Bar) ", "TATA", "1-2", "12"},
+        {"p.45 (bar)", "TATA", "1-2", ""}, {"p.45 (bar)", "BENZ", "1-2", "12"},
+        {"V.31", "ISUZU", "8-97123-456-0", "97123-456"},
+        {"V.31", "ISUZU", "8-97123456-0", "97123456-"}, {"V.31", "ISUZU", "897123456", "897123456"},
+        {"V.31", "ISUZU", "8971234567", "897123456"}, {"V.31", "ISUZU", "1-23", "23"},
+        {"V.31", "ISUZU", "-", ""}, {"V.31", "ISUZU", "", ""},
+        {"V.31", "NISSAN", "16546-ED000", "16546-ED0"},
+        {"V.31", "NISSAN", "16546ED000", "16546ED000"}, {"V.31", "NISSAN", "B6546-01", "B6546-01"},
+        {"V.31", "UD", "16546-ED000", "16546-ED0"}, {"V.31", "UD", "16546ED000", "16546ED000"},
+        {"V.31", "UD", "1234-", "1234-"}, {"V.31", "UD", "", ""},
+        {"V.31", "BENZ", "A 000 420 12 20", "A0004201220"}, {"P.52", "BENZ", " 1-2/3 ", "123"},
+        {"V.31", "TATA", "2654-1234-56", ""}, {"V.31", "TOYOTA", "90915-YZZE1", ""},
+        {"V.31", "isuzu", "8-97123-456-0", ""}, {"", "ISUZU", "8-97123-456-0", "97123-456"}};
+    // clang-format on
     for (const auto& c : cases)
-        EXPECT_EQ(MakeFPartNO(Text(c.brand), Text(c.partNO), Text(c.ver)), Text(c.key))
-            << Text(c.ver) << " / " << Text(c.brand) << " / \"" << Text(c.partNO) << "\"";
+        EXPECT_EQ(MakeFPartNO(c.brand, c.partNO, c.ver), c.key)
+            << c.ver << " / " << c.brand << " / \"" << c.partNO << "\"";
 }
 
 } // namespace
