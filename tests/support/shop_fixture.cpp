@@ -196,6 +196,12 @@ shop::PriceRow ListRow(const QString& kind, const QString& partNO, const QString
     return r;
 }
 
+shop::PriceRow Linked(shop::PriceRow row, const QString& lAtNO, const QString& altNO) {
+    row.lAtNO = lAtNO;
+    row.AltNO = altNO;
+    return row;
+}
+
 shop::Part ShopPart(int id, const QString& kind, const QString& partNO, const QString& price,
                     const QString& sale, const QString& name) {
     shop::Part p;

@@ -115,6 +115,8 @@ public:
 shop::PriceRow ListRow(const QString& kind, const QString& partNO, const QString& price,
                        const QString& sale, const QString& tname = "NAME",
                        const QString& model = "MODEL");
+// The row naming a linked and an alternate number.
+shop::PriceRow Linked(shop::PriceRow row, const QString& lAtNO, const QString& altNO = "");
 
 // A shop part with its number, kind and prices; its texts read `name`.
 shop::Part ShopPart(int id, const QString& kind, const QString& partNO, const QString& price,
