@@ -56,12 +56,6 @@ void SeedShop(QSqlDatabase& db, const QString& version, Flavour flavour = Flavou
         shop::ExecOn(db, QString::fromLatin1(sql));
 }
 
-PriceRow Linked(PriceRow row, const QString& lAtNO, const QString& altNO = QString()) {
-    row.lAtNO = lAtNO;
-    row.AltNO = altNO;
-    return row;
-}
-
 // Chunk 1 reprices parts (one that keeps its texts), makes a part with a new linked and
 // a new alternate part, one linked to existing parts and one whose linked and alternate
 // number are the same; chunk 2 lists A-100 at another price (left in the grid), links a
