@@ -14,10 +14,8 @@ namespace {
 // sale price is 0), the collected list puts those back, and the second check
 // shows chunk 2's A-100 as the one difference left.
 void BuildRun(ShopFixture& f) {
-    shop::PriceRow fresh = ListRow("", "NEW-1", "80", "70", "ใหม่", "NM");
-    fresh.lAtNO = "LNK-1";
-    fresh.AltNO = "ALT-1";
-    f.Chunk(1, {ListRow("A", "100", "150", "140"), ListRow("", "300", "60", "0"), fresh});
+    f.Chunk(1, {ListRow("A", "100", "150", "140"), ListRow("", "300", "60", "0"),
+                Linked(ListRow("", "NEW-1", "80", "70", "ใหม่", "NM"), "LNK-1", "ALT-1")});
     f.Chunk(2, {ListRow("A", "100", "155", "140"), ListRow("", "400", "9.5", "9.5")});
     f.Seed(ShopPart(1, "A", "100", "1", "1"));
     f.Seed(ShopPart(2, "", "300", "5", "5"));
