@@ -87,12 +87,9 @@ TEST(ApplyPriceListStage, AMissingSalePriceSellsAtTheListPrice) {
 
 TEST(ApplyPriceListStage, LinkedAndAlternateNumbersAreUpdatedAndCreatedToo) {
     ShopFixture f;
-    shop::PriceRow row = ListRow("", "P-1", "50", "45");
-    row.lAtNO = "L-1";
-    row.AltNO = "A-1";
-    shop::PriceRow same = ListRow("", "S-1", "60", "55");
-    same.lAtNO = "S-1"; // names itself: no second update
-    f.Chunk(1, {row, same});
+    // S-1 names itself: no second update.
+    f.Chunk(1, {Linked(ListRow("", "P-1", "50", "45"), "L-1", "A-1"),
+                Linked(ListRow("", "S-1", "60", "55"), "S-1")});
     RunState& st = f.OpenBoth();
 
     ApplyPriceList(st);
