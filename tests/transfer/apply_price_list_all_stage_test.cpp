@@ -18,10 +18,9 @@ void Collect(ShopFixture& f, const std::vector<shop::PriceRow>& rows) {
 
 TEST(ApplyPriceListAllStage, AppliesEveryRowAsListedAndCreatesTheMissingParts) {
     ShopFixture f;
-    shop::PriceRow linked = ListRow("B", "300", "70", "65", "N", "M");
-    linked.lAtNO = "999"; // link fields of the collected list are not used here
-    linked.AltNO = "998";
-    Collect(f, {ListRow("A", "100", "150", "0", "N", "M"), ListRow("", "200", "40", "35"), linked});
+    // Link fields of the collected list are not used here.
+    Collect(f, {ListRow("A", "100", "150", "0", "N", "M"), ListRow("", "200", "40", "35"),
+                Linked(ListRow("B", "300", "70", "65", "N", "M"), "999", "998")});
     f.Seed(ShopPart(1, "A", "100", "1", "1"));
     f.Seed(ShopPart(2, "", "200", "1", "1"));
     RunState& st = f.OpenBoth();
