@@ -83,7 +83,7 @@ TEST(BatchExit, AMessageOtherThanFinishedGivesOne) {
     EXPECT_TRUE(r.err.contains("Pta7")) << r.err;
 }
 
-TEST(BatchRun, FinishedRunWritesTheThreeFiles) {
+TEST(BatchRun, FinishedRunWritesTheThreeFilesAndShowsLiveProgressOnlyOnATerminal) {
     ShopFixture files("P.52");
     files.SmallRun();
     const QString sql = files.dir.filePath("sql.txt");
@@ -127,18 +127,14 @@ TEST(BatchRun, FinishedRunWritesTheThreeFiles) {
     for (const QString& row : rows)
         EXPECT_EQ(row.count('\t'), 7);
     EXPECT_EQ(rows[1], "\t1\t\tA-100\tNAME\tMODEL\t150\t155");
-}
 
-TEST(BatchRun, LiveProgressOnlyOnATerminalAndWipedBeforeTheMessage) {
-    ShopFixture files("P.52");
-    files.SmallRun();
-    const Result r = Runner({"--price-list", files.listPath, "--data", files.shopPath}, true);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "0\tเสร็จแล้วจ้า\n");
-    EXPECT_TRUE(r.err.startsWith("\r\x1b[K")) << r.err.toStdString();
-    EXPECT_TRUE(r.err.endsWith("\r\x1b[K"));
-    EXPECT_FALSE(r.err.contains('\n'));
-    EXPECT_TRUE(r.err.contains("กำลังย้าน  Price TATA  ชั่วคราว"));
+    // On a terminal the progress goes to standard error live, wiped before the message.
+    const Result live = Runner({"--price-list", files.listPath, "--data", files.shopPath}, true);
+    EXPECT_EQ(live.status, 0);
+    EXPECT_EQ(live.out, "0\tเสร็จแล้วจ้า\n");
+    EXPECT_TRUE(live.err.startsWith("\r\x1b[K") && live.err.endsWith("\r\x1b[K")) << live.err;
+    EXPECT_FALSE(live.err.contains('\n'));
+    EXPECT_TRUE(live.err.contains("กำลังย้าน  Price TATA  ชั่วคราว"));
 }
 
 } // namespace
