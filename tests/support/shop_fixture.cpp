@@ -158,11 +158,14 @@ QString ShopFixture::Links(const QString& table) {
         .join(' ');
 }
 
-QString ShopFixture::Prices(const QString& partNO) {
+QString ShopFixture::Prices(const QStringList& partNOs) {
     const bool price1 = shop::PtaColumns(version).contains(QStringLiteral("Price1"));
-    return Lines(QStringLiteral("Select %1 From Pta7 Where PartNO = '%2' Order By PartID")
-                     .arg(price1 ? "Price1 || '/' || Sale1" : "Price || '/' || Sale", partNO))
-        .join(',');
+    QStringList out;
+    for (const QString& partNO : partNOs)
+        out << Lines(QStringLiteral("Select %1 From Pta7 Where PartNO = '%2' Order By PartID")
+                         .arg(price1 ? "Price1 || '/' || Sale1" : "Price || '/' || Sale", partNO))
+                   .join(',');
+    return out.join(' ');
 }
 
 QStringList ShopFixture::Statements() const {

@@ -60,8 +60,6 @@ public:
     explicit ShopFixture(const QString& version = QStringLiteral("V.31"),
                          const QString& brandName = QStringLiteral("TATA"));
     ~ShopFixture();
-    ShopFixture(const ShopFixture&) = delete;
-    ShopFixture& operator=(const ShopFixture&) = delete;
 
     const QString version;
     QTemporaryDir dir;
@@ -100,9 +98,9 @@ public:
     QString Counter(const QString& name = QStringLiteral("Pta7"));
     // The rows of AltG7 or FacD7 as "PartID>AltID" (or FacID), in that order, blank-separated.
     QString Links(const QString& table = QStringLiteral("AltG7"));
-    // "<price>/<sale>" of the part rows with this number, in PartID order ("" for none),
-    // from the version's price columns.
-    QString Prices(const QString& partNO);
+    // "<price>/<sale>" of the part rows with each number, in PartID order ("" for none), from
+    // the version's price columns; the numbers blank-separated.
+    QString Prices(const QStringList& partNOs);
     // The statements (execute and open) sent to the shop, in order.
     QStringList Statements() const;
 
