@@ -26,8 +26,7 @@ TEST(ApplyPriceListStage, ChunksRunInAscendingOrderEachOnAFreshConnectionAndClea
     EXPECT_EQ(st.intCount, (std::vector<std::int16_t>{1, 2, 3}));
     EXPECT_EQ(f.Count("Pta7", "PartNO = 'OLD'"), 0);              // deleted, not inserted
     EXPECT_EQ(f.trace.lines.filter("target\tconnect").size(), 6); // a chunk, an insertion
-    EXPECT_EQ(f.Prices("100"), "10/9");
-    EXPECT_EQ(f.Prices("200"), "20/18");
+    EXPECT_EQ(f.Prices({"100", "200"}), "10/9 20/18");
     // Per chunk: a new target connection, the staging clean-up, then the chunk's rows.
     QStringList order;
     for (const QString& line : f.trace.lines) {
@@ -78,10 +77,8 @@ TEST(ApplyPriceListStage, AMissingSalePriceSellsAtTheListPrice) {
 
     ApplyPriceList(st);
 
-    EXPECT_EQ(f.Prices("100"), "150/150");
-    EXPECT_EQ(f.Prices("200"), "150/120");
-    // The new part is created from the staged row, which already carries the price.
-    EXPECT_EQ(f.Prices("300"), "80/80");
+    // The new part 300 is created from the staged row, which already carries the price.
+    EXPECT_EQ(f.Prices({"100", "200", "300"}), "150/150 150/120 80/80");
     EXPECT_EQ(f.Count("PriceList"), 0);
 }
 
@@ -95,9 +92,7 @@ TEST(ApplyPriceListStage, LinkedAndAlternateNumbersAreUpdatedAndCreatedToo) {
     ApplyPriceList(st);
 
     EXPECT_EQ(f.trace.Of("open").filter("Select UpRec, PartID From Pta7").size(), 4);
-    for (const char* number : {"P-1", "L-1", "A-1"})
-        EXPECT_EQ(f.Prices(number), "50/45") << number;
-    EXPECT_EQ(f.Prices("S-1"), "60/55");
+    EXPECT_EQ(f.Prices({"P-1", "L-1", "A-1", "S-1"}), "50/45 50/45 50/45 60/55");
     EXPECT_EQ(f.Count("Pta7"), 4);
 }
 
