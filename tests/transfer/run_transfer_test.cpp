@@ -32,11 +32,8 @@ TEST_P(RunTransferByVersion, PricesNewPartsCollectedListGridAndGroups) {
 
     RunTransfer(st);
 
-    EXPECT_EQ(f.Prices("100"), "150/140");
-    EXPECT_EQ(f.Prices("300"), "60/0");
-    EXPECT_EQ(f.Prices("400"), "9.5/9.5");
-    for (const char* number : {"NEW-1", "LNK-1", "ALT-1"})
-        EXPECT_EQ(f.Prices(number), "80/70") << number;
+    EXPECT_EQ(f.Prices({"100", "300", "400", "NEW-1", "LNK-1", "ALT-1"}),
+              "150/140 60/0 9.5/9.5 80/70 80/70 80/70");
     EXPECT_EQ(f.Count("Pta7"), 6);
     EXPECT_EQ(f.Count("PriceList"), 0);
     EXPECT_EQ(f.Count("PriceListAll"), 2);
@@ -78,7 +75,7 @@ TEST(RunTransfer, ARunWithNothingLeftToCollectKeepsTheWindowAndTheGroups) {
 
     RunTransfer(st);
 
-    EXPECT_EQ(f.Prices("100"), "10/9");
+    EXPECT_EQ(f.Prices({"100"}), "10/9");
     EXPECT_EQ(f.Count("PriceListAll"), 0);
     EXPECT_EQ(f.window.height, 4080);
     EXPECT_TRUE(f.window.progress.filter(QRegularExpression("^(Height|Left|Top)\t")).isEmpty());
