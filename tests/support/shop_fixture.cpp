@@ -73,18 +73,10 @@ ShopFixture::~ShopFixture() {
     state->DiscardData();
 }
 
-void ShopFixture::Chunk(int n, const std::vector<shop::PriceRow>& rows) {
-    shop::AddChunk(listPath, n, rows);
-}
-
 void ShopFixture::SmallRun() {
     Chunk(1, {ListRow("A", "100", "150", "140"), ListRow("", "NEW-1", "80", "70")});
     Chunk(2, {ListRow("A", "100", "155", "140")});
     Seed(ShopPart(1, "A", "100", "1", "1"));
-}
-
-void ShopFixture::Seed(const shop::Part& part, bool withCopies) {
-    shop::SeedPart(shopPath, version, kBrand, part, withCopies);
 }
 
 void ShopFixture::Stage(const Staged& r) {
@@ -97,10 +89,6 @@ void ShopFixture::SetCounter(const QString& name, qint64 last) {
     shop::Db db(shopPath);
     db.Exec("Delete From LastID Where NameID = '" + name + "'");
     db.Insert("LastID", {name, last});
-}
-
-void ShopFixture::Exec(const QString& sql) {
-    shop::Db(shopPath).Exec(sql);
 }
 
 RunState& ShopFixture::OpenTarget() {
@@ -143,14 +131,6 @@ int ShopFixture::Count(const QString& table, const QString& where) {
     return db.Count(table, where);
 }
 
-QString ShopFixture::Scalar(const QString& sql) {
-    return shop::Db(shopPath).Scalar(sql).toString();
-}
-
-QString ShopFixture::Counter(const QString& name) {
-    return Scalar("Select LastID From LastID Where NameID = '" + name + "'");
-}
-
 QString ShopFixture::Links(const QString& table) {
     const QString other = table.startsWith(QLatin1String("AltG")) ? "AltID" : "FacID";
     return Lines(QStringLiteral("Select PartID || '>' || %1 From %2 Order By PartID, %1")
@@ -177,10 +157,6 @@ QStringList ShopFixture::Statements() const {
             statements << parts.mid(2).join('\t');
     }
     return statements;
-}
-
-Result ShopFixture::Run(const QStringList& options) {
-    return Runner(QStringList{"--price-list", listPath, "--data", shopPath} + options);
 }
 
 shop::PriceRow ListRow(const QString& kind, const QString& partNO, const QString& price,

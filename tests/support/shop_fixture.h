@@ -71,16 +71,19 @@ public:
 
     RunState& st() { return *state; }
 
-    // The files.
-    void Chunk(int n, const std::vector<shop::PriceRow>& rows);
+    void Chunk(int n, const std::vector<shop::PriceRow>& rows) {
+        shop::AddChunk(listPath, n, rows);
+    }
     // The small run: chunk 1 reprices part A-100 and names a new part, chunk 2 lists
     // A-100 again at another price, so the run collects a list, enlarges the window and
     // leaves one line in the grid.
     void SmallRun();
-    void Seed(const shop::Part& part, bool withCopies = true);
+    void Seed(const shop::Part& part, bool withCopies = true) {
+        shop::SeedPart(shopPath, version, kBrand, part, withCopies);
+    }
     void Stage(const Staged& row);
     void SetCounter(const QString& name, qint64 last);
-    void Exec(const QString& sql); // on the shop file, outside the program
+    void Exec(const QString& sql) { shop::Db(shopPath).Exec(sql); } // on the shop file
 
     // A new run state with the target open, brand 7 and the version set, the date fixed
     // at 5 December 2026: what the insertion and the part update take for granted.
@@ -94,8 +97,10 @@ public:
     QStringList ListLines(const QString& sql);
     // Rows of a table: PriceListAll in the price list, any other in the shop.
     int Count(const QString& table, const QString& where = QString());
-    QString Scalar(const QString& sql);
-    QString Counter(const QString& name = QStringLiteral("Pta7"));
+    QString Scalar(const QString& sql) { return shop::Db(shopPath).Scalar(sql).toString(); }
+    QString Counter(const QString& name = QStringLiteral("Pta7")) {
+        return Scalar("Select LastID From LastID Where NameID = '" + name + "'");
+    }
     // The rows of AltG7 or FacD7 as "PartID>AltID" (or FacID), in that order, blank-separated.
     QString Links(const QString& table = QStringLiteral("AltG7"));
     // "<price>/<sale>" of the part rows with each number, in PartID order ("" for none), from
@@ -105,7 +110,9 @@ public:
     QStringList Statements() const;
 
     // The runner on the two files with further options.
-    Result Run(const QStringList& options = {});
+    Result Run(const QStringList& options = {}) {
+        return Runner(QStringList{"--price-list", listPath, "--data", shopPath} + options);
+    }
 };
 
 // A price-list row; texts the test leaves are empty, not Null (a Null is a fault the
