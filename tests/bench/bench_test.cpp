@@ -1,7 +1,5 @@
-// The benchmark's own parts: reading the statement trace back, telling the stages
-// apart by their progress texts, replaying a run's statements so that the copy ends
-// exactly where the run left the shop, the round trips a run cannot avoid, the server
-// goals, and the latency link that stands for a network.
+// The benchmark's own parts: the trace read back, the stages, the replay of a run's
+// statements, the server goals and the latency link that stands for a network.
 #include "bench_cases.h"
 #include "bench_report.h"
 #include "floor_replay.h"
