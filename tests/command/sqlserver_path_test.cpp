@@ -1,9 +1,5 @@
-// The SQL Server path on a real server: the private PostgreSQL server of the test run
-// stands in for the shop's SQL Server, reached through the ODBC driver registered as
-// "SQL Server". A run against it leaves the same rows as the same run against a shop
-// file, held back or not; a second run is refused; a statement held up by a lock ends
-// the run after the command time-out, and a driver that refuses the time-out is named;
-// a batch that fails ends as one by one would; no piece of a password ever shows.
+// The SQL Server path on a real server: the test run's private PostgreSQL server stands in
+// for the shop's SQL Server, reached through the ODBC driver registered as "SQL Server".
 #include "command/update_command.h"
 #include "data/connection.h"
 #include "data/recordset.h"
