@@ -1,7 +1,5 @@
-// Held-back statements as SQL Server's driver hands back their outcome: one result
-// at a time, a later statement's error only at its result, and the rest of a call
-// cancelled when its statement is closed early. The tests' PostgreSQL server holds
-// the data; the shim plays SQL Server's part.
+// Held-back statements as SQL Server's driver hands back their outcome (the shim plays its
+// part over the tests' PostgreSQL server).
 #include "data/connection.h"
 #include "data/recordset.h"
 #include "shop/db.h"
