@@ -1,7 +1,5 @@
-// What keeps a shop's data safe from a bad price list, a second run, odd files and
-// a careless command line: the list is refused before the first write, a second run on
-// the same shop is refused, the files end in their own journal mode, and the password
-// never shows.
+// What keeps a shop's data safe from a bad price list, a second run, odd files and a
+// careless command line.
 #include "support/shop_fixture.h"
 
 #include <QDir>
