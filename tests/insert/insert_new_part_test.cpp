@@ -6,15 +6,11 @@
 namespace tolvane::testing {
 namespace {
 
-// A part the shop has, named OLD.
-shop::Part Existing(int id, const QString& kind, const QString& number) {
-    return ShopPart(id, kind, number, "99", "88");
-}
-
 TEST(InsertNewPart, CreatesOrFindsTheRowsPartsAndLinksThemBothWays) {
     ShopFixture f;
-    f.Seed(Existing(500, "A", "12-345"), false);
-    f.Seed(Existing(0, "", "ZERO-1"), false); // an old program's part under ID 0 is a part
+    // An old program's part under ID 0 is a part.
+    f.Seed(ShopPart(500, "A", "12-345", "99", "88"), false);
+    f.Seed(ShopPart(0, "", "ZERO-1", "99", "88"), false);
     f.Stage({"A", "12-345", "B", "999", "C", "777"});
     f.Stage({"", "NEW-1", "", "ZERO-1"});
     f.Stage({"D", "88", "B", "88", "C", "88"}); // related numbers equal to its own
@@ -46,8 +42,8 @@ TEST(InsertNewPart, EqualRelatedNumbersMakeOnePartAndKeyedVersionsLookUpCompactN
     for (const QString version : {"P.45 (Bar)", "P.48 (Bar)", "P.49 (Bar)", "P.64 (Bar)"}) {
         SCOPED_TRACE(version);
         ShopFixture g(version);
-        g.Seed(Existing(500, "A", "12/345"), false);
-        g.Seed(Existing(600, "Q", "9-9-9"), false);
+        g.Seed(ShopPart(500, "A", "12/345", "99", "88"), false);
+        g.Seed(ShopPart(600, "Q", "9-9-9", "99", "88"), false);
         g.Stage({"A", "12-345", "B", "99-9", "C", "9/99"});
         g.Stage({"Z", "12 345"}); // another kind: a part of its own
         g.OpenTarget();
