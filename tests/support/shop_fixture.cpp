@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QFile>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -149,13 +150,10 @@ QString ShopFixture::Prices(const QStringList& partNOs) {
 }
 
 QStringList ShopFixture::Statements() const {
+    static const QRegularExpression statement(QStringLiteral("^target\t(execute|open)\t"));
     QStringList statements;
-    for (const QString& line : trace.lines) {
-        const QStringList parts = line.split('\t');
-        if (parts.size() >= 3 && parts[0] == QLatin1String("target") &&
-            (parts[1] == QLatin1String("execute") || parts[1] == QLatin1String("open")))
-            statements << parts.mid(2).join('\t');
-    }
+    for (const QString& line : trace.lines.filter(statement))
+        statements << line.section('\t', 2);
     return statements;
 }
 
