@@ -262,9 +262,8 @@ void PointAtServer(RecordingWindow& window, const PgServer& server, const QStrin
 // before it writes, and the shop holds what one run alone leaves.
 TEST_F(SqlServerPath, TwoRunsAtOnceLeaveWhatOneRunLeaves) {
     PgDatabase database(server_), alone(server_);
-    for (const PgDatabase* db : {&database, &alone}) {
+    for (const PgDatabase* db : {&database, &alone})
         SeedShop(Db(OdbcText{db->ConnectionText()}).database(), "V.31");
-    }
     const QString list = File("PriceList_TATA.mdb");
     std::vector<shop::PriceRow> rows;
     for (int i = 1; i <= 300; ++i)
