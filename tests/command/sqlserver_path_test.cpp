@@ -149,6 +149,12 @@ struct RunCase {
     const char* password = "{Qx7}Qx7\"Qx7=Qx7";
 };
 
+void PrintTo(const RunCase& c, std::ostream* os) {
+    *os << c.version << (c.serverMachine ? ", server machine" : ", other machine")
+        << (c.rebuildAlternates ? ", rebuild" : "")
+        << (c.sqlServerDriver ? ", SQL Server's driver" : "");
+}
+
 class SqlServerRun : public SqlServerPath, public ::testing::WithParamInterface<RunCase> {};
 
 TEST_P(SqlServerRun, LeavesTheRowsTheShopFileRunLeavesAndHidesThePassword) {
