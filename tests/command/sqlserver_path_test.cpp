@@ -52,11 +52,10 @@ void SeedShop(QSqlDatabase& db, const QString& version, Flavour flavour = Flavou
         shop::ExecOn(db, QString::fromLatin1(sql));
 }
 
-// Chunk 1 reprices parts (one that keeps its texts), makes a part with a new linked and
-// a new alternate part, one linked to existing parts and one whose linked and alternate
-// number are the same; chunk 2 lists A-100 at another price (left in the grid), links a
-// part to one the same chunk creates before it and one to a part the same chunk creates
-// after it.
+// Chunk 1 reprices parts (one that keeps its texts), makes a part with a new linked and a
+// new alternate part, one linked to existing parts and one whose linked and alternate number
+// are the same; chunk 2 lists A-100 at another price (left in the grid) and links parts to
+// ones the same chunk creates before and after them.
 void WriteList(const QString& path) {
     shop::CreateSource(path);
     PriceRow joined = ListRow("C", "NEW-2", "12.5", "11.25");
