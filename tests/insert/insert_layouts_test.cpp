@@ -33,8 +33,7 @@ QString Expected(const QString& version, Part part, const QString& column, const
     const Expect& e = part == Part::Own ? kOwn : part == Part::Linked ? kLinked : kAlternate;
     const bool own = part == Part::Own;
     const bool price1 = version == "P.45 (Bar)";
-    // The columns the transfer never reads (Active, Unit, PType) hold what every new row
-    // writes there.
+    // Active, Unit and PType, which the transfer never reads, as every new row has them.
     // clang-format off
     const QMap<QString, QString> named = {
         {"PartID", QString::number(e.id)}, {"Kind", e.kind}, {"PartNO", e.number},
