@@ -1,7 +1,6 @@
-// A run killed at any moment leaves both files whole and the shop consistent, and the
-// next run completes the list and puts both files back in their own journal mode: the
-// moments are drawn at random (the seed is printed; TOLVANE_RELIABILITY_SEED repeats a
-// series).
+// A run killed at any moment leaves both files whole and the shop consistent, and the next
+// run completes the list and puts both files back in their own journal mode. The moments
+// are random: the seed is printed, and TOLVANE_RELIABILITY_SEED repeats a series.
 #include "support/shop_fixture.h"
 
 #include <QElapsedTimer>
