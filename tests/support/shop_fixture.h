@@ -115,8 +115,7 @@ public:
     }
 };
 
-// A price-list row; texts the test leaves are empty, not Null (a Null is a fault the
-// stages report).
+// A price-list row; texts the test leaves are empty, not Null (which the stages report).
 shop::PriceRow ListRow(const QString& kind, const QString& partNO, const QString& price,
                        const QString& sale, const QString& tname = "NAME",
                        const QString& model = "MODEL");
