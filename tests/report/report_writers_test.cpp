@@ -1,5 +1,4 @@
-// The price-change report: the readings, the exact arithmetic of a change, the page and
-// the CSV.
+// The price-change report: the readings, a change's exact arithmetic, the page, the CSV.
 #include "data/connection.h"
 #include "report/report_change.h"
 #include "report/report_csv.h"
