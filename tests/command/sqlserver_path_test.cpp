@@ -13,7 +13,9 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QThread>
 #include <algorithm>
+#include <csignal>
 #include <optional>
 
 namespace tolvane::testing {
@@ -280,17 +282,27 @@ TEST_F(SqlServerPath, TwoRunsAtOnceLeaveWhatOneRunLeaves) {
                   .status,
               0);
 
+    // The second run starts while the first holds its lock (stopped mid-run).
+    const QStringList args = QStringList{"--price-list", list} +
+                             SqlServerArgs(server_, database.name(), server_.password, true);
+    Db watch(OdbcText{database.ConnectionText()});
     QProcess a, b;
-    for (QProcess* p : {&a, &b})
-        p->start(QStringLiteral(TOLVANE_BIN_DIR "/tolvane-batch"),
-                 QStringList{"--price-list", list} +
-                     SqlServerArgs(server_, database.name(), server_.password, true));
-    for (QProcess* p : {&a, &b})
-        ASSERT_TRUE(p->waitForFinished(120000));
-    const QList<int> codes = {a.exitCode(), b.exitCode()};
-    ASSERT_TRUE(codes.contains(0) && codes.contains(1)) << codes[0] << " " << codes[1];
-    QProcess& refused = a.exitCode() == 1 ? a : b;
-    EXPECT_TRUE(QString::fromUtf8(refused.readAllStandardError())
+    a.start(QStringLiteral(TOLVANE_BIN_DIR "/tolvane-batch"), args);
+    QElapsedTimer waited;
+    waited.start();
+    while (watch.Scalar("Select Count(*) From pg_locks Where locktype = 'advisory' And database = "
+                        "(Select oid From pg_database Where datname = current_database())")
+                   .toInt() == 0 &&
+           waited.elapsed() < 60000)
+        QThread::msleep(2);
+    ASSERT_EQ(kill(static_cast<pid_t>(a.processId()), SIGSTOP), 0);
+    b.start(QStringLiteral(TOLVANE_BIN_DIR "/tolvane-batch"), args);
+    ASSERT_TRUE(b.waitForFinished(120000));
+    kill(static_cast<pid_t>(a.processId()), SIGCONT);
+    ASSERT_TRUE(a.waitForFinished(120000));
+    ASSERT_EQ(a.exitCode(), 0);
+    ASSERT_EQ(b.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(b.readAllStandardError())
                     .startsWith("Another run is working on this shop since "));
     Db one(OdbcText{database.ConnectionText()}), other(OdbcText{alone.ConnectionText()});
     ExpectSameShop(other, one);
