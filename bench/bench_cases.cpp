@@ -256,9 +256,10 @@ CaseResult RunWindow(const ShopFiles& files, bool rebuild) {
     window.findChild<QLineEdit*>(QStringLiteral("txtDataVelmora"))->setText(fields.txtDataVelmora);
     window.findChild<QCheckBox*>(QStringLiteral("chkLikelAt"))->setChecked(fields.chkLikelAt);
     CaseResult result;
-    window.SetMessageRecorder([&](const QString& text, MessageStyle, const QString& detail) {
-        result.message = detail.isEmpty() ? text : text + " | " + detail;
-    });
+    window.SetMessageRecorder(
+        [&](const QString& text, MessageStyle, const QString& detail, const QString&) {
+            result.message = detail.isEmpty() ? text : text + " | " + detail;
+        });
     QCoreApplication::processEvents();
     QElapsedTimer total;
     clock.Start();

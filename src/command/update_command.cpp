@@ -24,6 +24,10 @@ const QString kTargetMdbMissing = QStringLiteral("ที่จัดเก็บ
 const QString kWrongVersion =
     QStringLiteral("กำหนด Vertion ของฐานข้อมูลผิด  ให้ติดต่อผู้ติดตั้งระบบ  หรือ  ผู้จำหน่าย VelmoraSoft");
 
+// The captions of the two path fields, as the clerk finds them on the window.
+const QString kListField = QStringLiteral("ที่จัดเก็บข้อมูลPriceList");
+const QString kShopField = QStringLiteral("ข้อมูล Access ที่จัดเก็บ Velmora");
+
 constexpr int kArrowPointer = 1;
 constexpr int kBusyPointer = 13;
 
@@ -55,7 +59,7 @@ template <typename Step> void Quietly(Step step) {
 
 // After an error: nothing half-done stays pending, both databases are let go, and
 // the operator can press the button again.
-void HandleFailure(RunState& st, const QString& detail) {
+void HandleFailure(RunState& st, const QString& detail, const QString& advice) {
     Quietly([&] {
         if (st.cnData && st.cnData->InTransaction())
             st.cnData->RollbackTrans();
@@ -75,7 +79,7 @@ void HandleFailure(RunState& st, const QString& detail) {
         if (st.cnData)
             st.cnData->Close();
     });
-    st.window.ShowMessage(kFailed, kNoIcon, detail);
+    st.window.ShowMessage(kFailed, kNoIcon, detail, advice);
     Restore(st.window);
 }
 
@@ -85,23 +89,26 @@ bool CheckPaths(RunState& st) {
     const FormFields f = w.Fields();
     const QString source = TrimBlanks(f.txtPriceList);
     if (source.isEmpty()) {
-        w.ShowMessage("ยังมิได้กำหนดที่อยู่ข้อมูล  PriceList_" + st.strBrand + ".mdb", kExclamation);
+        w.ShowMessage("ยังมิได้กำหนดที่อยู่ข้อมูล  PriceList_" + st.strBrand + ".mdb", kExclamation,
+                      QString(), ThaiSentence(Failure::PathBlank, {kListField}));
         return false;
     }
     if (!PlainFileExists(source)) {
-        w.ShowMessage("ที่จัดเก็บข้อมูล  PriceList_" + st.strBrand + ".mdb  หาไม่พบ", kExclamation);
+        w.ShowMessage("ที่จัดเก็บข้อมูล  PriceList_" + st.strBrand + ".mdb  หาไม่พบ", kExclamation,
+                      QString(), ThaiSentence(Failure::FileMissing, {source}));
         return false;
     }
     if (!f.optAccess)
         return true;
     const QString target = TrimBlanks(f.txtDataVelmora);
     if (target.isEmpty()) {
-        w.ShowMessage(kTargetPathBlank, kExclamation);
+        w.ShowMessage(kTargetPathBlank, kExclamation, QString(),
+                      ThaiSentence(Failure::PathBlank, {kShopField}));
         return false;
     }
     if (!PlainFileExists(target)) {
-        w.ShowMessage(EndsWithAccdb(target) ? kTargetAccdbMissing : kTargetMdbMissing,
-                      kExclamation);
+        w.ShowMessage(EndsWithAccdb(target) ? kTargetAccdbMissing : kTargetMdbMissing, kExclamation,
+                      QString(), ThaiSentence(Failure::FileMissing, {target}));
         return false;
     }
     return true;
@@ -115,15 +122,19 @@ void Work(RunState& st, RunLock& lock) {
     lock.Take(st);
     OpenPriceListConnection(st);
     OpenConnection(st);
+    // The version message names the version this run read, none when it read none.
+    st.strVer.clear();
     if (GetDBVersion(st) == 0) {
         CloseConnections(st);
-        w.ShowMessage(kWrongVersion, kQuestion);
+        w.ShowMessage(kWrongVersion, kQuestion, QString(),
+                      ThaiSentence(Failure::UnknownVersion, {TrimBlanks(st.strVer)}));
         return;
     }
     GetBrandID(st);
     if (st.lngBrandID == 0) {
         CloseConnections(st);
-        w.ShowMessage("ไม่สามารถหา Files " + st.strBrand + " ไม่สามารถบันทึกได้", kQuestion);
+        w.ShowMessage("ไม่สามารถหา Files " + st.strBrand + " ไม่สามารถบันทึกได้", kQuestion, QString(),
+                      ThaiSentence(Failure::BrandMissing, {st.strBrand}));
         return;
     }
     // A list the run would stop on halfway is refused before the first write.
@@ -153,9 +164,9 @@ void cmdUpDate_Click(RunState& st) {
             Work(st, lock);
         Restore(w);
     } catch (const Error& e) {
-        HandleFailure(st, e.detail());
+        HandleFailure(st, e.detail(), e.advice());
     } catch (const std::exception& e) {
-        HandleFailure(st, QString::fromLocal8Bit(e.what()));
+        HandleFailure(st, QString::fromLocal8Bit(e.what()), ThaiSentence(Failure::Unexpected));
     }
 }
 

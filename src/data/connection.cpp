@@ -88,10 +88,14 @@ void Connection::Open(const QString& text) {
     if (file == DatabaseFile::SQLite) {
         OpenEmbedded(dbq);
     } else if (file == DatabaseFile::Unreadable) {
-        throw Error(QStringLiteral("The file %1 cannot be read: %2.").arg(dbq, unreadable),
+        throw Error(Failure::FileUnreadable, {dbq},
+                    QStringLiteral("The file %1 cannot be read: %2.").arg(dbq, unreadable),
                     MaskPasswords(connectionString_));
     } else if (file == DatabaseFile::Other) {
-        throw Error(QStringLiteral("The file %1 is not a database: it is neither an Access file "
+        // No database at all where the shop or the list should be.
+        throw Error(role_ == Role::Target ? Failure::NotAShop : Failure::NotAList,
+                    {FileInThai(dbq)},
+                    QStringLiteral("The file %1 is not a database: it is neither an Access file "
                                    "nor a SQLite file.")
                         .arg(dbq),
                     MaskPasswords(connectionString_));
@@ -138,10 +142,12 @@ void Connection::PrepareToWrite(const QString& statement) {
         // names the write that waited.
         QSqlQuery pragma(db);
         if (!pragma.exec(QStringLiteral("PRAGMA journal_mode=") + wanted)) {
-            const QString message = DriverError(pragma.lastError());
+            const Error failure = DriverFailure(pragma.lastError(), db, statement);
             if (wal)
                 ForgetJournalMode(file_);
-            throw Error(message + QStringLiteral(" (setting the journal mode to %1)").arg(wanted),
+            throw Error(failure.kind(), failure.facts(),
+                        failure.message() +
+                            QStringLiteral(" (setting the journal mode to %1)").arg(wanted),
                         statement);
         }
         // Where the engine answers with another mode (WAL cannot be had), the run writes
@@ -155,22 +161,22 @@ void Connection::PrepareToWrite(const QString& statement) {
     if (wal) {
         QSqlQuery pragma(db);
         if (!pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL")))
-            throw Error(DriverError(pragma.lastError()),
-                        QStringLiteral("PRAGMA synchronous=NORMAL"));
+            throw DriverFailure(pragma.lastError(), db,
+                                QStringLiteral("PRAGMA synchronous=NORMAL"));
     }
 }
 
 void Connection::OpenOrFail(QSqlDatabase& db) {
     db.setNumericalPrecisionPolicy(QSql::HighPrecision);
     if (!db.open())
-        Fail(db, DriverError(db.lastError()), MaskPasswords(connectionString_));
+        Fail(db, DriverFailure(db.lastError(), db, MaskPasswords(connectionString_)));
 }
 
-void Connection::Fail(QSqlDatabase& db, const QString& message, const QString& statement) {
+void Connection::Fail(QSqlDatabase& db, const Error& error) {
     db.close();
     db = QSqlDatabase(); // the handle must be released before it is removed
     QSqlDatabase::removeDatabase(qtName_);
-    throw Error(message, statement);
+    throw error;
 }
 
 void Connection::OpenOdbc(const QString& odbcText) {
@@ -189,8 +195,10 @@ void Connection::OpenOdbc(const QString& odbcText) {
     db.setNumericalPrecisionPolicy(QSql::HighPrecision);
     if (!db.open()) {
         const QSqlError error = db.lastError();
-        Fail(db, IsMissingDriver(error) ? MissingDriverMessage(error) : DriverError(error),
-             MaskPasswords(connectionString_));
+        const QString text = MaskPasswords(connectionString_);
+        Fail(db, IsMissingDriver(error) ? Error(Failure::NoDriver, {MissingDriverSubject()},
+                                                MissingDriverMessage(error), text)
+                                        : DriverFailure(error, db, text));
     }
     embedded_ = false;
     // The command time-out bounds every statement, not only the log-in.
@@ -211,6 +219,18 @@ void Connection::OpenOdbc(const QString& odbcText) {
                    : engine == Engine::SqlServer ? StatementBatch::Dialect::SqlServer
                                                  : StatementBatch::Dialect::None;
     }
+}
+
+QString Connection::MissingDriverSubject() const {
+    const ConnectionAttributes attributes = ParseConnectionText(connectionString_);
+    const QString dbq = AttributeValue(attributes, QStringLiteral("dbq"));
+    if (!dbq.isEmpty())
+        return FileInThai(dbq);
+    const bool oleDb = !AttributeValue(attributes, QStringLiteral("Provider")).isNull();
+    return DatabaseInThai(AttributeValue(attributes, oleDb ? QStringLiteral("Data Source")
+                                                           : QStringLiteral("server")),
+                          AttributeValue(attributes, oleDb ? QStringLiteral("Initial Catalog")
+                                                           : QStringLiteral("database")));
 }
 
 QString Connection::MissingDriverMessage(const QSqlError& error) const {
@@ -368,7 +388,7 @@ void Connection::BeginTrans() {
     QSqlDatabase db = Database();
     CountRoundTrip();
     if (!db.transaction())
-        throw Error(DriverError(db.lastError()), QStringLiteral("BEGIN"));
+        throw DriverFailure(db.lastError(), db, QStringLiteral("BEGIN"));
     inTransaction_ = true;
 }
 
@@ -381,7 +401,7 @@ void Connection::CommitTrans() {
     Flush();
     CountRoundTrip();
     if (!db.commit())
-        throw Error(DriverError(db.lastError()), QStringLiteral("COMMIT"));
+        throw DriverFailure(db.lastError(), db, QStringLiteral("COMMIT"));
     inTransaction_ = false;
 }
 
@@ -398,7 +418,7 @@ void Connection::RollbackTrans() {
     inTransaction_ = false;
     CountRoundTrip();
     if (!db.rollback())
-        throw Error(DriverError(db.lastError()), QStringLiteral("ROLLBACK"));
+        throw DriverFailure(db.lastError(), db, QStringLiteral("ROLLBACK"));
 }
 
 void Connection::CountRoundTrip() const {

@@ -11,6 +11,8 @@
 
 namespace tolvane {
 
+class Error;
+
 class Recordset;
 
 // The database engine behind an open connection.
@@ -116,6 +118,8 @@ private:
     void OpenEmbedded(const QString& path);
     void OpenOdbc(const QString& odbcText);
     QString MissingDriverMessage(const QSqlError& error) const;
+    // What the missing driver would have opened, in the clerk's words.
+    QString MissingDriverSubject() const;
     static QString JournalMode(QSqlDatabase& db);
     // Sets the journal mode; true when the file is in it afterwards.
     static bool SetJournalMode(QSqlDatabase& db, const QString& mode);
@@ -125,7 +129,8 @@ private:
     // Opens the handle; on failure releases it and raises the driver's message.
     void OpenOrFail(QSqlDatabase& db);
     // Releases the handle and raises Error(message, statement).
-    [[noreturn]] void Fail(QSqlDatabase& db, const QString& message, const QString& statement);
+    // Lets the failed handle go and raises `error`.
+    [[noreturn]] void Fail(QSqlDatabase& db, const Error& error);
 
     Role role_;
     DataHooks hooks_;

@@ -1,6 +1,8 @@
 #include "data/connection_texts.h"
 
 #include "data/connection_attributes.h"
+#include "data/window.h"
+#include "text/failure.h"
 #include "text/versions.h"
 
 #include <QRegularExpression>
@@ -73,6 +75,12 @@ QString SqlOleDbText(const QString& server, const QString& database, const QStri
     return "Provider=sqloledb;Data Source=" + OleDbValue(server) +
            ";Initial Catalog=" + OleDbValue(database) + ";User Id=" + OleDbValue(uid) +
            ";Password=" + OleDbValue(pwd) + ";";
+}
+
+QString ShopInThai(const FormFields& fields) {
+    if (fields.optAccess)
+        return FileInThai(TrimBlanks(fields.txtDataVelmora));
+    return DatabaseInThai(fields.txtServer, fields.txtdbq);
 }
 
 QString MaskPasswords(const QString& text) {

@@ -4,6 +4,8 @@
 
 namespace tolvane {
 
+struct FormFields;
+
 // The connection texts of the run. Every field value is written so that the text
 // reads back exactly that value (ParseConnectionText): by the ODBC rules in braces, by
 // the OLE DB rules in quotes, where it needs them (see OdbcValue and the sqloledb
@@ -27,6 +29,10 @@ QString SqlOleDbText(const QString& server, const QString& database, const QStri
 // doubled, when it begins with "{", holds ";", "}" or "=", or begins or ends with a
 // blank; else as it is.
 QString OdbcValue(const QString& value);
+
+// The shop the fields name, in the clerk's words: its file ("ไฟล์ <path>"), or its
+// database on its server. Never the connection text, which may hold a password.
+QString ShopInThai(const FormFields& fields);
 
 // The connection text with every password value (PWD=, Password=) replaced by ***:
 // the whole value as the text is read, braces or quotes included.

@@ -20,7 +20,10 @@ int Timeout(const RunState& st, int seconds) {
 void TellTimeoutRefusal(RunState& st, const Connection& cn) {
     const QString& refusal = cn.StatementTimeoutRefusal();
     if (!refusal.isEmpty() && st.timeoutRefusalsTold.insert(cn.role()).second)
-        st.window.Notice(refusal);
+        st.window.Notice(
+            refusal, ThaiSentence(NoticeKind::StatementTimeout,
+                                  {cn.role() == Role::Target ? QStringLiteral("ฐานข้อมูลร้าน")
+                                                             : QStringLiteral("ไฟล์รายการราคา")}));
 }
 
 void OpenAccessAttempt(RunState& st, Connection& cn, bool secondPassword) {

@@ -75,7 +75,7 @@ bool Recordset::FetchOne() const {
     if (!query_.next()) {
         exhausted_ = true;
         if (query_.lastError().isValid())
-            throw Error(DriverError(query_.lastError()), source_);
+            throw DriverFailure(query_.lastError(), connection_->Database(), source_);
         query_.finish();
         return false;
     }
@@ -301,12 +301,12 @@ void Recordset::Write(const QString& statement, const std::vector<QVariant>& val
     connection_->Flush();
     QSqlQuery query(connection_->Database());
     if (!query.prepare(statement))
-        throw Error(DriverError(query.lastError()), description);
+        throw DriverFailure(query.lastError(), connection_->Database(), description);
     for (std::size_t i = 0; i < values.size(); ++i)
         query.bindValue(static_cast<int>(i), values[i]);
     connection_->CountRoundTrip();
     if (!query.exec())
-        throw Error(DriverError(query.lastError()), description);
+        throw DriverFailure(query.lastError(), connection_->Database(), description);
     if (query.numRowsAffected() == 0)
         throw Error(QStringLiteral("The row was changed or deleted by another user since it was "
                                    "read; nothing was written."),

@@ -27,9 +27,20 @@ constexpr qint64 kAdvisoryKey = 0x546F6C76;
 // How long a lock file that names no run is given to get its holder's name.
 constexpr int kSettle = 200; // ms
 
+// When a holder took the lock, as the clerk reads it.
+QString SinceInThai(const QDateTime& since) {
+    if (!since.isValid())
+        return QString();
+    return QStringLiteral("%1/%2/%3 เวลา %4 น.")
+        .arg(since.date().day())
+        .arg(since.date().month())
+        .arg(since.date().year() + 543)
+        .arg(since.time().toString(QStringLiteral("HH:mm")));
+}
+
 // Why the lock file cannot be taken: the run that holds it, or what is wrong with a
 // file in its place that names no run.
-QString FileHolder(QLockFile& lock, const QString& lockPath) {
+Error FileHolder(QLockFile& lock, const QString& lockPath) {
     const QString remedy =
         QStringLiteral("if no run is working on this shop, delete the file and start again.");
     qint64 pid = 0;
@@ -37,21 +48,23 @@ QString FileHolder(QLockFile& lock, const QString& lockPath) {
     if (!lock.getLockInfo(&pid, &host, &program)) {
         QFile file(lockPath);
         if (!file.open(QIODevice::ReadOnly))
-            return QStringLiteral("The run lock %1 cannot be read (%2); ")
-                       .arg(lockPath, file.errorString()) +
-                   remedy;
-        return QStringLiteral("The file %1 stands where the shop's run lock goes, but it is "
-                              "not a run lock this program wrote; ")
-                   .arg(lockPath) +
-               remedy;
+            return Error(Failure::FileUnreadable, {lockPath},
+                         QStringLiteral("The run lock %1 cannot be read (%2); ")
+                                 .arg(lockPath, file.errorString()) +
+                             remedy);
+        return Error(QStringLiteral("The file %1 stands where the shop's run lock goes, but it is "
+                                    "not a run lock this program wrote; ")
+                         .arg(lockPath) +
+                     remedy);
     }
     const QDateTime since = QFileInfo(lockPath).lastModified();
-    return kRefused + QStringLiteral(" since %1 from machine %2 (process %3, %4). Its lock "
-                                     "file is %5; if no run is working from that machine, "
-                                     "delete the file and start again.")
-                          .arg(since.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), host)
-                          .arg(pid)
-                          .arg(program, lockPath);
+    return Error(Failure::RunBusy, {host, SinceInThai(since)},
+                 kRefused + QStringLiteral(" since %1 from machine %2 (process %3, %4). Its lock "
+                                           "file is %5; if no run is working from that machine, "
+                                           "delete the file and start again.")
+                                .arg(since.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), host)
+                                .arg(pid)
+                                .arg(program, lockPath));
 }
 
 // One value of a one-row query on the lock's own session.
@@ -63,26 +76,31 @@ QVariant Ask(Connection& cn, const QString& sql, const QString& field) {
     return value;
 }
 
-// " since <when> from machine <host>" for the session a query finds holding the lock;
-// empty where the server does not let this user see it.
-QString Holder(Connection& cn, const QString& sql) {
+// The refusal naming the session a query finds holding the lock (" since <when> from
+// machine <host>"); without them where the server does not let this user see it.
+Error Holder(Connection& cn, const QString& sql) {
+    QString since, host;
+    QDateTime sinceTime;
     try {
         Recordset rs;
         rs.Open(sql, cn);
-        if (rs.Eof())
-            return QString();
-        const QString text =
-            QStringLiteral(" since %1 from machine %2")
-                .arg(rs.Field(QStringLiteral("Since")).toString(), rs.Text(QStringLiteral("Host")));
+        if (!rs.Eof()) {
+            const QVariant value = rs.Field(QStringLiteral("Since"));
+            since = value.toString();
+            sinceTime = value.toDateTime();
+            host = rs.Text(QStringLiteral("Host"));
+        }
         rs.Close();
-        return text;
     } catch (const Error&) {
-        return QString();
     }
+    const QString who = since.isEmpty() && host.isEmpty()
+                            ? QString()
+                            : QStringLiteral(" since %1 from machine %2").arg(since, host);
+    return Error(Failure::RunBusy, {host, SinceInThai(sinceTime)}, kRefused + who + u'.');
 }
 
 // Who holds the advisory lock on PostgreSQL.
-QString PostgresHolder(Connection& cn) {
+Error PostgresHolder(Connection& cn) {
     return Holder(cn,
                   QStringLiteral("Select a.backend_start As Since, Coalesce(Host(a.client_addr), "
                                  "'this server (local socket)') As Host From pg_locks l Join "
@@ -92,7 +110,7 @@ QString PostgresHolder(Connection& cn) {
 }
 
 // Who holds the application lock on SQL Server.
-QString SqlServerHolder(Connection& cn) {
+Error SqlServerHolder(Connection& cn) {
     return Holder(cn, QStringLiteral("Select s.login_time As Since, s.host_name As Host From "
                                      "sys.dm_tran_locks l Join sys.dm_exec_sessions s On "
                                      "s.session_id = l.request_session_id Where l.resource_type = "
@@ -125,7 +143,8 @@ void RunLock::Take(RunState& st) {
             st.window.Notice(QStringLiteral("journal mode: %1 lies on a network file system "
                                             "(%2), where WAL does not work; this run keeps the "
                                             "file's own journal mode.")
-                                 .arg(path, network));
+                                 .arg(path, network),
+                             ThaiSentence(NoticeKind::NetworkJournal, {path}));
     }
     if (f.optAccess)
         TakeFile(TrimBlanks(f.txtDataVelmora));
@@ -153,9 +172,10 @@ void RunLock::TakeFile(const QString& shopPath) {
             file_ = std::move(lock);
             return;
         }
-        throw Error(FileHolder(*lock, lockPath));
+        throw FileHolder(*lock, lockPath);
     }
-    throw Error(QStringLiteral("The run lock %1 cannot be made beside the shop's file; check "
+    throw Error(Failure::FileNotWritable, {QFileInfo(lockPath).absolutePath()},
+                QStringLiteral("The run lock %1 cannot be made beside the shop's file; check "
                                "that the folder can be written.")
                     .arg(lockPath));
 }
@@ -170,7 +190,7 @@ void RunLock::TakeServer(RunState& st) {
                  QStringLiteral("Select pg_try_advisory_lock(%1) As Locked").arg(kAdvisoryKey),
                  QStringLiteral("Locked"))
                  .toBool())
-            throw Error(kRefused + PostgresHolder(*session) + u'.');
+            throw PostgresHolder(*session);
         break;
     case Engine::SqlServer:
         if (Ask(*session,
@@ -180,11 +200,12 @@ void RunLock::TakeServer(RunState& st) {
                     .arg(kResource),
                 QStringLiteral("Result"))
                 .toInt() < 0)
-            throw Error(kRefused + SqlServerHolder(*session) + u'.');
+            throw SqlServerHolder(*session);
         break;
     default:
         st.window.Notice(QStringLiteral("run lock: the shop's database engine has no "
-                                        "application lock; this run works without one."));
+                                        "application lock; this run works without one."),
+                         ThaiSentence(NoticeKind::NoRunLock));
         session->Close();
         return;
     }

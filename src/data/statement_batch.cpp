@@ -25,7 +25,7 @@ QSqlQuery RunOne(const QSqlDatabase& db, const QString& statement,
     QSqlQuery query = NewQuery(db);
     roundTrip();
     if (!query.exec(statement))
-        throw Error(DriverError(query.lastError()), statement);
+        throw DriverFailure(query.lastError(), db, statement);
     return query;
 }
 
@@ -105,8 +105,8 @@ Reached WalkToEnd(QSqlQuery& query) {
 Reached WalkSqlServer(QSqlQuery& query, StatementBatch::Tail kind) {
     if (kind == StatementBatch::Tail::None)
         return WalkToEnd(query);
-    while (!(query.isSelect() && query.record().fieldName(0).compare(kCommitted,
-                                                                     Qt::CaseInsensitive) == 0)) {
+    while (!(query.isSelect() &&
+             query.record().fieldName(0).compare(kCommitted, Qt::CaseInsensitive) == 0)) {
         if (!query.nextResult())
             return Reached::WritesFailed;
     }
@@ -167,7 +167,7 @@ QSqlQuery StatementBatch::Send(const QSqlDatabase& db, const QString& tail, Tail
     if (reached == Reached::Tail)
         return query;
     if (reached == Reached::TailFailed)
-        throw Error(DriverError(query.lastError()), tail);
+        throw DriverFailure(query.lastError(), db, tail);
     // None of the call's statements stands: send them once more, one at a time.
     query = QSqlQuery();
     Recover(db, dialect, inTransaction, roundTrip);

@@ -1,13 +1,23 @@
 #include "data/version_brand.h"
 
+#include "data/connection_texts.h"
 #include "data/literal.h"
 #include "data/run_state.h"
+#include "text/error.h"
 #include "text/versions.h"
 
 namespace tolvane {
 
 std::int16_t GetDBVersion(RunState& st) {
-    st.Open(st.rsData, st.Data(), QStringLiteral("Select Ver From System "));
+    try {
+        st.Open(st.rsData, st.Data(), QStringLiteral("Select Ver From System "));
+    } catch (const Error& e) {
+        // A database without the shop's System table is no shop: the price list, or
+        // another file, in the shop's field. A file held or a connection lost is that.
+        if (e.kind() != Failure::Unexpected)
+            throw;
+        throw e.As(Failure::NotAShop, {ShopInThai(st.window.Fields())});
+    }
     if (st.rsData.Eof()) {
         st.rsData.Close();
         return 0;

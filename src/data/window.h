@@ -47,9 +47,11 @@ public:
     virtual void SetTop(int twips) = 0;
 
     // A modal message without title; `detail` (may be empty) is the technical
-    // detail offered one click away.
+    // detail offered one click away, `advice` (may be empty) the Thai sentence shown
+    // under the text: what happened and what to do.
     virtual void ShowMessage(const QString& text, MessageStyle style,
-                             const QString& detail = QString()) = 0;
+                             const QString& detail = QString(),
+                             const QString& advice = QString()) = 0;
     // 13 = busy, 1 = arrow.
     virtual void SetMousePointer(int pointer) = 0;
     virtual void SetUpdateEnabled(bool enabled) = 0;
@@ -58,9 +60,10 @@ public:
     virtual void Yield() = 0;
 
     // Something the run repaired or decided on the side (a counter moved past the
-    // IDs in use, a run without a run lock). The window shows nothing; the runner
-    // writes it on standard error.
-    virtual void Notice(const QString& /*text*/) {}
+    // IDs in use, a run without a run lock), in English and in the clerk's Thai. The
+    // window shows nothing; the runner writes the English on standard error, and the
+    // report shows both.
+    virtual void Notice(const QString& /*text*/, const QString& /*thai*/ = QString()) {}
 };
 
 } // namespace tolvane

@@ -62,8 +62,9 @@ QString Shown(const QVariant& value) {
     return value.toString();
 }
 
-void Repaired(RunState& st, const QString& what) {
-    st.window.Notice(QStringLiteral("counter repaired: ") + what);
+void Repaired(RunState& st, const QString& NameID, const QString& what) {
+    st.window.Notice(QStringLiteral("counter repaired: ") + what,
+                     ThaiSentence(NoticeKind::CounterRepaired, {NameID}));
 }
 
 // The smallest freed ID of the counter that may be handed out, its row deleted; none
@@ -86,10 +87,11 @@ std::optional<std::int32_t> TakeFreedID(RunState& st, const QString& NameID) {
             st.rsData.Close();
             return id;
         }
-        Repaired(st, QStringLiteral("OldID %1: freed ID %2 removed, %3")
-                         .arg(NameID, Shown(value),
-                              id ? "a row of " + NameID + " uses it"
-                                 : QStringLiteral("it is not a positive ID")));
+        Repaired(st, NameID,
+                 QStringLiteral("OldID %1: freed ID %2 removed, %3")
+                     .arg(NameID, Shown(value),
+                          id ? "a row of " + NameID + " uses it"
+                             : QStringLiteral("it is not a positive ID")));
     }
     st.rsData.Close();
     return std::nullopt;
@@ -119,9 +121,10 @@ std::int32_t AdvanceCounter(RunState& st, const QString& NameID) {
         else if (!read)
             change =
                 QStringLiteral("held %1, not an ID, set to %2").arg(Shown(value)).arg(highest + 1);
-        Repaired(st, QStringLiteral("LastID %1: %2, past the highest ID of %1 in use (%3)")
-                         .arg(NameID, change)
-                         .arg(highest));
+        Repaired(st, NameID,
+                 QStringLiteral("LastID %1: %2, past the highest ID of %1 in use (%3)")
+                     .arg(NameID, change)
+                     .arg(highest));
         id = highest + 1;
     }
     if (isNew) {

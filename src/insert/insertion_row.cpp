@@ -109,7 +109,8 @@ std::int32_t NewPartID(RunState& st) {
     try {
         return DrawNewID(st, counter);
     } catch (const Error& e) {
-        throw Error("No new ID could be drawn for " + counter + ": " + e.message(), e.statement());
+        throw Error(e.kind(), e.facts(),
+                    "No new ID could be drawn for " + counter + ": " + e.message(), e.statement());
     }
 }
 

@@ -69,21 +69,26 @@ void BatchWindow::SetTop(int twips) {
     Trace("Top", QString::number(twips));
 }
 
-void BatchWindow::ShowMessage(const QString& text, MessageStyle style, const QString& detail) {
+void BatchWindow::ShowMessage(const QString& text, MessageStyle style, const QString& detail,
+                              const QString& advice) {
     ClearLiveProgress();
     lastMessage_ = text;
     lastDetail_ = detail;
-    if (!detail.isEmpty()) {
+    lastAdvice_ = advice;
+    // The English detail for whoever looks after the machine, then the clerk's sentence.
+    if (!detail.isEmpty())
         err_ << detail << '\n';
-        err_.flush();
-    }
+    if (!advice.isEmpty())
+        err_ << advice << '\n';
+    err_.flush();
     out_ << static_cast<int>(style) << '\t' << text << '\n';
     out_.flush();
 }
 
-void BatchWindow::Notice(const QString& text) {
+void BatchWindow::Notice(const QString& text, const QString& thai) {
     ClearLiveProgress();
     notices_ << text;
+    thaiNotices_ << thai;
     err_ << text << '\n';
     err_.flush();
 }

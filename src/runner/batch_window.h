@@ -36,11 +36,15 @@ public:
         qtyListener_ = std::move(listener);
     }
 
-    // The last message shown and its technical detail; empty when none was.
+    // The last message shown, its technical detail and its Thai sentence; empty when
+    // none was.
     const QString& LastMessage() const { return lastMessage_; }
     const QString& LastDetail() const { return lastDetail_; }
-    // The notices of the run, also written on standard error as they come.
+    const QString& LastAdvice() const { return lastAdvice_; }
+    // The notices of the run, also written on standard error as they come, and each
+    // one's Thai sentence (empty where it has none).
     const QStringList& Notices() const { return notices_; }
+    const QStringList& ThaiNotices() const { return thaiNotices_; }
     int Left() const { return left_; }
     int Top() const { return top_; }
     const QString& TxtQTY() const { return txtQTY_; }
@@ -63,12 +67,12 @@ public:
     void SetHeight(int twips) override;
     void SetLeft(int twips) override;
     void SetTop(int twips) override;
-    void ShowMessage(const QString& text, MessageStyle style,
-                     const QString& detail = QString()) override;
+    void ShowMessage(const QString& text, MessageStyle style, const QString& detail = QString(),
+                     const QString& advice = QString()) override;
     void SetMousePointer(int) override {}
     void SetUpdateEnabled(bool) override {}
     void Yield() override;
-    void Notice(const QString& text) override;
+    void Notice(const QString& text, const QString& thai = QString()) override;
 
 private:
     void Trace(const char* name, const QString& value);
@@ -91,7 +95,9 @@ private:
     int top_;
     QString lastMessage_;
     QString lastDetail_;
+    QString lastAdvice_;
     QStringList notices_;
+    QStringList thaiNotices_;
     std::function<void(const QString&)> qtyListener_;
 };
 

@@ -24,10 +24,11 @@ QString Reason(sqlite3* db, int code) {
     return QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(code));
 }
 
-void Open(Handle& h, const QString& path, int flags) {
+// `kind`: what a failure to open means, the file unreadable or the copy not writable.
+void Open(Handle& h, const QString& path, int flags, Failure kind) {
     const int code = sqlite3_open_v2(path.toUtf8().constData(), &h.db, flags, nullptr);
     if (code != SQLITE_OK)
-        throw Error(QStringLiteral("%1: %2").arg(path, Reason(h.db, code)));
+        throw Error(kind, {path}, QStringLiteral("%1: %2").arg(path, Reason(h.db, code)));
     sqlite3_busy_timeout(h.db, 20000);
 }
 
@@ -52,19 +53,21 @@ void CopyDatabaseFile(const QString& from, const QString& to) {
     // read) unless a -wal file is there already: then another program works on the file,
     // or a run was killed, and what it holds is left to them.
     const bool walThere = QFile::exists(RealFilePath(from) + QStringLiteral("-wal"));
-    Open(source, from, walThere ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+    Open(source, from, walThere ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE,
+         Failure::FileUnreadable);
     // The copy takes the file's own journal mode, not the WAL of a run working on it.
     QString mode = NotedJournalMode(from);
     if (mode.isEmpty())
         mode = Answer(source.db, QStringLiteral("PRAGMA journal_mode"));
     QFile::remove(to);
-    Open(copy, to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    Open(copy, to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, Failure::FileNotWritable);
     sqlite3_backup* backup = sqlite3_backup_init(copy.db, "main", source.db, "main");
     if (backup == nullptr) {
         const QString reason = Reason(copy.db, SQLITE_ERROR);
         copy.Close();
         QFile::remove(to);
-        throw Error(QStringLiteral("%1 cannot be copied to %2: %3").arg(from, to, reason));
+        throw Error(Failure::FileNotWritable, {to},
+                    QStringLiteral("%1 cannot be copied to %2: %3").arg(from, to, reason));
     }
     // All pages in one step: the copy is of one moment of the file.
     const int code = sqlite3_backup_step(backup, -1);
@@ -77,7 +80,8 @@ void CopyDatabaseFile(const QString& from, const QString& to) {
                    : Reason(copy.db, code);
         copy.Close();
         QFile::remove(to);
-        throw Error(QStringLiteral("%1 cannot be copied to %2: %3").arg(from, to, reason));
+        throw Error(Failure::FileNotWritable, {to},
+                    QStringLiteral("%1 cannot be copied to %2: %3").arg(from, to, reason));
     }
 }
 

@@ -35,14 +35,30 @@ const QStringList kTexts = {"Kind",  "PartNO", "PartNew", "FPartNew", "lKind", "
 const QStringList kAmounts = {"Price", "Sale"};
 
 // What was found (problems, or part numbers named more than once), the first ones in
-// words.
+// words and in the clerk's Thai; the first problem decides what the clerk is told.
 struct Findings {
-    QStringList shown;
+    QStringList shown, thai;
     int count = 0;
+    Failure kind = Failure::ListDamaged;
+    QStringList facts;
 
-    void Add(const QString& text) {
-        if (++count <= kProblemsShown)
+    QString table; // the table being checked
+
+    void Add(const QString& text, const QString& inThai = QString()) {
+        if (count == 0)
+            facts = {table};
+        if (++count <= kProblemsShown) {
             shown << text;
+            thai << inThai;
+        }
+    }
+    // A problem of one value of one row: the clerk is told where and what.
+    void Value(int row, const QString& column, const QString& value, const QString& text) {
+        if (count == 0)
+            kind = Failure::ListRefused;
+        Add(text);
+        if (count == 1)
+            facts = {table, QString::number(row), column, value};
     }
 };
 
@@ -76,6 +92,7 @@ std::optional<std::int64_t> WholeNumber(const QVariant& value) {
 
 // The chunk numbers of PriceList_Count that can be used; a bad one is a problem.
 std::vector<int> ChunkNumbers(RunState& st, Findings& findings) {
+    findings.table = QStringLiteral("PriceList_Count");
     std::vector<int> numbers;
     Recordset rs;
     rs.Open(QStringLiteral("Select Count From PriceList_Count Order By Count"), st.PriceList(),
@@ -86,10 +103,11 @@ std::vector<int> ChunkNumbers(RunState& st, Findings& findings) {
         if (n && *n >= 1 && *n <= std::numeric_limits<std::int16_t>::max())
             numbers.push_back(static_cast<int>(*n));
         else
-            findings.Add(QStringLiteral("PriceList_Count, row %1: Count is %2, not a whole number "
-                                        "from 1 to 32767")
-                             .arg(row)
-                             .arg(Shown(value)));
+            findings.Value(row, QStringLiteral("Count"), Shown(value),
+                           QStringLiteral("PriceList_Count, row %1: Count is %2, not a whole "
+                                          "number from 1 to 32767")
+                               .arg(row)
+                               .arg(Shown(value)));
     }
     return numbers;
 }
@@ -106,17 +124,20 @@ void CheckRow(const Recordset& rs, const QString& table, int row, Findings& find
     for (const QString& column : kTexts) {
         const QVariant value = rs.Field(column);
         if (!value.isValid() || value.isNull())
-            findings.Add(QStringLiteral("%1: %2 is Null, not a text").arg(where, column));
+            findings.Value(row, column, Shown(value),
+                           QStringLiteral("%1: %2 is Null, not a text").arg(where, column));
     }
     if (!hasNumber && partNO.isValid() && !partNO.isNull())
-        findings.Add(
+        findings.Value(
+            row, QStringLiteral("PartNO"), Shown(partNO),
             QStringLiteral("%1: PartNO is %2, an empty part number").arg(where, Shown(partNO)));
     for (const QString& column : kAmounts) {
         const QVariant value = rs.Field(column);
         try {
             Currency::FromVariant(value);
         } catch (const Error&) {
-            findings.Add(
+            findings.Value(
+                row, column, Shown(value),
                 QStringLiteral("%1: %2 is %3, not an amount").arg(where, column, Shown(value)));
         }
     }
@@ -162,7 +183,8 @@ void NoteCompeting(int chunk, const QString& part, std::vector<PartEntry>::const
         std::all_of(begin, end, [&](const PartEntry& e) { return SameValues(*begin, e); }))
         return;
     doubles.Add(part + kIsNamed + Times(count) + QStringLiteral(" in chunk %1").arg(chunk) +
-                kWithOtherValues);
+                    kWithOtherValues,
+                ThaiSentence(NoticeKind::DoublyNamed, {part, QString::number(chunk)}));
 }
 
 // Lines under different kinds are different parts, each created by its own lines. A
@@ -189,6 +211,7 @@ void NoteDoubles(int chunk, ChunkLines& lines, Findings& doubles) {
 
 void CheckChunk(RunState& st, int n, Findings& findings, Findings& doubles) {
     const QString table = QStringLiteral("PriceList_%1").arg(n);
+    findings.table = table;
     Recordset rs;
     try {
         rs.Open("Select * From " + table, st.PriceList(), Recordset::adOpenForwardOnly);
@@ -291,6 +314,7 @@ void CheckCollectedTable(RunState& st, const Recordset& columns, Findings& findi
 }
 
 void CheckCollectedList(RunState& st, Findings& findings) {
+    findings.table = QStringLiteral("PriceListAll");
     Recordset rs;
     try {
         rs.Open(QStringLiteral("Select * From PriceListAll Where 1 = 0"), st.PriceList(),
@@ -341,16 +365,27 @@ void VerifyPriceList(RunState& st) {
         chunks = ChunkNumbers(st, findings);
     } catch (const Error& e) {
         findings.Add(QStringLiteral("PriceList_Count: cannot be read: ") + e.message());
+        // A file without the list's table of chunks is no price list at all, unless the
+        // file itself could not be read (held by another program, ...).
+        if (findings.count == 1) {
+            findings.kind = e.kind() == Failure::Unexpected ? Failure::NotAList : e.kind();
+            findings.facts =
+                e.kind() == Failure::Unexpected
+                    ? QStringList{FileInThai(TrimBlanks(st.window.Fields().txtPriceList))}
+                    : e.facts();
+        }
     }
     for (int n : chunks)
         CheckChunk(st, n, findings, doubles);
     CheckCollectedList(st, findings);
     if (findings.count == 0) {
-        for (const QString& text : doubles.shown)
-            st.window.Notice(text);
+        for (qsizetype i = 0; i < doubles.shown.size(); ++i)
+            st.window.Notice(doubles.shown[i], doubles.thai[i]);
         if (doubles.count > kProblemsShown)
             st.window.Notice(kMoreStart + QString::number(doubles.count - kProblemsShown) +
-                             kMoreEnd);
+                                 kMoreEnd,
+                             ThaiSentence(NoticeKind::MoreDoublyNamed,
+                                          {QString::number(doubles.count - kProblemsShown)}));
         return;
     }
     QString detail = QStringLiteral("The price list cannot be used; nothing was written to the "
@@ -359,7 +394,7 @@ void VerifyPriceList(RunState& st) {
     if (findings.count > kProblemsShown)
         detail +=
             QStringLiteral("\n... and %1 more problems.").arg(findings.count - kProblemsShown);
-    throw Error(detail);
+    throw Error(findings.kind, findings.facts, detail);
 }
 
 int DoublyNamedIn(const QString& notice) {

@@ -434,18 +434,21 @@ void frmKordan::moveEvent(QMoveEvent* event) {
     pendingMove_.reset();
 }
 
-void frmKordan::ShowMessage(const QString& text, MessageStyle style, const QString& detail) {
+void frmKordan::ShowMessage(const QString& text, MessageStyle style, const QString& detail,
+                            const QString& advice) {
     // The message stands in front of the window as the run left it.
     ShowPendingTexts();
     sinceFrame_.invalidate();
     if (recorder_) {
-        recorder_(text, style, detail);
+        recorder_(text, style, detail, advice);
         return;
     }
     QMessageBox box(this);
     box.setWindowTitle(QString());
     box.setFont(ThaiFont(10));
     box.setText(text);
+    // The described text stays the box's text; under it, what happened and what to do.
+    box.setInformativeText(advice);
     box.setIcon(style == kExclamation ? QMessageBox::Warning
                 : style == kQuestion  ? QMessageBox::Question
                                       : QMessageBox::NoIcon);

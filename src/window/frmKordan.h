@@ -31,8 +31,8 @@ public:
 
     // Instead of a modal box, hands every message to `recorder` (tests answer
     // messages this way); an empty function restores the modal box.
-    using MessageRecorder =
-        std::function<void(const QString& text, MessageStyle style, const QString& detail)>;
+    using MessageRecorder = std::function<void(const QString& text, MessageStyle style,
+                                               const QString& detail, const QString& advice)>;
     void SetMessageRecorder(MessageRecorder recorder) { recorder_ = std::move(recorder); }
 
     // What the operator's press of cmdUpDate does.
@@ -64,8 +64,8 @@ public:
     void SetHeight(int twips) override;
     void SetLeft(int twips) override;
     void SetTop(int twips) override;
-    void ShowMessage(const QString& text, MessageStyle style,
-                     const QString& detail = QString()) override;
+    void ShowMessage(const QString& text, MessageStyle style, const QString& detail = QString(),
+                     const QString& advice = QString()) override;
     void SetMousePointer(int pointer) override;
     void SetUpdateEnabled(bool enabled) override;
     void Yield() override;

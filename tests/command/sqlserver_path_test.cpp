@@ -8,6 +8,7 @@
 #include "support/shop_fixture.h"
 #include "support/sqlserver_odbc.h"
 #include "text/amount.h"
+#include "text/failure.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <csignal>
 #include <optional>
+#include <tuple>
 
 namespace tolvane::testing {
 namespace {
@@ -302,8 +304,9 @@ TEST_F(SqlServerPath, TwoRunsAtOnceLeaveWhatOneRunLeaves) {
     ASSERT_TRUE(a.waitForFinished(120000));
     ASSERT_EQ(a.exitCode(), 0);
     ASSERT_EQ(b.exitCode(), 1);
-    EXPECT_TRUE(QString::fromUtf8(b.readAllStandardError())
-                    .startsWith("Another run is working on this shop since "));
+    const QString refusal = QString::fromUtf8(b.readAllStandardError());
+    EXPECT_TRUE(refusal.startsWith("Another run is working on this shop since ")) << refusal;
+    EXPECT_TRUE(refusal.contains("มีการปรับราคาของร้านนี้กำลังทำอยู่จากเครื่อง ")) << refusal;
     Db one(OdbcText{database.ConnectionText()}), other(OdbcText{alone.ConnectionText()});
     ExpectSameShop(other, one);
 }
@@ -334,6 +337,9 @@ TEST_F(SqlServerPath, AStatementBlockedByALockEndsTheRunAfterTheTimeOut) {
     EXPECT_EQ(window.messages[0].text, "ไม่สามรถบันทึกได้");
     EXPECT_TRUE(window.messages[0].detail.contains("statement timeout"))
         << window.messages[0].detail;
+    EXPECT_EQ(
+        window.messages[0].advice,
+        ThaiSentence(Failure::FileHeld, {DatabaseInThai(server_.socketDir, database.name())}));
     EXPECT_GE(elapsed, 2000);
     EXPECT_LT(elapsed, 30000);
     // The first row was applied, nothing after the blocked one.
@@ -375,9 +381,9 @@ TEST_F(SqlServerPath, AFailedLogInShowsNoPieceOfThePassword) {
     const shop::PgRole role(server_, "{Qx7}Qx7right");
     const QString list = File("PriceList_TATA.mdb");
     WriteList(list);
-    for (const auto& [given, failure] :
-         {std::pair{"{Qx7}Qx7wrong", "password authentication failed"},
-          std::pair{"Qx7.dsnQx7", "file DSN"}}) {
+    for (const auto& [given, failure, kind] :
+         {std::tuple{"{Qx7}Qx7wrong", "password authentication failed", Failure::LoginRefused},
+          std::tuple{"Qx7.dsnQx7", "file DSN", Failure::Unexpected}}) {
         for (const bool serverMachine : {true, false}) {
             SCOPED_TRACE(QString("%1 %2").arg(given).arg(serverMachine));
             const Result r =
@@ -386,11 +392,38 @@ TEST_F(SqlServerPath, AFailedLogInShowsNoPieceOfThePassword) {
                        SqlServerArgs(role.server(), server_.database, given, serverMachine));
             EXPECT_EQ(r.out, "0\tไม่สามรถบันทึกได้\n");
             EXPECT_TRUE(r.err.contains(failure)) << r.err;
+            EXPECT_TRUE(r.err.endsWith(ThaiSentence(kind, {server_.socketDir}) + "\n")) << r.err;
             for (const QString& shown : {r.err, QString::fromUtf8(ReadFile(File("sql.txt"))),
                                          QString::fromUtf8(ReadFile(File("report.html")))})
                 EXPECT_FALSE(shown.contains("Qx7")) << shown;
         }
     }
+}
+
+// A server that drops the run's sessions mid-run: the clerk is told the connection was
+// lost, not that something unknown went wrong.
+TEST_F(SqlServerPath, ASessionDroppedMidRunIsALostConnection) {
+    PgDatabase database(server_);
+    Db server(OdbcText{database.ConnectionText()});
+    SeedShop(server.database(), "V.31");
+    const QString list = File("PriceList_TATA.mdb");
+    WriteList(list);
+    struct DropAtSecondChunk : TraceSink {
+        Db* server = nullptr;
+        void Event(Role role, TraceKind kind, const QString& text) override {
+            if (role == Role::Source && kind == TraceKind::Open && text.contains("PriceList_2"))
+                server->Exec("Select pg_terminate_backend(pid) From pg_stat_activity Where "
+                             "datname = current_database() And pid <> pg_backend_pid()");
+        }
+    } dropper;
+    dropper.server = &server;
+    RecordingWindow window;
+    PointAtServer(window, server_, database.name(), list);
+    RunState st(window, DataHooks{&dropper, nullptr});
+    cmdUpDate_Click(st);
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].advice, ThaiSentence(Failure::ConnectionLost, {server_.socketDir}))
+        << window.messages[0].detail;
 }
 
 // A call of held-back statements whose third fails: the two before it stand, the

@@ -5,6 +5,7 @@
 #include "support/qt_print.h"
 #include "support/shop_fixture.h"
 #include "support/sqlite_file.h"
+#include "text/failure.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -66,7 +67,8 @@ TEST(BatchExit, AMessageOtherThanFinishedGivesOne) {
                        "--trace-progress", progress});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "48\tที่จัดเก็บข้อมูล  PriceList_TATA.mdb  หาไม่พบ\n");
-    EXPECT_TRUE(r.err.isEmpty());
+    // No English detail: only the clerk's sentence, naming the file it looked for.
+    EXPECT_EQ(r.err, ThaiSentence(Failure::FileMissing, {files.dir.filePath("none.mdb")}) + "\n");
     EXPECT_TRUE(Lines(progress).isEmpty());
     // The grid as the window starts it: the header row and 29 empty rows of 8 cells.
     const QStringList rows = Lines(grid);

@@ -1,6 +1,8 @@
 // What keeps a shop's data safe from a bad price list, a second run, odd files and a
 // careless command line.
+#include "command/update_command.h"
 #include "support/shop_fixture.h"
+#include "text/failure.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -13,6 +15,7 @@
 #include <QThread>
 #include <csignal>
 #include <functional>
+#include <optional>
 #include <unistd.h>
 
 namespace tolvane::testing {
@@ -93,6 +96,7 @@ TEST_P(RefusedList, NothingIsWrittenAndTheDetailNamesWhereAndWhat) {
                                  "shop.\n"))
         << r.err;
     EXPECT_TRUE(r.err.contains('\n' + GetParam().detail)) << r.err; // a line that starts so
+    EXPECT_TRUE(r.err.contains("ให้แจ้งผู้จำหน่าย")) << r.err;           // the clerk asks the supplier
     EXPECT_EQ(AllRows(f.shopPath), before);
 }
 
@@ -155,7 +159,11 @@ TEST(ListCheck, TheFirstTwentyAreNamedAndTheRestCounted) {
     SqliteExec(f.listPath, {"Update PriceList_1 Set Model = Null"});
     r = f.Run();
     EXPECT_EQ(r.err.count(": Model is Null, not a text"), 20) << r.err;
-    EXPECT_TRUE(r.err.trimmed().endsWith("... and 30 more problems.")) << r.err;
+    // The English detail, then the clerk's sentence on the first problem.
+    EXPECT_TRUE(r.err.endsWith(
+        "\n... and 30 more problems.\n" +
+        ThaiSentence(Failure::ListRefused, {"PriceList_1", "1", "Model", "Null"}) + "\n"))
+        << r.err;
     EXPECT_FALSE(r.err.contains(" is named ")) << r.err;
 }
 
@@ -191,6 +199,7 @@ TEST(RunLock, TwoRunsAtOnceLeaveWhatOneRunLeaves) {
     EXPECT_TRUE(detail.startsWith("Another run is working on this shop since ")) << detail;
     EXPECT_TRUE(detail.contains("from machine " + QSysInfo::machineHostName())) << detail;
     EXPECT_TRUE(detail.contains("Its lock file is " + shop + ".tolvane.lock;")) << detail;
+    EXPECT_TRUE(detail.contains("จากเครื่อง " + QSysInfo::machineHostName() + " ตั้งแต่ ")) << detail;
     EXPECT_EQ(AllRows(shop), AllRows(aloneShop));
     EXPECT_FALSE(QFile::exists(shop + ".tolvane.lock")); // gone with the run that held it
 }
@@ -215,21 +224,30 @@ Result Child(QStringList args) {
 TEST(OddFiles, AreRefusedBeforeAnyWriteNamingTheFileAndWhatIsWrong) {
     if (geteuid() == 0 && QStandardPaths::findExecutable("setpriv").isEmpty())
         GTEST_SKIP() << "root reads every file, and without setpriv a run cannot go without";
+    const QFileDevice::Permissions none, readOnly = QFileDevice::ReadOwner;
     const struct {
-        QString file;      // the odd one
-        const char* bytes; // written into it first, when given
-        bool unreadable;   // then no one may read it
+        QString file;                                        // the odd one
+        const char* bytes;                                   // written into it first, when given
+        std::optional<QFileDevice::Permissions> permissions; // then given these
         QString says;
+        Failure kind; // what the clerk is told, naming the file
     } cases[] = {
-        {"%lock", "", false,
+        {"%lock",
+         "",
+         {},
          "The file %lock stands where the shop's run lock goes, but it is "
          "not a run lock this program wrote; if no run is working on this "
-         "shop, delete the file and start again."},
-        {"%lock", "4242\nshop-pc\ntolvane-batch\n", true,
+         "shop, delete the file and start again.",
+         Failure::Unexpected},
+        {"%lock", "4242\nshop-pc\ntolvane-batch\n", none,
          "The run lock %lock cannot be read (Permission denied); if no run is working on this "
-         "shop, delete the file and start again."},
-        {"%shop", nullptr, true, "The file %shop cannot be read: Permission denied."},
-        {"%list", nullptr, true, "The file %list cannot be read: Permission denied."},
+         "shop, delete the file and start again.",
+         Failure::FileUnreadable},
+        {"%shop", nullptr, none, "The file %shop cannot be read: Permission denied.",
+         Failure::FileUnreadable},
+        {"%list", nullptr, none, "The file %list cannot be read: Permission denied.",
+         Failure::FileUnreadable},
+        {"%shop", nullptr, readOnly, "readonly database", Failure::FileNotWritable},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.says);
@@ -243,17 +261,46 @@ TEST(OddFiles, AreRefusedBeforeAnyWriteNamingTheFileAndWhatIsWrong) {
         };
         if (c.bytes)
             WriteFile(path(c.file), c.bytes);
-        if (c.unreadable)
-            QFile::setPermissions(path(c.file), {});
+        if (c.permissions)
+            QFile::setPermissions(path(c.file), *c.permissions);
 
         const Result r = Child({"--price-list", f.listPath, "--data", f.shopPath});
 
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.out, kFailed);
         EXPECT_TRUE(r.err.contains(path(c.says))) << r.err;
+        EXPECT_TRUE(r.err.endsWith(ThaiSentence(c.kind, {path(c.file)}) + "\n")) << r.err;
         QFile::setPermissions(path(c.file), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         EXPECT_EQ(AllRows(f.shopPath), before);
     }
+}
+
+// The two fields swapped, or the shop held by another program: refused before any
+// write, the clerk told which file is wrong, or that another program holds it.
+TEST(OddFiles, TheClerkIsToldWhichFieldNamesTheWrongFileOrThatItIsHeld) {
+    ShopFixture f;
+    f.SmallRun();
+    const QStringList before = AllRows(f.shopPath);
+    const Result listAsShop = Runner({"--price-list", f.listPath, "--data", f.listPath});
+    EXPECT_TRUE(
+        listAsShop.err.endsWith(ThaiSentence(Failure::NotAShop, {FileInThai(f.listPath)}) + "\n"))
+        << listAsShop.err;
+    const Result shopAsList = Runner({"--price-list", f.shopPath, "--data", f.shopPath});
+    EXPECT_TRUE(
+        shopAsList.err.endsWith(ThaiSentence(Failure::NotAList, {FileInThai(f.shopPath)}) + "\n"))
+        << shopAsList.err;
+
+    shop::Db holder(f.shopPath);
+    holder.Exec("Begin Exclusive");
+    RunState st(f.window);
+    st.commandTimeoutOverride = 1;
+    cmdUpDate_Click(st);
+    holder.Exec("Rollback");
+    ASSERT_EQ(f.window.messages.size(), 1u);
+    EXPECT_EQ(f.window.messages[0].advice,
+              ThaiSentence(Failure::FileHeld, {FileInThai(f.shopPath)}))
+        << f.window.messages[0].detail;
+    EXPECT_EQ(AllRows(f.shopPath), before);
 }
 
 // A run killed while the shop is in WAL (stopped first, so the moment is sure: a file

@@ -17,6 +17,7 @@ public:
         QString text;
         MessageStyle style;
         QString detail;
+        QString advice;
     };
 
     RecordingWindow();
@@ -32,7 +33,7 @@ public:
     int height = 4080, width = 15120, left = 0, top = 0;
     int screenWidth = 28800, screenHeight = 16200;
     int yields = 0;
-    QStringList notices;
+    QStringList notices, thaiNotices;
 
     FormFields Fields() const override { return fields; }
     void SetTxtQTY(const QString& text) override { progress << "txtQTY\t" + (txtQTY = text); }
@@ -51,13 +52,17 @@ public:
     void SetHeight(int twips) override { progress << "Height\t" + QString::number(height = twips); }
     void SetLeft(int twips) override { progress << "Left\t" + QString::number(left = twips); }
     void SetTop(int twips) override { progress << "Top\t" + QString::number(top = twips); }
-    void ShowMessage(const QString& text, MessageStyle style, const QString& detail) override {
-        messages.push_back({text, style, detail});
+    void ShowMessage(const QString& text, MessageStyle style, const QString& detail,
+                     const QString& advice) override {
+        messages.push_back({text, style, detail, advice});
     }
     void SetMousePointer(int) override {}
     void SetUpdateEnabled(bool) override {}
     void Yield() override { ++yields; }
-    void Notice(const QString& text) override { notices << text; }
+    void Notice(const QString& text, const QString& thai) override {
+        notices << text;
+        thaiNotices << thai;
+    }
 
     // Only the txtQTY texts, in order.
     QStringList QtyTexts() const;

@@ -157,12 +157,12 @@ TEST(WindowGrid, SetUpAtLoadAndAddressedByGridRowAndColumn) {
 // The real window with its fields pointed at test files and its messages recorded.
 struct WindowRun {
     explicit WindowRun(ShopFixture& files) {
-        w.SetMessageRecorder(
-            [this](const QString& text, MessageStyle style, const QString& detail) {
-                messages.push_back({text, style, detail});
-                busyWhileShown = QApplication::overrideCursor() != nullptr;
-                buttonWhileShown = button()->isEnabled();
-            });
+        w.SetMessageRecorder([this](const QString& text, MessageStyle style, const QString& detail,
+                                    const QString& advice) {
+            messages.push_back({text, style, detail, advice});
+            busyWhileShown = QApplication::overrideCursor() != nullptr;
+            buttonWhileShown = button()->isEnabled();
+        });
         w.state().hooks = DataHooks{&trace, &faults};
         SetPaths(files.listPath, files.shopPath);
     }
@@ -257,7 +257,7 @@ TEST(WindowUpdate, AMessageShowsTheLastPartWritten) {
     frmKordan w;
     w.show();
     QString partWhileShown;
-    w.SetMessageRecorder([&](const QString&, MessageStyle, const QString&) {
+    w.SetMessageRecorder([&](const QString&, MessageStyle, const QString&, const QString&) {
         partWhileShown = Control<QLineEdit>(w, "txtPartNO")->text();
     });
     w.Yield(); // a frame starts: the next text is held back
