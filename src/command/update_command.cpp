@@ -4,6 +4,7 @@
 #include "data/open_connection.h"
 #include "data/run_lock.h"
 #include "data/run_state.h"
+#include "data/thai_columns.h"
 #include "data/version_brand.h"
 #include "text/error.h"
 #include "text/versions.h"
@@ -141,6 +142,7 @@ void Work(RunState& st, RunLock& lock) {
     if (st.observer)
         st.observer->BeforeListCheck(st);
     VerifyPriceList(st);
+    CheckThaiColumns(st);
     if (st.observer)
         st.observer->BeforeFirstWrite(st);
     RunTransfer(st);

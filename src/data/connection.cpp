@@ -114,6 +114,7 @@ void Connection::OpenEmbedded(const QString& path) {
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(commandTimeout_ * 1000));
     OpenOrFail(db);
     embedded_ = true;
+    sql_ = &DialectOf(Engine::Embedded);
     writing_ = false;
     file_ = path;
     // A note beside the file holds its own mode when a run was killed while the file
@@ -201,6 +202,7 @@ void Connection::OpenOdbc(const QString& odbcText) {
                                         : DriverFailure(error, db, text));
     }
     embedded_ = false;
+    sql_ = &DialectOf(ServerEngine(db));
     // The command time-out bounds every statement, not only the log-in.
     const QueryTimeout timeout = SetQueryTimeout(db, commandTimeout_);
     if (!timeout.applied)
@@ -304,6 +306,7 @@ void Connection::Close() {
     open_ = false;
     inTransaction_ = false;
     dialect_ = StatementBatch::Dialect::None;
+    sql_ = &DialectOf(Engine::Other);
 }
 
 Engine Connection::engine() const {
@@ -321,14 +324,16 @@ void Connection::RequireOpen(const QString& statement) const {
         throw Error(QStringLiteral("The connection is closed."), statement);
 }
 
-int Connection::Execute(const QString& statement) {
+int Connection::Execute(const QString& built) {
+    const QString statement = ForEngine(*sql_, built);
     RequireOpen(statement);
     Report(TraceKind::Execute, statement);
     PrepareToWrite(statement);
     return SendHeld(statement, StatementBatch::Tail::Count).numRowsAffected();
 }
 
-void Connection::Send(const QString& statement) {
+void Connection::Send(const QString& built) {
+    const QString statement = ForEngine(*sql_, built);
     RequireOpen(statement);
     Report(TraceKind::Execute, statement);
     PrepareToWrite(statement);
@@ -348,7 +353,15 @@ QSqlQuery Connection::Query(const QString& source) {
     return SendHeld(source, StatementBatch::Tail::Rows);
 }
 
+void Connection::ReadOpenResults() {
+    if (!sql_->oneResultAtATime)
+        return;
+    for (Recordset* rs : recordsets_)
+        rs->ReadRest();
+}
+
 QSqlQuery Connection::SendHeld(const QString& tail, StatementBatch::Tail kind) {
+    ReadOpenResults();
     return held_.Send(Database(), tail, kind, dialect_, inTransaction_,
                       [this] { CountRoundTrip(); });
 }
@@ -357,8 +370,13 @@ bool Connection::SendsCheckedCalls() const {
     return open_ && !inTransaction_ && dialect_ != StatementBatch::Dialect::None;
 }
 
-bool Connection::SendChecked(const std::vector<CheckedTransaction>& transactions, QString* reason) {
+bool Connection::SendChecked(const std::vector<CheckedTransaction>& built, QString* reason) {
     RequireOpen(QStringLiteral("BEGIN"));
+    std::vector<CheckedTransaction> transactions = built;
+    for (CheckedTransaction& transaction : transactions) {
+        for (CheckedStatement& s : transaction)
+            s.statement = ForEngine(*sql_, s.statement);
+    }
     if (!SendsCheckedCalls())
         throw Error(QStringLiteral("This connection sends no checked calls."),
                     QStringLiteral("BEGIN"));
@@ -371,6 +389,7 @@ bool Connection::SendChecked(const std::vector<CheckedTransaction>& transactions
                    s.statement);
         Report(TraceKind::Commit, QString());
     }
+    ReadOpenResults();
     const bool committed =
         SendCheckedCall(Database(), dialect_, transactions, reason, [this] { CountRoundTrip(); });
     if (!committed)
@@ -385,6 +404,7 @@ void Connection::BeginTrans() {
     PrepareToWrite(QStringLiteral("BEGIN"));
     // What was held back belongs before the transaction.
     Flush();
+    ReadOpenResults();
     QSqlDatabase db = Database();
     CountRoundTrip();
     if (!db.transaction())
@@ -399,6 +419,7 @@ void Connection::CommitTrans() {
     if (!inTransaction_)
         throw Error(QStringLiteral("No transaction is pending."), QStringLiteral("COMMIT"));
     Flush();
+    ReadOpenResults();
     CountRoundTrip();
     if (!db.commit())
         throw DriverFailure(db.lastError(), db, QStringLiteral("COMMIT"));

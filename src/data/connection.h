@@ -2,6 +2,7 @@
 
 #include "data/checked_call.h"
 #include "data/hooks.h"
+#include "data/sql_dialect.h"
 #include "data/statement_batch.h"
 
 #include <QSqlDatabase>
@@ -14,14 +15,6 @@ namespace tolvane {
 class Error;
 
 class Recordset;
-
-// The database engine behind an open connection.
-enum class Engine {
-    Embedded,   // the embedded SQLite engine
-    SqlServer,  // as the ODBC driver reports it
-    PostgreSQL, // the tests' stand-in for SQL Server
-    Other,
-};
 
 // An ADO-style connection over Qt SQL.
 //
@@ -102,12 +95,18 @@ public:
     bool IsEmbedded() const { return embedded_; }
     // What the driver reports about the database it reached; Other when closed.
     Engine engine() const;
+    // The SQL the engine takes (Jet's while closed). Statements handed to Execute, Send,
+    // SendChecked and Recordset::Open go out as ForEngine makes them.
+    const SqlDialect& Dialect() const { return *sql_; }
 
     // For Recordset: the Qt database handle, the hooks and open-recordset tracking.
     QSqlDatabase Database() const;
     // Runs a query (after the statements held back, in the same call); the query stands
-    // on its rows.
+    // on its rows. `source` is in the engine's form already (ForEngine).
     QSqlQuery Query(const QString& source);
+    // Before anything else goes out on an engine that takes one result at a time: every
+    // open recordset reads its rest.
+    void ReadOpenResults();
     void Report(TraceKind kind, const QString& text) const;
     // One call that waited for the database (see TraceSink::RoundTrip).
     void CountRoundTrip() const;
@@ -142,6 +141,7 @@ private:
     bool embedded_ = false;
     bool inTransaction_ = false;
     StatementBatch::Dialect dialect_ = StatementBatch::Dialect::None;
+    const SqlDialect* sql_ = &DialectOf(Engine::Other);
     StatementBatch held_;
     QString timeoutRefusal_;
     QString file_;         // the embedded file

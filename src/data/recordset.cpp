@@ -27,7 +27,8 @@ Recordset::~Recordset() {
     }
 }
 
-void Recordset::Open(const QString& source, Connection& connection, CursorType cursor) {
+void Recordset::Open(const QString& built, Connection& connection, CursorType cursor) {
+    const QString source = ForEngine(connection.Dialect(), built);
     if (IsOpen())
         throw Error(QStringLiteral("The recordset is already open."), source);
     if (connection.State() != Connection::adStateOpen)
@@ -85,6 +86,11 @@ bool Recordset::FetchOne() const {
         row.push_back(query_.value(i));
     rows_.push_back(std::move(row));
     return true;
+}
+
+void Recordset::ReadRest() {
+    while (IsOpen() && FetchOne()) {
+    }
 }
 
 bool Recordset::Eof() const {
@@ -299,6 +305,7 @@ void Recordset::Write(const QString& statement, const std::vector<QVariant>& val
     connection_->Report(TraceKind::Recordset, description);
     connection_->PrepareToWrite(description);
     connection_->Flush();
+    connection_->ReadOpenResults();
     QSqlQuery query(connection_->Database());
     if (!query.prepare(statement))
         throw DriverFailure(query.lastError(), connection_->Database(), description);

@@ -49,6 +49,9 @@ public:
 
     bool Eof() const;
     std::int32_t RecordCount();
+    // Reads the rows not fetched yet, so the result no longer holds the connection (a
+    // forward-only recordset then keeps them all until the caller moves past them).
+    void ReadRest();
     void MoveNext();
 
     // The named field of the current row; an invalid/null QVariant is Null.

@@ -109,16 +109,36 @@ Error PostgresHolder(Connection& cn) {
                       .arg(kAdvisoryKey));
 }
 
-// Who holds the application lock on SQL Server.
+// Who holds the application lock on SQL Server: application locks are per database,
+// so only this database's locks count.
 Error SqlServerHolder(Connection& cn) {
-    return Holder(cn, QStringLiteral("Select s.login_time As Since, s.host_name As Host From "
-                                     "sys.dm_tran_locks l Join sys.dm_exec_sessions s On "
-                                     "s.session_id = l.request_session_id Where l.resource_type = "
-                                     "'APPLICATION' And l.resource_description Like '%") +
-                          kResource + QStringLiteral("%'"));
+    return Holder(cn, SqlServerHolderQuery());
+}
+
+// What an answer of sp_getapplock below -1 means.
+QString AppLockFailure(int result) {
+    switch (result) {
+    case -2:
+        return QStringLiteral("the request was cancelled");
+    case -3:
+        return QStringLiteral("the request was chosen as a deadlock victim");
+    case -999:
+        return QStringLiteral("a parameter or call error");
+    default:
+        return QStringLiteral("no answer sp_getapplock is documented to give");
+    }
 }
 
 } // namespace
+
+QString SqlServerHolderQuery() {
+    return QStringLiteral("Select s.login_time As Since, s.host_name As Host From "
+                          "sys.dm_tran_locks l Join sys.dm_exec_sessions s On s.session_id = "
+                          "l.request_session_id Where l.resource_type = 'APPLICATION' And "
+                          "l.resource_database_id = DB_ID() And l.request_status = 'GRANT' And "
+                          "l.resource_description Like '%") +
+           kResource + QStringLiteral("%'");
+}
 
 RunLock::RunLock() = default;
 
@@ -192,16 +212,27 @@ void RunLock::TakeServer(RunState& st) {
                  .toBool())
             throw PostgresHolder(*session);
         break;
-    case Engine::SqlServer:
-        if (Ask(*session,
-                QStringLiteral("Set NoCount On; Declare @r int; Exec @r = sp_getapplock "
-                               "@Resource = '%1', @LockMode = 'Exclusive', @LockOwner = "
-                               "'Session', @LockTimeout = 0; Select @r As Result")
-                    .arg(kResource),
-                QStringLiteral("Result"))
-                .toInt() < 0)
+    case Engine::SqlServer: {
+        const QString take = QStringLiteral("Set NoCount On; Declare @r int; Exec @r = "
+                                            "sp_getapplock @Resource = '%1', @LockMode = "
+                                            "'Exclusive', @LockOwner = 'Session', @LockTimeout = "
+                                            "0; Select @r As Result")
+                                 .arg(kResource);
+        const QVariant answer = Ask(*session, take, QStringLiteral("Result"));
+        bool number = false;
+        const int result = answer.toInt(&number);
+        // 0 and 1: granted; -1: held by another session (no waiting). Anything else is
+        // the server's failure, not another run.
+        if (number && result == -1)
             throw SqlServerHolder(*session);
+        if (!number || (result != 0 && result != 1))
+            throw Error(QStringLiteral("The run lock could not be taken: sp_getapplock answered "
+                                       "%1 (%2).")
+                            .arg(answer.isNull() ? QStringLiteral("Null") : answer.toString(),
+                                 AppLockFailure(result)),
+                        take);
         break;
+    }
     default:
         st.window.Notice(QStringLiteral("run lock: the shop's database engine has no "
                                         "application lock; this run works without one."),

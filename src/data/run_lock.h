@@ -23,6 +23,10 @@ struct RunState;
 //   same connection text and held for the whole run (SQL Server's sp_getapplock,
 //   PostgreSQL's advisory lock). An engine with neither runs unlocked, and the window
 //   is told so as a notice.
+// The query that finds who holds the run lock on SQL Server (its session's log-in time
+// and machine), among this database's application locks.
+QString SqlServerHolderQuery();
+
 class RunLock {
 public:
     RunLock();

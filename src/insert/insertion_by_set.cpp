@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <tuple>
 
 namespace tolvane {
 
@@ -27,30 +28,6 @@ constexpr std::size_t kRowsPerRead = 32767;
 // IDs per read of the links of the parts that may become own parts.
 constexpr std::size_t kIdsPerRead = 500;
 constexpr std::int32_t kLargestID = std::numeric_limits<std::int32_t>::max();
-
-// ---- Texts the server compares -------------------------------------------------
-
-// A text with all a collation may overlook taken out: compatibility forms, accents
-// and tone marks, blanks and punctuation, case. Texts the server counts as equal have
-// the same loose form.
-QString Loose(const QString& text) {
-    QString loose;
-    for (const QChar c : text.normalized(QString::NormalizationForm_KD)) {
-        if (c.isLetterOrNumber())
-            loose += c;
-    }
-    return loose.toCaseFolded();
-}
-
-enum class Same { Yes, No, Unknown };
-
-// The same text is the same to every collation; texts whose loose forms differ are
-// different to every collation; of the rest only the server could tell.
-Same Compare(const QString& a, const QString& b) {
-    if (a == b)
-        return Same::Yes;
-    return Loose(a) == Loose(b) ? Same::Unknown : Same::No;
-}
 
 // ---- What the model holds ------------------------------------------------------------
 
@@ -67,6 +44,7 @@ struct CreatedPart {
     std::int32_t id;
     QString kind;
     QString value;
+    qint64 valueClass = 0; // the value's class under the server's collation
 };
 
 struct FreedID {
@@ -113,6 +91,7 @@ public:
 private:
     void ReadStagedRows();
     void ReadLookups();
+    void RankTexts();
     void ReadCounter();
     void ReadLinks();
     void ReadLinksOf(const std::vector<std::int32_t>& ids, const QString& range);
@@ -139,9 +118,10 @@ private:
     PartKeySet keys_;
     std::vector<std::optional<std::int32_t>> found_; // lowest PartID a look-up finds
     std::vector<bool> foundReadable_;
+    KeyClasses classes_; // the server's equality of every kind and number the rows touch
 
     std::vector<CreatedPart> created_;
-    QHash<QString, std::vector<std::size_t>> createdByLoose_;
+    QHash<qint64, std::vector<std::size_t>> createdByClass_;
     std::set<std::int32_t> createdIds_;
 
     std::vector<FreedID> freed_;
@@ -162,6 +142,7 @@ bool Model::Read() {
     try {
         ReadStagedRows();
         ReadLookups();
+        RankTexts();
         ReadCounter();
         ReadLinks();
     } catch (const Error&) {
@@ -227,6 +208,25 @@ void Model::ReadLookups() {
                            foundReadable_[i] = false;
                        }
                    });
+}
+
+// Which of the kinds and numbers the rows look up or create the server counts as
+// equal: the model matches a look-up with the parts it created by these classes alone.
+void Model::RankTexts() {
+    std::vector<PartKey> texts = keys_.keys();
+    for (const StagedRow& row : rows_) {
+        const PartEntry& e = row.entry;
+        for (const auto& [role, kind, number] :
+             {std::tuple{PartRole::Own, e.Kind, e.PartNO},
+              std::tuple{PartRole::Linked, e.lKind, e.lAtNO},
+              std::tuple{PartRole::Alternate, e.AKind, e.AltNO}}) {
+            if (number.isEmpty())
+                continue;
+            const NewPart part = NewPartOf(run_, role, 0, kind, number);
+            texts.push_back({part.K, run_.layout.lookupBySearchNumber ? part.F : part.N});
+        }
+    }
+    classes_ = RankKeys(st_, st_.Table("Pta"), LookupColumn(run_.layout), texts);
 }
 
 void Model::ReadCounter() {
@@ -412,22 +412,29 @@ std::optional<std::int32_t> Model::FindOrCreate(RowPlan& plan, const SharedValue
     if (!k || !foundReadable_[*k])
         return std::nullopt;
     std::optional<std::int32_t> found = found_[*k];
-    // Parts created before: the lowest ID of those the look-up finds, as of the others.
+    // Parts created before: the lowest ID of those the look-up finds, as the server
+    // finds them.
+    const std::optional<qint64> valueClass = classes_.Value(lookup.value);
+    const std::optional<qint64> kindClass = classes_.Kind(lookup.kind);
+    if (!valueClass || !kindClass)
+        return std::nullopt;
     std::vector<const CreatedPart*> candidates;
-    if (const auto it = createdByLoose_.constFind(Loose(lookup.value));
-        it != createdByLoose_.cend()) {
+    if (const auto it = createdByClass_.constFind(*valueClass); it != createdByClass_.cend()) {
         for (const std::size_t i : *it)
             candidates.push_back(&created_[i]);
     }
-    for (const CreatedPart& c : plan.created)
-        candidates.push_back(&c);
+    for (const CreatedPart& c : plan.created) {
+        if (c.valueClass == *valueClass)
+            candidates.push_back(&c);
+    }
     for (const CreatedPart* c : candidates) {
-        const Same value = Compare(c->value, lookup.value);
-        const Same sameKind = lookup.kind.isEmpty() ? Same::Yes : Compare(c->kind, lookup.kind);
-        if (value == Same::No || sameKind == Same::No)
-            continue;
-        if (value == Same::Unknown || sameKind == Same::Unknown)
-            return std::nullopt;
+        if (!lookup.kind.isEmpty()) {
+            const std::optional<qint64> kind = classes_.Kind(c->kind);
+            if (!kind)
+                return std::nullopt;
+            if (*kind != *kindClass)
+                continue;
+        }
         found = found ? std::min(*found, c->id) : c->id;
     }
     if (found) {
@@ -440,7 +447,11 @@ std::optional<std::int32_t> Model::FindOrCreate(RowPlan& plan, const SharedValue
     const NewPart part = NewPartOf(run_, role, *id, kind, number);
     plan.statements.push_back({PartRowStatement(run_.layout, shared, part)});
     plan.statements.push_back({AltRowStatement(run_.layout, shared, part)});
-    plan.created.push_back({role, *id, part.K, run_.layout.lookupBySearchNumber ? part.F : part.N});
+    const QString value = run_.layout.lookupBySearchNumber ? part.F : part.N;
+    const std::optional<qint64> createdClass = classes_.Value(value);
+    if (!createdClass)
+        return std::nullopt;
+    plan.created.push_back({role, *id, part.K, value, *createdClass});
     return id;
 }
 
@@ -544,7 +555,7 @@ std::optional<RowPlan> Model::Plan(const StagedRow& row, const SharedValues& sha
 
 void Model::Apply(const RowPlan& plan, const StagedRow& row) {
     for (const CreatedPart& c : plan.created) {
-        createdByLoose_[Loose(c.value)].push_back(created_.size());
+        createdByClass_[c.valueClass].push_back(created_.size());
         created_.push_back(c);
         createdIds_.insert(c.id);
         exists_[c.id] = true;

@@ -13,14 +13,16 @@ struct InsertionRun;
 //
 // It reads once what the staged rows need: the staged rows in the server's order with
 // the server's grouping of equal numbers, the parts their numbers find (matched on the
-// server), the counter, its freed IDs and the highest ID in use, and the links of the
-// parts that may become an own part. From these it works out what each row finds,
+// server), the server's classes of equal kinds and numbers among all those the rows look
+// up or create (so that a part one row creates is found by a later row exactly where
+// the server would find it), the counter, its freed IDs and the highest ID in use, and
+// the links of the parts that may become an own part. From these it works out what each
+// row finds,
 // creates, draws and links, and sends each row's transaction in a checked call with
 // those of the rows around it: the counter written only while it holds the value read,
 // the freed ID and the staged row removed only while they are there, so that another
 // program drawing IDs meanwhile undoes the row. A row it cannot work out for certain (a
-// counter that needs repair, a freed ID in use, two numbers that the server may count
-// as equal, a value it cannot read), and a row whose transaction the server undid, goes
+// counter that needs repair, a freed ID in use, a value it cannot read), and a row whose transaction the server undid, goes
 // through InsertStagedRow at its turn; what that row changed is then read afresh. A
 // number found under several parts finds the one with the lowest ID.
 //

@@ -49,6 +49,7 @@ SharedValues ShareValues(const InsertionRun& run, const PartEntry& row) {
     shared.S = row.Sale;
     shared.B = run.st.lngBrandID;
     shared.D = run.dateStamp;
+    shared.sql = &run.st.Data().Dialect();
     if (run.layout.thaiKey) {
         shared.X = MakeThaiFind(shared.T);
     } else {

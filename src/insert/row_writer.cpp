@@ -80,9 +80,9 @@ QString Value(RowValue value, const RowLayout& layout, const SharedValues& share
     case RowValue::One:
         return QStringLiteral("1");
     case RowValue::True:
-        return QStringLiteral("True");
+        return shared.sql->yes;
     case RowValue::False:
-        return QStringLiteral("False");
+        return shared.sql->no;
     case RowValue::Empty:
         return Literal(QString());
     }

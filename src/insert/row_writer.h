@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/run_state.h"
+#include "data/sql_dialect.h"
 #include "insert/row_layouts.h"
 #include "text/amount.h"
 
@@ -25,6 +26,8 @@ struct SharedValues {
     Currency P, S;
     std::int32_t B = 0; // brand ID
     std::int32_t D = 0; // date stamp yyyymmdd (Buddhist era), layouts that stamp
+    // The shop engine's SQL: how its yes/no values are written.
+    const SqlDialect* sql = &DialectOf(Engine::Other);
 };
 
 // One part being created.

@@ -3,6 +3,7 @@
 #include "data/literal.h"
 #include "data/recordset.h"
 #include "data/run_state.h"
+#include "text/error.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -28,6 +29,55 @@ std::optional<std::size_t> PartKeySet::Find(const QString& kind, const QString& 
     if (it == index_.end())
         return std::nullopt;
     return it->second;
+}
+
+namespace {
+
+std::optional<qint64> ClassOf(const std::map<QString, qint64>& classes, const QString& text) {
+    const auto it = classes.find(text);
+    if (it == classes.end())
+        return std::nullopt;
+    return it->second;
+}
+
+} // namespace
+
+std::optional<qint64> KeyClasses::Value(const QString& value) const {
+    return ClassOf(valueOf, value);
+}
+
+std::optional<qint64> KeyClasses::Kind(const QString& kind) const {
+    return ClassOf(kindOf, kind);
+}
+
+KeyClasses RankKeys(RunState& st, const QString& table, const QString& keyColumn,
+                    const std::vector<PartKey>& texts) {
+    KeyClasses classes;
+    if (texts.empty())
+        return classes;
+    // The empty branch gives the union the table's columns, and with them their
+    // collations: a column's collation wins over the literals' (the database's).
+    const QString sql =
+        "Select u.n, Dense_Rank() Over (Order By u.num) As tolvane_value, Dense_Rank() Over "
+        "(Order By u.kd) As tolvane_kind From (Select p.PartID As n, p.Kind As kd, p." +
+        keyColumn + " As num From " + table +
+        " p Where 1 = 0 Union All Select k.n, k.kd, k.num From " +
+        KeyTable(texts, 0, texts.size()) + ") As u";
+    Recordset rs;
+    rs.Open(sql, st.Data(), Recordset::adOpenForwardOnly);
+    std::size_t rows = 0;
+    for (; !rs.Eof(); rs.MoveNext(), ++rows) {
+        const auto n = static_cast<std::size_t>(rs.Long(QStringLiteral("n")));
+        if (n >= texts.size())
+            break;
+        classes.valueOf[texts[n].value] = rs.Field(QStringLiteral("tolvane_value")).toLongLong();
+        classes.kindOf[texts[n].kind] = rs.Field(QStringLiteral("tolvane_kind")).toLongLong();
+    }
+    rs.Close();
+    if (rows != texts.size())
+        throw Error(QStringLiteral("The server ranked %1 of %2 texts.").arg(rows).arg(texts.size()),
+                    sql);
+    return classes;
 }
 
 QString KeyTable(const std::vector<PartKey>& keys, std::size_t first, std::size_t last) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 #include <cstddef>
 #include <functional>
 #include <map>
@@ -44,6 +45,24 @@ private:
 void ReadPartsByKey(RunState& st, const QString& table, const QString& keyColumn,
                     const PartKeySet& keys, const QString& columns,
                     const std::function<void(std::size_t, const Recordset&)>& onRow);
+
+// How the server groups texts: the class of each value ranked under the key column's
+// collation, of each kind under Kind's. Texts of one class are equal to the server,
+// texts of two classes are not; the same text is always of one class.
+struct KeyClasses {
+    std::map<QString, qint64> valueOf;
+    std::map<QString, qint64> kindOf;
+
+    // The class of a text that was ranked; nothing for one that was not.
+    std::optional<qint64> Value(const QString& value) const;
+    std::optional<qint64> Kind(const QString& kind) const;
+};
+
+// One read: every kind and value of `texts` ranked together by the server
+// (Dense_Rank), taking the collation of `table`'s columns. Raises Error when the read
+// fails or leaves a text out.
+KeyClasses RankKeys(RunState& st, const QString& table, const QString& keyColumn,
+                    const std::vector<PartKey>& texts);
 
 // The look-ups [first, last) as a derived table "(Values (0, 'K', 'V'), ...) As k(n, kd,
 // num)": a join with it matches on the server.

@@ -1,5 +1,7 @@
 #include "support/sqlserver_odbc.h"
 
+#include <QDir>
+#include <QFile>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
@@ -8,6 +10,8 @@
 #include <dlfcn.h>
 #include <map>
 #include <mutex>
+#include <set>
+#include <unistd.h>
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>
@@ -27,14 +31,19 @@ struct Session {
 struct Statement {
     SQLHDBC dbc = nullptr;
     QStringList pending; // the call's statements whose results were not asked for yet
+    bool unread = false; // its current result has rows not fetched yet
+    QString prepared;    // the text of SQLPrepare, as the program handed it over
+    QString refusal;     // the driver's own error of the last call, when it gave one
 };
 
 struct Shim {
     std::recursive_mutex mutex; // the driver manager may call back in
     bool enabled = false;
     int cancelled = 0;
+    SqlServerOdbc::Database database;
     std::map<SQLHDBC, Session> sessions;
     std::map<SQLHSTMT, Statement> statements;
+    std::set<QString> noted; // the calls written to the calls file
 };
 
 Shim& State() {
@@ -72,6 +81,113 @@ QStringList Split(const QString& call) {
     parts << current.trimmed();
     parts.removeAll(QString());
     return parts;
+}
+
+bool InCodePage(QChar c, int codePage) {
+    const char16_t u = c.unicode();
+    if (u < 0x80 || codePage == 65001)
+        return true;
+    if (codePage == 874)
+        return (u >= 0x0E01 && u <= 0x0E3A) || (u >= 0x0E3F && u <= 0x0E5B);
+    if (codePage == 1252)
+        return u >= 0xA0 && u <= 0xFF;
+    return false;
+}
+
+// The literals as the database receives them: N'...' intact (PostgreSQL gets '...'),
+// '...' in the code page of the database's collation.
+QString ThroughCodePage(const QString& call, int codePage) {
+    QString out;
+    out.reserve(call.size());
+    for (qsizetype i = 0; i < call.size(); ++i) {
+        const QChar c = call[i];
+        if (c != u'\'') {
+            out += c;
+            continue;
+        }
+        const bool national = !out.isEmpty() && out.back().toUpper() == u'N' &&
+                              (out.size() < 2 || !(out[out.size() - 2].isLetterOrNumber() ||
+                                                   out[out.size() - 2] == u'_'));
+        if (national)
+            out.chop(1);
+        out += c;
+        for (++i; i < call.size(); ++i) {
+            const QChar d = call[i];
+            if (d == u'\'' && !(i + 1 < call.size() && call[i + 1] == u'\'')) {
+                out += d;
+                break;
+            }
+            if (d == u'\'') {
+                out += QStringLiteral("''");
+                ++i;
+                continue;
+            }
+            out += national || InCodePage(d, codePage) ? d : QChar(u'?');
+        }
+    }
+    return out;
+}
+
+// The catalogue of the modelled database: its collation and its text columns' types.
+QString WithCatalogue(QString call, const SqlServerOdbc::Database& db) {
+    const QString collation = "'" + db.collation + "'";
+    const QString n = db.nationalColumns ? QStringLiteral("n") : QString();
+    call.replace(QRegularExpression(QStringLiteral(
+                     R"(CONVERT\(\s*nvarchar\(128\)\s*,\s*DATABASEPROPERTYEX\(\s*DB_NAME\(\)\s*,\s*'Collation'\s*\)\s*\))"),
+                                    QRegularExpression::CaseInsensitiveOption),
+                 collation);
+    call.replace(QRegularExpression(QStringLiteral(
+                     R"(CONVERT\(\s*int\s*,\s*COLLATIONPROPERTY\(\s*([\w.]+)\s*,\s*'CodePage'\s*\)\s*\))"),
+                                    QRegularExpression::CaseInsensitiveOption),
+                 QStringLiteral("(CASE \\1 WHEN %1 THEN %2 END)").arg(collation).arg(db.codePage));
+    call.replace(
+        QRegularExpression(QStringLiteral(R"(\bINFORMATION_SCHEMA\.COLUMNS\b)"),
+                           QRegularExpression::CaseInsensitiveOption),
+        QStringLiteral("(SELECT table_name::text AS TABLE_NAME, column_name::text AS COLUMN_NAME, "
+                       "CASE data_type WHEN 'text' THEN '%1text' WHEN 'character' THEN '%1char' "
+                       "ELSE '%1varchar' END AS DATA_TYPE, %2::text AS COLLATION_NAME FROM "
+                       "information_schema.columns WHERE table_schema = current_schema() AND "
+                       "data_type IN ('text', 'character varying', 'character'))")
+            .arg(n, collation));
+    return call;
+}
+
+// What the server makes of a call's text.
+QString ServerText(const QString& call) {
+    const SqlServerOdbc::Database& db = State().database;
+    return WithCatalogue(ThroughCodePage(call, db.codePage), db);
+}
+
+// Notes a call as the program handed it over, once per process.
+void Note(const QString& call) {
+    static const QString folder = qEnvironmentVariable("TOLVANE_TSQL_CALLS");
+    if (folder.isEmpty() || !State().noted.insert(call).second)
+        return;
+    QDir().mkpath(folder);
+    QFile file(folder + QStringLiteral("/%1.sql").arg(::getpid()));
+    if (file.open(QIODevice::Append))
+        file.write(QStringLiteral("#### %1.%2\n%3\n")
+                       .arg(::getpid())
+                       .arg(State().noted.size())
+                       .arg(call)
+                       .toUtf8());
+}
+
+// Whether another statement of the connection has a result that is not read to its end.
+bool Busy(SQLHSTMT stmt) {
+    const Shim& shim = State();
+    const SQLHDBC dbc = shim.statements.at(stmt).dbc;
+    return std::any_of(shim.statements.begin(), shim.statements.end(), [&](const auto& entry) {
+        return entry.first != stmt && entry.second.dbc == dbc &&
+               (entry.second.unread || !entry.second.pending.isEmpty());
+    });
+}
+
+// SQL Server's driver refusing a statement on a busy connection.
+SQLRETURN RefuseBusy(SQLHSTMT stmt) {
+    State().statements[stmt].refusal = QStringLiteral(
+        "[Microsoft][ODBC SQL Server Driver]Connection is busy with results for another command");
+    return SQL_ERROR;
 }
 
 SQLRETURN ExecOn(SQLHSTMT stmt, const QString& text) {
@@ -185,7 +301,9 @@ Step RunFrameStatement(SQLHSTMT stmt, Session& session, Statement& statement, QS
                        &m)) {
         // A session lock taken at once or refused: PostgreSQL's advisory lock.
         session.variables[m.captured(1).toLower()] = "(Case When pg_try_advisory_lock(hashtext('" +
-                                                     m.captured(2) + "')) Then 0 Else -1 End)";
+                                                     m.captured(2) + "')) Then " +
+                                                     QString::number(State().database.appLockAnswer) +
+                                                     " Else -1 End)";
     } else {
         for (const auto& [name, expression] : session.variables)
             text.replace(
@@ -210,15 +328,20 @@ SQLRETURN Advance(SQLHSTMT stmt, bool first) {
             continue;
         if (step == Step::Result)
             rc = ExecOn(stmt, text);
+        statement.unread = false;
         if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
             AfterError(statement.dbc, session, statement);
             return rc;
         }
         session.rowCount = 0;
         REAL(SQLRowCount)(stmt, &session.rowCount);
+        SQLSMALLINT columns = 0;
+        REAL(SQLNumResultCols)(stmt, &columns);
+        statement.unread = step == Step::Result && columns > 0;
         // A statement that touched no row still gives a result.
         return first ? rc : SQL_SUCCESS;
     }
+    statement.unread = false;
     REAL(SQLFreeStmt)(stmt, SQL_CLOSE);
     return SQL_NO_DATA;
 }
@@ -227,7 +350,10 @@ SQLRETURN Advance(SQLHSTMT stmt, bool first) {
 void Cancel(SQLHSTMT stmt) {
     Shim& shim = State();
     const auto it = shim.statements.find(stmt);
-    if (it == shim.statements.end() || it->second.pending.isEmpty())
+    if (it == shim.statements.end())
+        return;
+    it->second.unread = false;
+    if (it->second.pending.isEmpty())
         return;
     it->second.pending.clear();
     ++shim.cancelled;
@@ -248,9 +374,10 @@ template <typename F> void Locked(F&& f) {
 
 } // namespace
 
-SqlServerOdbc::SqlServerOdbc() {
+SqlServerOdbc::SqlServerOdbc(Database database) {
     std::lock_guard lock(State().mutex);
     State().enabled = true;
+    State().database = std::move(database);
     State().cancelled = 0;
 }
 
@@ -353,8 +480,94 @@ SQLRETURN SQL_API SQLExecDirectW(SQLHSTMT stmt, SQLWCHAR* text, SQLINTEGER lengt
         return REAL(SQLExecDirectW)(stmt, text, length);
     }
     Cancel(stmt);
-    State().statements[stmt].pending = Split(FromWide(text, length));
+    Statement& statement = State().statements[stmt];
+    statement.refusal.clear();
+    const QString call = FromWide(text, length);
+    Note(call);
+    if (Busy(stmt))
+        return RefuseBusy(stmt);
+    statement.pending = Split(ServerText(call));
     return Advance(stmt, true);
+}
+
+SQLRETURN SQL_API SQLPrepareW(SQLHSTMT stmt, SQLWCHAR* text, SQLINTEGER length) {
+    std::unique_lock lock(State().mutex);
+    if (!Shimmed(stmt)) {
+        lock.unlock();
+        return REAL(SQLPrepareW)(stmt, text, length);
+    }
+    Statement& statement = State().statements[stmt];
+    statement.prepared = FromWide(text, length);
+    const QString server = ServerText(statement.prepared);
+    auto* units = const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(server.utf16()));
+    return REAL(SQLPrepareW)(stmt, units, static_cast<SQLINTEGER>(server.size()));
+}
+
+SQLRETURN SQL_API SQLExecute(SQLHSTMT stmt) {
+    std::unique_lock lock(State().mutex);
+    if (!Shimmed(stmt)) {
+        lock.unlock();
+        return REAL(SQLExecute)(stmt);
+    }
+    Statement& statement = State().statements[stmt];
+    statement.refusal.clear();
+    Note(statement.prepared);
+    if (Busy(stmt))
+        return RefuseBusy(stmt);
+    const SQLRETURN rc = REAL(SQLExecute)(stmt);
+    SQLSMALLINT columns = 0;
+    if (SQL_SUCCEEDED(rc))
+        REAL(SQLNumResultCols)(stmt, &columns);
+    statement.unread = columns > 0;
+    return rc;
+}
+
+// A fetch past the last row ends the result: the connection is free again.
+SQLRETURN SQL_API SQLFetch(SQLHSTMT stmt) {
+    const SQLRETURN rc = REAL(SQLFetch)(stmt);
+    Locked([&] {
+        if (rc == SQL_NO_DATA && Shimmed(stmt))
+            State().statements[stmt].unread = false;
+    });
+    return rc;
+}
+
+SQLRETURN SQL_API SQLFetchScroll(SQLHSTMT stmt, SQLSMALLINT orientation, SQLLEN offset) {
+    const SQLRETURN rc = REAL(SQLFetchScroll)(stmt, orientation, offset);
+    Locked([&] {
+        if (rc == SQL_NO_DATA && Shimmed(stmt))
+            State().statements[stmt].unread = false;
+    });
+    return rc;
+}
+
+SQLRETURN SQL_API SQLGetDiagRecW(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record,
+                                 SQLWCHAR* state, SQLINTEGER* native, SQLWCHAR* message,
+                                 SQLSMALLINT bufferLength, SQLSMALLINT* textLength) {
+    {
+        std::lock_guard lock(State().mutex);
+        const auto it = State().statements.find(handle);
+        if (type == SQL_HANDLE_STMT && it != State().statements.end() &&
+            !it->second.refusal.isEmpty()) {
+            if (record != 1)
+                return SQL_NO_DATA;
+            const QString& text = it->second.refusal;
+            if (state)
+                std::copy_n(u"HY000", 6, reinterpret_cast<char16_t*>(state));
+            if (native)
+                *native = 0;
+            if (textLength)
+                *textLength = static_cast<SQLSMALLINT>(text.size());
+            if (message && bufferLength > 0) {
+                const auto n = std::min<qsizetype>(text.size(), bufferLength - 1);
+                std::copy_n(text.utf16(), n, reinterpret_cast<char16_t*>(message));
+                message[n] = 0;
+            }
+            return SQL_SUCCESS;
+        }
+    }
+    return REAL(SQLGetDiagRecW)(type, handle, record, state, native, message, bufferLength,
+                                textLength);
 }
 
 SQLRETURN SQL_API SQLMoreResults(SQLHSTMT stmt) {
@@ -363,6 +576,7 @@ SQLRETURN SQL_API SQLMoreResults(SQLHSTMT stmt) {
         lock.unlock();
         return REAL(SQLMoreResults)(stmt);
     }
+    State().statements[stmt].unread = false;
     return Advance(stmt, false);
 }
 

@@ -182,7 +182,9 @@ std::vector<Column> Columns(const QString& version) {
 }
 
 QString TypeText(const QString& kind, Flavour flavour) {
-    const bool pg = flavour == Flavour::PostgreSQL;
+    const bool pg = flavour != Flavour::SQLite;
+    if (kind == QLatin1String("BOOLEAN") && flavour == Flavour::SqlServer)
+        return QStringLiteral("SMALLINT");
     if (kind == QLatin1String("AMOUNT"))
         return pg ? QStringLiteral("NUMERIC(19,4)") : QStringLiteral("NUMERIC");
     return kind;

@@ -9,7 +9,9 @@ namespace tolvane::shop {
 // The database engine a shop is built for. Both give the same tables, columns and
 // column positions; they differ in the column types (PostgreSQL: amounts
 // numeric(19,4), yes/no columns boolean). PostgreSQL folds unquoted names to lower case.
-enum class Flavour { SQLite, PostgreSQL };
+// SqlServer: PostgreSQL standing for SQL Server, whose yes/no columns are bit: they
+// take 1 and 0 and refuse True and False (smallint there).
+enum class Flavour { SQLite, PostgreSQL, SqlServer };
 
 // The Pta column names of a version, in table order.
 QStringList PtaColumns(const QString& version);
