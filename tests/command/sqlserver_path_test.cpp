@@ -17,6 +17,7 @@
 #include <QThread>
 #include <algorithm>
 #include <csignal>
+#include <map>
 #include <optional>
 #include <tuple>
 
@@ -77,7 +78,9 @@ void WriteList(const QString& path) {
         path, 2,
         {ListRow("A", "100", "155", "140"), ListRow("", "400", "9.5", "9.5"),
          ListRow("", "NEW-3", "7", "6.5"), Linked(ListRow("", "NEW-5", "5", "5"), "NEW-3"),
-         Linked(ListRow("", "NEW-6", "6", "6"), "NEW-7"), ListRow("", "NEW-7", "7", "7")});
+         Linked(ListRow("", "NEW-6", "6", "6"), "NEW-7"), ListRow("", "NEW-7", "7", "7"),
+         ListRow("B", "100", "21", "20"), ListRow("C", "NEW-8", "8", "8"),
+         ListRow("D", "NEW-8", "9", "9")});
 }
 
 // A value in a form both engines agree on: amounts and numbers as amount text,
@@ -204,9 +207,9 @@ TEST_P(SqlServerRun, LeavesTheRowsTheShopFileRunLeavesAndHidesThePassword) {
     EXPECT_EQ(Lines(File("file/grid.txt")), Lines(File("server/grid.txt")));
 
     // New parts took the freed IDs first, in part-number order; the Null counter then
-    // moved past the highest ID in use (50) for the three others.
+    // moved past the highest ID in use (50) for the others.
     EXPECT_EQ(server.Scalar("Select PartID From Pta7 Where PartNO = 'ALT-1'").toInt(), 40);
-    EXPECT_EQ(server.Scalar("Select LastID From LastID Where NameID = 'Pta7'").toInt(), 58);
+    EXPECT_EQ(server.Scalar("Select LastID From LastID Where NameID = 'Pta7'").toInt(), 61);
 
     // The traced target connection text hides the password whole at every re-open, and
     // no piece of it shows anywhere else either.
@@ -592,6 +595,108 @@ TEST_F(SqlServerPath, ARunByTheSetTakesOneOfTheChoicesTiedRowsAllow) {
                                            "From Pta7 Where PartNO = 'NEW-9')"))
         linked << row[0].toString();
     EXPECT_TRUE(linked == QStringList{"1"} || linked == QStringList{"7"}) << linked.join(' ');
+}
+
+// What SQL Server refuses or answers otherwise ends the run before its first write, with
+// the reason in the detail: text columns that cannot hold Thai, an application lock the
+// server failed to take (not another run). A Thai collation's varchar holds Thai.
+TEST_F(SqlServerPath, TheServerIsAskedBeforeTheFirstWrite) {
+    struct Case {
+        SqlServerOdbc::Database database;
+        QString message;
+        QStringList detail;
+    };
+    const Case cases[] = {
+        {{"SQL_Latin1_General_CP1_CI_AS", 1252, false},
+         kFailed,
+         {"cannot hold Thai text in alt7.", "text under the collation "
+                                            "SQL_Latin1_General_CP1_CI_AS (code page 1252)",
+          "Nothing was written"}},
+        {{"Thai_CI_AS", 874, false}, kDone, {}},
+        {{"Thai_CI_AS", 874, true, -3}, kFailed, {"sp_getapplock answered -3 (the request was "
+                                                  "chosen as a deadlock victim)"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.database.collation.toStdString() + " " +
+                     std::to_string(c.database.appLockAnswer));
+        PgDatabase database(server_);
+        Db shop(OdbcText{database.ConnectionText()});
+        SeedShop(shop.database(), "V.31", Flavour::SqlServer);
+        std::map<QString, QStringList> before;
+        for (const QString& table : kShopTables)
+            before[table] = TableRows(shop, table);
+        const QString list = File("list.mdb");
+        QFile::remove(list);
+        WriteList(list);
+        RecordingWindow window;
+        PointAtServer(window, server_, database.name(), list);
+        RunState st(window);
+        {
+            const SqlServerOdbc sqlServer(c.database);
+            cmdUpDate_Click(st);
+        }
+        ASSERT_EQ(window.messages.size(), 1u);
+        EXPECT_EQ(window.messages[0].text, c.message);
+        for (const QString& part : c.detail)
+            EXPECT_TRUE(window.messages[0].detail.contains(part)) << window.messages[0].detail;
+        EXPECT_FALSE(window.messages[0].detail.contains("Another run"));
+        if (c.message == kFailed) {
+            for (const QString& table : kShopTables)
+                EXPECT_EQ(TableRows(shop, table), before[table]) << table;
+        } else {
+            EXPECT_EQ(shop.Scalar("Select TName From Pta7 Where PartNO = 'NEW-1'").toString(),
+                      "ใหม่");
+        }
+    }
+}
+
+// Part numbers under a case-insensitive collation (PostgreSQL's nondeterministic ICU
+// collations stand for SQL Server's): numbers only the server counts as equal, digits of
+// another script, kana, a letter with a stroke, case. By the set the run leaves what it
+// leaves statement by statement: a number one row creates is found by the rows after it
+// exactly where the server finds it.
+TEST_F(SqlServerPath, UnderACaseInsensitiveCollationTheSetEndsAsStatementByStatement) {
+    const QString list = File("adversarial.mdb");
+    shop::CreateSource(list);
+    shop::AddChunk(list, 1,
+                   {Linked(ListRow("", "NEW-A", "1", "1"), "ZX-1"),
+                    Linked(ListRow("", "NEW-B", "2", "2"), "ZX-๑", "ZX-1"),
+                    ListRow("", "カタ-1", "3", "3"), Linked(ListRow("", "NEW-C", "4", "4"), "かた-1"),
+                    ListRow("", "ZØ-1", "5", "5"), Linked(ListRow("", "NEW-D", "6", "6"), "ZO-1"),
+                    ListRow("", "zx-2", "7", "7"), Linked(ListRow("", "NEW-E", "8", "8"), "ZX-2"),
+                    ListRow("A", "ZX-๑", "9", "9"), ListRow("a", "zx-1", "9", "9")});
+    for (const char* level : {"level2", "level1"}) {
+        SCOPED_TRACE(level);
+        std::vector<std::unique_ptr<PgDatabase>> databases;
+        std::vector<RecordingWindow> windows(2);
+        for (const bool bySet : {true, false}) {
+            databases.push_back(std::make_unique<PgDatabase>(server_));
+            {
+                Db shop(OdbcText{databases.back()->ConnectionText()});
+                SeedShop(shop.database(), "V.31", Flavour::SqlServer);
+                shop.Exec(QString("Create Collation tolvane_ci (provider = icu, locale = "
+                                  "'und-u-ks-%1', deterministic = false)")
+                              .arg(level));
+                for (const char* column : {"Pta7.Kind", "Pta7.PartNO", "Pta7.FPartNO",
+                                           "PriceList.Kind", "PriceList.PartNO"}) {
+                    const QStringList name = QString(column).split('.');
+                    shop.Exec(QString("Alter Table %1 Alter Column %2 Type Text Collate tolvane_ci")
+                                  .arg(name[0], name[1]));
+                }
+            }
+            RecordingWindow& window = windows[bySet ? 0 : 1];
+            PointAtServer(window, server_, databases.back()->name(), list);
+            RunState st(window, DataHooks{nullptr, nullptr, bySet});
+            const SqlServerOdbc sqlServer;
+            cmdUpDate_Click(st);
+            ASSERT_EQ(window.messages.size(), 1u);
+            EXPECT_EQ(window.messages[0].text, kDone) << window.messages[0].detail;
+        }
+        Db a(OdbcText{databases[0]->ConnectionText()}), b(OdbcText{databases[1]->ConnectionText()});
+        ExpectSameShop(a, b);
+        EXPECT_EQ(a.Scalar("Select Count(*) From Pta7 Where PartNO = 'ZX-1' And Kind = ''").toInt(),
+                  1);
+    }
 }
 
 } // namespace

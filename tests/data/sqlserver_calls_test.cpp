@@ -7,6 +7,8 @@
 #include "support/error_of.h"
 #include "support/sqlserver_odbc.h"
 
+#include <QSqlError>
+#include <QSqlQuery>
 #include <memory>
 #include <optional>
 
@@ -29,7 +31,8 @@ protected:
         // The checking connection is PostgreSQL's own; the run's goes through the shim.
         check_ = std::make_unique<Db>(OdbcText{database_->ConnectionText()});
         check_->Exec("Create Table T (N INTEGER Primary Key)");
-        sqlServer_.emplace();
+        check_->Exec("Create Table S (N INTEGER, Name TEXT)");
+        sqlServer_.emplace(); // a database under SQL_Latin1_General_CP1_CI_AS
         cn_ = std::make_unique<Connection>(Role::Target, DataHooks{});
         cn_->Open(database_->ConnectionText());
         ASSERT_EQ(cn_->engine(), Engine::SqlServer);
@@ -108,6 +111,58 @@ TEST_F(SqlServerCalls, AReadClosedEarlyKeepsTheWritesSentWithIt) {
     cn_->Close();
     EXPECT_EQ(Rows(), (QStringList{"1", "12", "14"}));
     EXPECT_EQ(SqlServerOdbc::Cancelled(), 0);
+}
+
+// Without MARS a connection takes no statement while a result on it is unread; the data
+// layer reads every open result to its end first, and the recordset goes on from where
+// it stood.
+TEST_F(SqlServerCalls, NoStatementGoesOutWhileAResultIsUnread) {
+    for (const QString& n : {"1", "2", "3"})
+        check_->Exec("Insert Into T Values( " + n + " )");
+    {
+        QSqlQuery open(cn_->Database()), next(cn_->Database());
+        open.setForwardOnly(true);
+        ASSERT_TRUE(open.exec("Select N From T Order By N") && open.next());
+        EXPECT_FALSE(next.exec("Select N From T"));
+        EXPECT_TRUE(next.lastError().text().contains(
+            "Connection is busy with results for another command"))
+            << next.lastError().text().toStdString();
+        while (open.next()) {
+        }
+        EXPECT_TRUE(next.exec("Select N From T")) << "free again once the rows are read";
+    }
+    for (const Recordset::CursorType cursor : {Recordset::adOpenKeyset, Recordset::adOpenForwardOnly}) {
+        Recordset rs;
+        rs.Open("Select N From T Order By N", *cn_, cursor);
+        EXPECT_EQ(rs.Long("N"), 1);
+        EXPECT_EQ(cn_->Execute("Update T Set N = N Where N = 2"), 1);
+        cn_->Send("Insert Into S Values( 1, 'x' )");
+        cn_->Flush();
+        QStringList rest;
+        for (rs.MoveNext(); !rs.Eof(); rs.MoveNext())
+            rest << QString::number(rs.Long("N"));
+        EXPECT_EQ(rest, (QStringList{"2", "3"}));
+    }
+}
+
+// A database under a collation without Thai: a plain literal reaches it with '?' for
+// every Thai letter, so the data layer writes Thai as N'...'; ASCII stays plain.
+TEST_F(SqlServerCalls, ThaiReachesADatabaseWithoutAThaiCodePageIntact) {
+    {
+        QSqlQuery plain(cn_->Database());
+        ASSERT_TRUE(plain.exec("Insert Into S Values( 1, 'ใหม่ O''RING é' )"));
+    }
+    cn_->Execute("Insert Into S Values( 2, 'ใหม่ O''RING é' )");
+    cn_->Send("Insert Into S Values( 3, 'ASCII' )");
+    cn_->Flush();
+    Recordset rs;
+    rs.Open("Select Count(*) As N From S Where Name = 'ใหม่ O''RING é'", *cn_);
+    EXPECT_EQ(rs.Long("N"), 1) << "the look-up's literal is national too";
+    rs.Close();
+    QStringList names;
+    for (const shop::Row& row : check_->Query("Select Name From S Order By N"))
+        names << row.at(0).toString();
+    EXPECT_EQ(names, (QStringList{"???? O'RING é", "ใหม่ O'RING é", "ASCII"}));
 }
 
 } // namespace

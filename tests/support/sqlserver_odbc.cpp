@@ -58,9 +58,13 @@ template <typename F> F Real(const char* name) {
 }
 #define REAL(name) ::tolvane::testing::Real<decltype(&name)>(#name)
 
+// A text as the client passed it; Qt counts the terminating NUL in the length.
 QString FromWide(const SQLWCHAR* text, SQLINTEGER length) {
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(text),
-                              length == SQL_NTS ? -1 : length);
+    QString out = QString::fromUtf16(reinterpret_cast<const char16_t*>(text),
+                                     length == SQL_NTS ? -1 : length);
+    while (out.endsWith(QChar(u'\0')))
+        out.chop(1);
+    return out;
 }
 
 // The statements of a call: split at semicolons outside quoted literals.
@@ -160,7 +164,7 @@ QString ServerText(const QString& call) {
 
 // Notes a call as the program handed it over, once per process.
 void Note(const QString& call) {
-    static const QString folder = qEnvironmentVariable("TOLVANE_TSQL_CALLS");
+    static const QString folder = QStringLiteral(TOLVANE_TSQL_CALLS);
     if (folder.isEmpty() || !State().noted.insert(call).second)
         return;
     QDir().mkpath(folder);
@@ -414,7 +418,7 @@ SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE* o
     const SQLRETURN rc = REAL(SQLAllocHandle)(type, input, output);
     std::lock_guard lock(State().mutex);
     if (SQL_SUCCEEDED(rc) && type == SQL_HANDLE_STMT && State().sessions.count(input))
-        State().statements[*output] = {input, {}};
+        State().statements[*output].dbc = input;
     return rc;
 }
 

@@ -23,24 +23,27 @@
 // text columns are nvarchar, or varchar under that collation, and the catalogue answers
 // so (INFORMATION_SCHEMA.COLUMNS, COLLATIONPROPERTY, DATABASEPROPERTYEX).
 //
-// Every call it receives is noted, as the program handed it over, in the folder that
-// TOLVANE_TSQL_CALLS names (one file per process, each distinct call once, in the form
+// Every call it receives is noted, as the program handed it over, in the build's folder
+// TOLVANE_TSQL_CALLS (one file per process, each distinct call once, in the form
 // tsql-check reads), so that the suite's calls can be checked as T-SQL.
 //
 // The test program must export its symbols (ENABLE_EXPORTS): the shim takes the
 // place of the driver manager's functions for the Qt ODBC plugin. Linux only.
 namespace tolvane::testing {
 
+// The database the stand-in stands for (see SqlServerOdbc).
+struct ModelledDatabase {
+    QString collation = QStringLiteral("SQL_Latin1_General_CP1_CI_AS");
+    int codePage = 1252;         // 874 Thai, 65001 UTF-8
+    bool nationalColumns = true; // nvarchar; else varchar under the collation
+    // sp_getapplock's answer where the lock is free (0 granted; -2, -3, -999 the errors
+    // it can give).
+    int appLockAnswer = 0;
+};
+
 class SqlServerOdbc {
 public:
-    struct Database {
-        QString collation = QStringLiteral("SQL_Latin1_General_CP1_CI_AS");
-        int codePage = 1252; // 874 Thai, 65001 UTF-8
-        bool nationalColumns = true; // nvarchar; else varchar under the collation
-        // sp_getapplock's answer where the lock is free (0 granted; -2, -3, -999 the
-        // errors it can give).
-        int appLockAnswer = 0;
-    };
+    using Database = ModelledDatabase;
 
     explicit SqlServerOdbc(Database database = Database());
     ~SqlServerOdbc();
