@@ -660,7 +660,7 @@ TEST_F(SqlServerPath, UnderACaseInsensitiveCollationTheSetEndsAsStatementByState
     shop::CreateSource(list);
     shop::AddChunk(list, 1,
                    {Linked(ListRow("", "NEW-A", "1", "1"), "ZX-1"),
-                    Linked(ListRow("", "NEW-B", "2", "2"), "ZX-๑", "ZX-1"),
+                    Linked(ListRow("", "NEW-B", "2", "2"), "ZX-๑"),
                     ListRow("", "カタ-1", "3", "3"), Linked(ListRow("", "NEW-C", "4", "4"), "かた-1"),
                     ListRow("", "ZØ-1", "5", "5"), Linked(ListRow("", "NEW-D", "6", "6"), "ZO-1"),
                     ListRow("", "zx-2", "7", "7"), Linked(ListRow("", "NEW-E", "8", "8"), "ZX-2"),
@@ -669,6 +669,7 @@ TEST_F(SqlServerPath, UnderACaseInsensitiveCollationTheSetEndsAsStatementByState
         SCOPED_TRACE(level);
         std::vector<std::unique_ptr<PgDatabase>> databases;
         std::vector<RecordingWindow> windows(2);
+        std::vector<int> trips;
         for (const bool bySet : {true, false}) {
             databases.push_back(std::make_unique<PgDatabase>(server_));
             {
@@ -686,12 +687,15 @@ TEST_F(SqlServerPath, UnderACaseInsensitiveCollationTheSetEndsAsStatementByState
             }
             RecordingWindow& window = windows[bySet ? 0 : 1];
             PointAtServer(window, server_, databases.back()->name(), list);
-            RunState st(window, DataHooks{nullptr, nullptr, bySet});
+            TraceLog trace;
+            RunState st(window, DataHooks{&trace, nullptr, bySet});
             const SqlServerOdbc sqlServer;
             cmdUpDate_Click(st);
             ASSERT_EQ(window.messages.size(), 1u);
             EXPECT_EQ(window.messages[0].text, kDone) << window.messages[0].detail;
+            trips.push_back(trace.targetRoundTrips);
         }
+        EXPECT_LT(trips[0] * 2, trips[1]) << "the run by the set went by the set";
         Db a(OdbcText{databases[0]->ConnectionText()}), b(OdbcText{databases[1]->ConnectionText()});
         ExpectSameShop(a, b);
         EXPECT_EQ(a.Scalar("Select Count(*) From Pta7 Where PartNO = 'ZX-1' And Kind = ''").toInt(),
