@@ -33,7 +33,7 @@ struct Statement {
     QStringList pending; // the call's statements whose results were not asked for yet
     bool unread = false; // its current result has rows not fetched yet
     QString prepared;    // the text of SQLPrepare, as the program handed it over
-    QString refusal;     // the driver's own error of the last call, when it gave one
+    bool refusedBusy = false; // the last call was refused: the connection was busy
 };
 
 struct Shim {
@@ -58,7 +58,7 @@ template <typename F> F Real(const char* name) {
 }
 #define REAL(name) ::tolvane::testing::Real<decltype(&name)>(#name)
 
-// A text as the client passed it; Qt counts the terminating NUL in the length.
+// A text as the client passed it, without the NUL that Qt counts in the length.
 QString FromWide(const SQLWCHAR* text, SQLINTEGER length) {
     QString out = QString::fromUtf16(reinterpret_cast<const char16_t*>(text),
                                      length == SQL_NTS ? -1 : length);
@@ -89,70 +89,47 @@ QStringList Split(const QString& call) {
 
 bool InCodePage(QChar c, int codePage) {
     const char16_t u = c.unicode();
-    if (u < 0x80 || codePage == 65001)
-        return true;
-    if (codePage == 874)
-        return (u >= 0x0E01 && u <= 0x0E3A) || (u >= 0x0E3F && u <= 0x0E5B);
-    if (codePage == 1252)
-        return u >= 0xA0 && u <= 0xFF;
-    return false;
+    return u < 0x80 || codePage == 65001 || (codePage == 1252 && u >= 0xA0 && u <= 0xFF) ||
+           (codePage == 874 && ((u >= 0x0E01 && u <= 0x0E3A) || (u >= 0x0E3F && u <= 0x0E5B)));
 }
 
 // The literals as the database receives them: N'...' intact (PostgreSQL gets '...'),
 // '...' in the code page of the database's collation.
 QString ThroughCodePage(const QString& call, int codePage) {
+    static const QRegularExpression literal(QStringLiteral("(\\bN)?'((?:[^']|'')*)'"),
+                                            QRegularExpression::CaseInsensitiveOption);
     QString out;
-    out.reserve(call.size());
-    for (qsizetype i = 0; i < call.size(); ++i) {
-        const QChar c = call[i];
-        if (c != u'\'') {
-            out += c;
-            continue;
-        }
-        const bool national = !out.isEmpty() && out.back().toUpper() == u'N' &&
-                              (out.size() < 2 || !(out[out.size() - 2].isLetterOrNumber() ||
-                                                   out[out.size() - 2] == u'_'));
-        if (national)
-            out.chop(1);
-        out += c;
-        for (++i; i < call.size(); ++i) {
-            const QChar d = call[i];
-            if (d == u'\'' && !(i + 1 < call.size() && call[i + 1] == u'\'')) {
-                out += d;
-                break;
-            }
-            if (d == u'\'') {
-                out += QStringLiteral("''");
-                ++i;
-                continue;
-            }
-            out += national || InCodePage(d, codePage) ? d : QChar(u'?');
-        }
+    qsizetype at = 0;
+    for (auto it = literal.globalMatch(call); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        QString text = m.captured(2);
+        for (QChar& c : text)
+            c = m.hasCaptured(1) || InCodePage(c, codePage) ? c : QChar(u'?');
+        out += call.mid(at, m.capturedStart() - at) + u'\'' + text + u'\'';
+        at = m.capturedEnd();
     }
-    return out;
+    return out + call.mid(at);
 }
 
 // The catalogue of the modelled database: its collation and its text columns' types.
 QString WithCatalogue(QString call, const SqlServerOdbc::Database& db) {
-    const QString collation = "'" + db.collation + "'";
-    const QString n = db.nationalColumns ? QStringLiteral("n") : QString();
-    call.replace(QRegularExpression(QStringLiteral(
-                     R"(CONVERT\(\s*nvarchar\(128\)\s*,\s*DATABASEPROPERTYEX\(\s*DB_NAME\(\)\s*,\s*'Collation'\s*\)\s*\))"),
-                                    QRegularExpression::CaseInsensitiveOption),
-                 collation);
-    call.replace(QRegularExpression(QStringLiteral(
-                     R"(CONVERT\(\s*int\s*,\s*COLLATIONPROPERTY\(\s*([\w.]+)\s*,\s*'CodePage'\s*\)\s*\))"),
-                                    QRegularExpression::CaseInsensitiveOption),
-                 QStringLiteral("(CASE \\1 WHEN %1 THEN %2 END)").arg(collation).arg(db.codePage));
-    call.replace(
-        QRegularExpression(QStringLiteral(R"(\bINFORMATION_SCHEMA\.COLUMNS\b)"),
-                           QRegularExpression::CaseInsensitiveOption),
-        QStringLiteral("(SELECT table_name::text AS TABLE_NAME, column_name::text AS COLUMN_NAME, "
-                       "CASE data_type WHEN 'text' THEN '%1text' WHEN 'character' THEN '%1char' "
-                       "ELSE '%1varchar' END AS DATA_TYPE, %2::text AS COLLATION_NAME FROM "
-                       "information_schema.columns WHERE table_schema = current_schema() AND "
-                       "data_type IN ('text', 'character varying', 'character'))")
-            .arg(n, collation));
+    const QString collation = "'" + db.collation + "'", n = db.nationalColumns ? "n" : "";
+    const auto replace = [&](const char* pattern, const QString& by) {
+        call.replace(QRegularExpression(QString::fromLatin1(pattern),
+                                        QRegularExpression::CaseInsensitiveOption),
+                     by);
+    };
+    replace(R"(CONVERT\(nvarchar\(128\), DATABASEPROPERTYEX\(DB_NAME\(\), 'Collation'\)\))",
+            collation);
+    replace(R"(CONVERT\(int, COLLATIONPROPERTY\(([\w.]+), 'CodePage'\)\))",
+            QString("(CASE \\1 WHEN %1 THEN %2 END)").arg(collation).arg(db.codePage));
+    replace(R"(\bINFORMATION_SCHEMA\.COLUMNS\b)",
+            QString("(SELECT table_name::text AS TABLE_NAME, column_name::text AS COLUMN_NAME, "
+                    "CASE data_type WHEN 'text' THEN '%1text' WHEN 'character' THEN '%1char' WHEN "
+                    "'character varying' THEN '%1varchar' ELSE data_type::text END AS DATA_TYPE, "
+                    "%2::text AS COLLATION_NAME FROM "
+                    "information_schema.columns WHERE table_schema = current_schema())")
+                .arg(n, collation));
     return call;
 }
 
@@ -164,40 +141,47 @@ QString ServerText(const QString& call) {
 
 // Notes a call as the program handed it over, once per process.
 void Note(const QString& call) {
-    static const QString folder = QStringLiteral(TOLVANE_TSQL_CALLS);
-    if (folder.isEmpty() || !State().noted.insert(call).second)
+    if (!State().noted.insert(call).second)
         return;
-    QDir().mkpath(folder);
-    QFile file(folder + QStringLiteral("/%1.sql").arg(::getpid()));
+    QDir().mkpath(QStringLiteral(TOLVANE_TSQL_CALLS));
+    QFile file(QStringLiteral(TOLVANE_TSQL_CALLS "/%1.sql").arg(::getpid()));
     if (file.open(QIODevice::Append))
         file.write(QStringLiteral("#### %1.%2\n%3\n")
-                       .arg(::getpid())
-                       .arg(State().noted.size())
-                       .arg(call)
-                       .toUtf8());
+                       .arg(::getpid()).arg(State().noted.size()).arg(call).toUtf8());
 }
 
-// Whether another statement of the connection has a result that is not read to its end.
-bool Busy(SQLHSTMT stmt) {
-    const Shim& shim = State();
-    const SQLHDBC dbc = shim.statements.at(stmt).dbc;
-    return std::any_of(shim.statements.begin(), shim.statements.end(), [&](const auto& entry) {
-        return entry.first != stmt && entry.second.dbc == dbc &&
-               (entry.second.unread || !entry.second.pending.isEmpty());
-    });
+// Notes the call and refuses it, as SQL Server's driver does, while another statement of
+// the connection has a result that is not read to its end.
+bool RefusedBusy(SQLHSTMT stmt, const QString& call) {
+    Note(call);
+    Shim& shim = State();
+    Statement& statement = shim.statements.at(stmt);
+    statement.refusedBusy =
+        std::any_of(shim.statements.begin(), shim.statements.end(), [&](const auto& entry) {
+            return entry.first != stmt && entry.second.dbc == statement.dbc &&
+                   (entry.second.unread || !entry.second.pending.isEmpty());
+        });
+    return statement.refusedBusy;
 }
 
-// SQL Server's driver refusing a statement on a busy connection.
-SQLRETURN RefuseBusy(SQLHSTMT stmt) {
-    State().statements[stmt].refusal = QStringLiteral(
-        "[Microsoft][ODBC SQL Server Driver]Connection is busy with results for another command");
-    return SQL_ERROR;
+// A fetch past the last row ends the result: the connection is free again.
+SQLRETURN Fetched(SQLHSTMT stmt, SQLRETURN rc) {
+    std::lock_guard lock(State().mutex);
+    if (rc == SQL_NO_DATA && State().statements.count(stmt))
+        State().statements[stmt].unread = false;
+    return rc;
 }
 
 SQLRETURN ExecOn(SQLHSTMT stmt, const QString& text) {
     REAL(SQLFreeStmt)(stmt, SQL_CLOSE);
     auto* units = const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(text.utf16()));
     return REAL(SQLExecDirectW)(stmt, units, static_cast<SQLINTEGER>(text.size()));
+}
+
+// Whether the statement's current result has columns: rows to read.
+bool HasRows(SQLHSTMT stmt) {
+    SQLSMALLINT columns = 0;
+    return SQL_SUCCEEDED(REAL(SQLNumResultCols)(stmt, &columns)) && columns > 0;
 }
 
 // Runs a statement of the session's own on a handle of its own.
@@ -339,9 +323,7 @@ SQLRETURN Advance(SQLHSTMT stmt, bool first) {
         }
         session.rowCount = 0;
         REAL(SQLRowCount)(stmt, &session.rowCount);
-        SQLSMALLINT columns = 0;
-        REAL(SQLNumResultCols)(stmt, &columns);
-        statement.unread = step == Step::Result && columns > 0;
+        statement.unread = step == Step::Result && HasRows(stmt);
         // A statement that touched no row still gives a result.
         return first ? rc : SQL_SUCCESS;
     }
@@ -484,13 +466,10 @@ SQLRETURN SQL_API SQLExecDirectW(SQLHSTMT stmt, SQLWCHAR* text, SQLINTEGER lengt
         return REAL(SQLExecDirectW)(stmt, text, length);
     }
     Cancel(stmt);
-    Statement& statement = State().statements[stmt];
-    statement.refusal.clear();
     const QString call = FromWide(text, length);
-    Note(call);
-    if (Busy(stmt))
-        return RefuseBusy(stmt);
-    statement.pending = Split(ServerText(call));
+    if (RefusedBusy(stmt, call))
+        return SQL_ERROR;
+    State().statements[stmt].pending = Split(ServerText(call));
     return Advance(stmt, true);
 }
 
@@ -514,64 +493,47 @@ SQLRETURN SQL_API SQLExecute(SQLHSTMT stmt) {
         return REAL(SQLExecute)(stmt);
     }
     Statement& statement = State().statements[stmt];
-    statement.refusal.clear();
-    Note(statement.prepared);
-    if (Busy(stmt))
-        return RefuseBusy(stmt);
+    if (RefusedBusy(stmt, statement.prepared))
+        return SQL_ERROR;
     const SQLRETURN rc = REAL(SQLExecute)(stmt);
-    SQLSMALLINT columns = 0;
-    if (SQL_SUCCEEDED(rc))
-        REAL(SQLNumResultCols)(stmt, &columns);
-    statement.unread = columns > 0;
+    statement.unread = SQL_SUCCEEDED(rc) && HasRows(stmt);
     return rc;
 }
 
-// A fetch past the last row ends the result: the connection is free again.
 SQLRETURN SQL_API SQLFetch(SQLHSTMT stmt) {
-    const SQLRETURN rc = REAL(SQLFetch)(stmt);
-    Locked([&] {
-        if (rc == SQL_NO_DATA && Shimmed(stmt))
-            State().statements[stmt].unread = false;
-    });
-    return rc;
+    return Fetched(stmt, REAL(SQLFetch)(stmt));
 }
 
 SQLRETURN SQL_API SQLFetchScroll(SQLHSTMT stmt, SQLSMALLINT orientation, SQLLEN offset) {
-    const SQLRETURN rc = REAL(SQLFetchScroll)(stmt, orientation, offset);
-    Locked([&] {
-        if (rc == SQL_NO_DATA && Shimmed(stmt))
-            State().statements[stmt].unread = false;
-    });
-    return rc;
+    return Fetched(stmt, REAL(SQLFetchScroll)(stmt, orientation, offset));
 }
 
 SQLRETURN SQL_API SQLGetDiagRecW(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record,
                                  SQLWCHAR* state, SQLINTEGER* native, SQLWCHAR* message,
                                  SQLSMALLINT bufferLength, SQLSMALLINT* textLength) {
-    {
-        std::lock_guard lock(State().mutex);
-        const auto it = State().statements.find(handle);
-        if (type == SQL_HANDLE_STMT && it != State().statements.end() &&
-            !it->second.refusal.isEmpty()) {
-            if (record != 1)
-                return SQL_NO_DATA;
-            const QString& text = it->second.refusal;
-            if (state)
-                std::copy_n(u"HY000", 6, reinterpret_cast<char16_t*>(state));
-            if (native)
-                *native = 0;
-            if (textLength)
-                *textLength = static_cast<SQLSMALLINT>(text.size());
-            if (message && bufferLength > 0) {
-                const auto n = std::min<qsizetype>(text.size(), bufferLength - 1);
-                std::copy_n(text.utf16(), n, reinterpret_cast<char16_t*>(message));
-                message[n] = 0;
-            }
-            return SQL_SUCCESS;
-        }
+    std::unique_lock lock(State().mutex);
+    const auto it = State().statements.find(handle);
+    if (type != SQL_HANDLE_STMT || it == State().statements.end() || !it->second.refusedBusy) {
+        lock.unlock();
+        return REAL(SQLGetDiagRecW)(type, handle, record, state, native, message, bufferLength,
+                                    textLength);
     }
-    return REAL(SQLGetDiagRecW)(type, handle, record, state, native, message, bufferLength,
-                                textLength);
+    if (record != 1)
+        return SQL_NO_DATA;
+    const QString text = QStringLiteral("[Microsoft][ODBC SQL Server Driver]Connection is busy "
+                                        "with results for another command");
+    if (state)
+        std::copy_n(u"HY000", 6, reinterpret_cast<char16_t*>(state));
+    if (native)
+        *native = 0;
+    if (textLength)
+        *textLength = static_cast<SQLSMALLINT>(text.size());
+    if (message && bufferLength > 0) {
+        const auto n = std::min<qsizetype>(text.size(), bufferLength - 1);
+        std::copy_n(text.utf16(), n, reinterpret_cast<char16_t*>(message));
+        message[n] = 0;
+    }
+    return SQL_SUCCESS;
 }
 
 SQLRETURN SQL_API SQLMoreResults(SQLHSTMT stmt) {
