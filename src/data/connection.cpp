@@ -203,6 +203,14 @@ void Connection::OpenOdbc(const QString& odbcText) {
     }
     embedded_ = false;
     sql_ = &DialectOf(ServerEngine(db));
+    // A SQL Server whose "user options" start sessions with NOCOUNT ON sends no row
+    // counts (the driver answers 0): the counted writes and their checks need them.
+    if (ServerEngine(db) == Engine::SqlServer) {
+        QSqlQuery noCount(db);
+        CountRoundTrip();
+        if (!noCount.exec(QStringLiteral("SET NOCOUNT OFF")))
+            Fail(db, DriverFailure(noCount.lastError(), db, QStringLiteral("SET NOCOUNT OFF")));
+    }
     // The command time-out bounds every statement, not only the log-in.
     const QueryTimeout timeout = SetQueryTimeout(db, commandTimeout_);
     if (!timeout.applied)

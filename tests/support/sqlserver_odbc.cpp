@@ -10,6 +10,7 @@
 #include <dlfcn.h>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <unistd.h>
 #include <sql.h>
@@ -22,6 +23,7 @@ namespace {
 // What SQL Server keeps per session and per statement handle.
 struct Session {
     bool xactAbort = false;
+    bool noCount = false;                 // row counts are not sent
     int tranCount = 0;                    // @@TRANCOUNT of the T-SQL transactions
     bool odbcTransaction = false;         // autocommit off: the driver's own transaction
     SQLLEN rowCount = 0;                  // @@ROWCOUNT
@@ -67,23 +69,15 @@ QString FromWide(const SQLWCHAR* text, SQLINTEGER length) {
     return out;
 }
 
-// The statements of a call: split at semicolons outside quoted literals.
+// The statements of a call: split at semicolons outside quoted literals (a literal left
+// open runs to the end).
 QStringList Split(const QString& call) {
+    static const QRegularExpression piece(QStringLiteral("(?:'(?:[^']|'')*'?|[^';])+"));
     QStringList parts;
-    QString current;
-    bool quoted = false;
-    for (const QChar c : call) {
-        if (c == u'\'')
-            quoted = !quoted;
-        if (c == u';' && !quoted) {
-            parts << current.trimmed();
-            current.clear();
-        } else {
-            current += c;
-        }
+    for (auto it = piece.globalMatch(call); it.hasNext();) {
+        if (const QString part = it.next().captured().trimmed(); !part.isEmpty())
+            parts << part;
     }
-    parts << current.trimmed();
-    parts.removeAll(QString());
     return parts;
 }
 
@@ -184,13 +178,17 @@ bool HasRows(SQLHSTMT stmt) {
     return SQL_SUCCEEDED(REAL(SQLNumResultCols)(stmt, &columns)) && columns > 0;
 }
 
-// Runs a statement of the session's own on a handle of its own.
-void ExecInternal(SQLHDBC dbc, const QString& text) {
+// Runs a statement of the session's own on a handle of its own; the first column of its
+// first row where it gives rows, else 0.
+SQLLEN ExecInternal(SQLHDBC dbc, const QString& text) {
     SQLHSTMT stmt = nullptr;
+    SQLLEN number = 0;
     if (!SQL_SUCCEEDED(REAL(SQLAllocHandle)(SQL_HANDLE_STMT, dbc, &stmt)))
-        return;
-    ExecOn(stmt, text);
+        return number;
+    if (SQL_SUCCEEDED(ExecOn(stmt, text)) && HasRows(stmt) && SQL_SUCCEEDED(REAL(SQLFetch)(stmt)))
+        REAL(SQLGetData)(stmt, 1, SQL_C_SBIGINT, &number, sizeof number, nullptr);
     REAL(SQLFreeHandle)(SQL_HANDLE_STMT, stmt);
+    return number;
 }
 
 // An error of SQL Server's own, raised on the client's handle so that it carries
@@ -218,18 +216,6 @@ void AfterError(SQLHDBC dbc, Session& session, Statement& statement) {
     statement.pending.clear();
 }
 
-// The first column of the first row of a query run on a handle of the session's own.
-SQLLEN QueryNumber(SQLHDBC dbc, const QString& text) {
-    SQLHSTMT stmt = nullptr;
-    SQLLEN number = 0;
-    if (!SQL_SUCCEEDED(REAL(SQLAllocHandle)(SQL_HANDLE_STMT, dbc, &stmt)))
-        return number;
-    if (SQL_SUCCEEDED(ExecOn(stmt, text)) && SQL_SUCCEEDED(REAL(SQLFetch)(stmt)))
-        REAL(SQLGetData)(stmt, 1, SQL_C_SBIGINT, &number, sizeof number, nullptr);
-    REAL(SQLFreeHandle)(SQL_HANDLE_STMT, stmt);
-    return number;
-}
-
 bool Matches(const QString& text, const char* pattern, QRegularExpressionMatch* match = nullptr) {
     const QRegularExpression re(QString::fromLatin1(pattern),
                                 QRegularExpression::CaseInsensitiveOption |
@@ -249,8 +235,9 @@ Step RunFrameStatement(SQLHSTMT stmt, Session& session, Statement& statement, QS
     const SQLHDBC dbc = statement.dbc;
     const QString noBegin = QStringLiteral("The %1 TRANSACTION request has no corresponding BEGIN "
                                            "TRANSACTION.");
-    if (Matches(text, "^SET\\s+XACT_ABORT\\s+(ON|OFF)$", &m)) {
-        session.xactAbort = m.captured(1).toUpper() == "ON";
+    if (Matches(text, "^SET\\s+(XACT_ABORT|NOCOUNT)\\s+(ON|OFF)$", &m)) {
+        (m.captured(1).toUpper() == "NOCOUNT" ? session.noCount : session.xactAbort) =
+            m.captured(2).toUpper() == "ON";
     } else if (Matches(text, "^SET\\s") || Matches(text, "^DECLARE\\s+@\\w+\\s+\\w+$")) {
     } else if (Matches(text, "^BEGIN\\s+TRAN(SACTION)?$")) {
         if (session.tranCount++ == 0 && !session.odbcTransaction)
@@ -276,7 +263,7 @@ Step RunFrameStatement(SQLHSTMT stmt, Session& session, Statement& statement, QS
         return RunFrameStatement(stmt, session, statement, text, rc);
     } else if (Matches(text, "^IF\\s+NOT\\s+EXISTS\\s*\\((.*)\\)\\s+(SELECT\\s+CONVERT\\(.*)$",
                        &m)) {
-        if (QueryNumber(dbc, "SELECT COUNT(*) FROM (" + m.captured(1) + ") AS shim_exists") != 0)
+        if (ExecInternal(dbc, "SELECT COUNT(*) FROM (" + m.captured(1) + ") AS shim_exists") != 0)
             return Step::Done;
         text = m.captured(2);
         return RunFrameStatement(stmt, session, statement, text, rc);
@@ -324,6 +311,8 @@ SQLRETURN Advance(SQLHSTMT stmt, bool first) {
         session.rowCount = 0;
         REAL(SQLRowCount)(stmt, &session.rowCount);
         statement.unread = step == Step::Result && HasRows(stmt);
+        if (session.noCount && !statement.unread)
+            continue; // under NOCOUNT a write gives no result
         // A statement that touched no row still gives a result.
         return first ? rc : SQL_SUCCESS;
     }
@@ -348,9 +337,18 @@ void Cancel(SQLHSTMT stmt) {
         RollBack(it->second.dbc, session);
 }
 
-bool Shimmed(SQLHSTMT stmt) {
-    return State().statements.count(stmt) != 0;
+// The shim's answer (`own`, the state locked) for a statement of a modelled session where
+// it gives one; else the driver manager's (`real`).
+template <typename Own, typename Real> SQLRETURN Answer(SQLHANDLE stmt, Own&& own, Real&& real) {
+    std::optional<SQLRETURN> rc;
+    {
+        std::lock_guard lock(State().mutex);
+        if (const auto it = State().statements.find(stmt); it != State().statements.end())
+            rc = own(it->second);
+    }
+    return rc ? *rc : real();
 }
+using Own = std::optional<SQLRETURN>;
 
 // Runs `f` with the shim's state locked.
 template <typename F> void Locked(F&& f) {
@@ -392,7 +390,7 @@ SQLRETURN SQL_API SQLDriverConnectW(SQLHDBC dbc, SQLHWND window, SQLWCHAR* in, S
         REAL(SQLDriverConnectW)(dbc, window, in, inLength, out, outMax, outLength, completion);
     std::lock_guard lock(State().mutex);
     if (SQL_SUCCEEDED(rc) && State().enabled)
-        State().sessions[dbc] = {};
+        (State().sessions[dbc] = {}).noCount = State().database.noCount;
     return rc;
 }
 
@@ -460,44 +458,36 @@ SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT com
 }
 
 SQLRETURN SQL_API SQLExecDirectW(SQLHSTMT stmt, SQLWCHAR* text, SQLINTEGER length) {
-    std::unique_lock lock(State().mutex);
-    if (!Shimmed(stmt)) {
-        lock.unlock();
-        return REAL(SQLExecDirectW)(stmt, text, length);
-    }
-    Cancel(stmt);
-    const QString call = FromWide(text, length);
-    if (RefusedBusy(stmt, call))
-        return SQL_ERROR;
-    State().statements[stmt].pending = Split(ServerText(call));
-    return Advance(stmt, true);
+    const auto own = [&](Statement& statement) -> Own {
+        Cancel(stmt);
+        const QString call = FromWide(text, length);
+        if (RefusedBusy(stmt, call))
+            return SQL_ERROR;
+        statement.pending = Split(ServerText(call));
+        return Advance(stmt, true);
+    };
+    return Answer(stmt, own, [&] { return REAL(SQLExecDirectW)(stmt, text, length); });
 }
 
 SQLRETURN SQL_API SQLPrepareW(SQLHSTMT stmt, SQLWCHAR* text, SQLINTEGER length) {
-    std::unique_lock lock(State().mutex);
-    if (!Shimmed(stmt)) {
-        lock.unlock();
-        return REAL(SQLPrepareW)(stmt, text, length);
-    }
-    Statement& statement = State().statements[stmt];
-    statement.prepared = FromWide(text, length);
-    const QString server = ServerText(statement.prepared);
-    auto* units = const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(server.utf16()));
-    return REAL(SQLPrepareW)(stmt, units, static_cast<SQLINTEGER>(server.size()));
+    const auto own = [&](Statement& statement) -> Own {
+        statement.prepared = FromWide(text, length);
+        const QString server = ServerText(statement.prepared);
+        auto* units = const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(server.utf16()));
+        return REAL(SQLPrepareW)(stmt, units, static_cast<SQLINTEGER>(server.size()));
+    };
+    return Answer(stmt, own, [&] { return REAL(SQLPrepareW)(stmt, text, length); });
 }
 
 SQLRETURN SQL_API SQLExecute(SQLHSTMT stmt) {
-    std::unique_lock lock(State().mutex);
-    if (!Shimmed(stmt)) {
-        lock.unlock();
-        return REAL(SQLExecute)(stmt);
-    }
-    Statement& statement = State().statements[stmt];
-    if (RefusedBusy(stmt, statement.prepared))
-        return SQL_ERROR;
-    const SQLRETURN rc = REAL(SQLExecute)(stmt);
-    statement.unread = SQL_SUCCEEDED(rc) && HasRows(stmt);
-    return rc;
+    const auto own = [&](Statement& statement) -> Own {
+        if (RefusedBusy(stmt, statement.prepared))
+            return SQL_ERROR;
+        const SQLRETURN rc = REAL(SQLExecute)(stmt);
+        statement.unread = SQL_SUCCEEDED(rc) && HasRows(stmt);
+        return rc;
+    };
+    return Answer(stmt, own, [&] { return REAL(SQLExecute)(stmt); });
 }
 
 SQLRETURN SQL_API SQLFetch(SQLHSTMT stmt) {
@@ -511,39 +501,49 @@ SQLRETURN SQL_API SQLFetchScroll(SQLHSTMT stmt, SQLSMALLINT orientation, SQLLEN 
 SQLRETURN SQL_API SQLGetDiagRecW(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record,
                                  SQLWCHAR* state, SQLINTEGER* native, SQLWCHAR* message,
                                  SQLSMALLINT bufferLength, SQLSMALLINT* textLength) {
-    std::unique_lock lock(State().mutex);
-    const auto it = State().statements.find(handle);
-    if (type != SQL_HANDLE_STMT || it == State().statements.end() || !it->second.refusedBusy) {
-        lock.unlock();
+    const auto own = [&](const Statement& statement) -> Own {
+        if (type != SQL_HANDLE_STMT || !statement.refusedBusy)
+            return std::nullopt;
+        if (record != 1)
+            return SQL_NO_DATA;
+        const QString text = QStringLiteral("[Microsoft][ODBC SQL Server Driver]Connection is "
+                                            "busy with results for another hstmt");
+        if (state)
+            std::copy_n(u"HY000", 6, reinterpret_cast<char16_t*>(state));
+        if (native)
+            *native = 0;
+        if (textLength)
+            *textLength = static_cast<SQLSMALLINT>(text.size());
+        if (message && bufferLength > 0) {
+            const auto n = std::min<qsizetype>(text.size(), bufferLength - 1);
+            std::copy_n(text.utf16(), n, reinterpret_cast<char16_t*>(message));
+            message[n] = 0;
+        }
+        return SQL_SUCCESS;
+    };
+    return Answer(handle, own, [&] {
         return REAL(SQLGetDiagRecW)(type, handle, record, state, native, message, bufferLength,
                                     textLength);
-    }
-    if (record != 1)
-        return SQL_NO_DATA;
-    const QString text = QStringLiteral("[Microsoft][ODBC SQL Server Driver]Connection is busy "
-                                        "with results for another command");
-    if (state)
-        std::copy_n(u"HY000", 6, reinterpret_cast<char16_t*>(state));
-    if (native)
-        *native = 0;
-    if (textLength)
-        *textLength = static_cast<SQLSMALLINT>(text.size());
-    if (message && bufferLength > 0) {
-        const auto n = std::min<qsizetype>(text.size(), bufferLength - 1);
-        std::copy_n(text.utf16(), n, reinterpret_cast<char16_t*>(message));
-        message[n] = 0;
-    }
-    return SQL_SUCCESS;
+    });
+}
+
+// Under NOCOUNT no count reaches the driver: it answers 0.
+SQLRETURN SQL_API SQLRowCount(SQLHSTMT stmt, SQLLEN* count) {
+    const auto own = [&](const Statement& statement) -> Own {
+        if (!State().sessions[statement.dbc].noCount)
+            return std::nullopt;
+        *count = 0;
+        return SQL_SUCCESS;
+    };
+    return Answer(stmt, own, [&] { return REAL(SQLRowCount)(stmt, count); });
 }
 
 SQLRETURN SQL_API SQLMoreResults(SQLHSTMT stmt) {
-    std::unique_lock lock(State().mutex);
-    if (!Shimmed(stmt)) {
-        lock.unlock();
-        return REAL(SQLMoreResults)(stmt);
-    }
-    State().statements[stmt].unread = false;
-    return Advance(stmt, false);
+    const auto own = [&](Statement& statement) -> Own {
+        statement.unread = false;
+        return Advance(stmt, false);
+    };
+    return Answer(stmt, own, [&] { return REAL(SQLMoreResults)(stmt); });
 }
 
 } // extern "C"

@@ -12,7 +12,7 @@
 // carried out here; everything else goes to PostgreSQL as it is.
 //
 // Without MARS, it refuses a statement while a result on the connection is unread (HY000,
-// "Connection is busy with results for another command"). '...' literals reach its
+// "Connection is busy with results for another hstmt"). '...' literals reach its
 // database in the code page of its collation ('?' for what it lacks), N'...' intact, and
 // its catalogue answers for that collation. Each distinct call is noted for tsql-check.
 //
@@ -29,6 +29,7 @@ struct ModelledDatabase {
     int codePage = 1252;         // 874 Thai, 65001 UTF-8
     bool nationalColumns = true; // nvarchar; else varchar under the collation
     int appLockAnswer = 0;
+    bool noCount = false; // its "user options" start every session with NOCOUNT ON
 };
 
 class SqlServerOdbc {
