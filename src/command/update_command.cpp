@@ -8,7 +8,7 @@
 #include "data/version_brand.h"
 #include "text/error.h"
 #include "text/versions.h"
-#include "transfer/price_stages.h"
+#include "transfer/run_record.h"
 #include "transfer/verify_price_list.h"
 
 #include <QFileInfo>
@@ -141,11 +141,13 @@ void Work(RunState& st, RunLock& lock) {
     // A list the run would stop on halfway is refused before the first write.
     if (st.observer)
         st.observer->BeforeListCheck(st);
-    VerifyPriceList(st);
+    const QString list = VerifyPriceList(st);
     CheckThaiColumns(st);
+    // Where the last run on this shop stopped, if it was cut short: read before any write.
+    RunRecord record(st, list);
     if (st.observer)
         st.observer->BeforeFirstWrite(st);
-    RunTransfer(st);
+    RunTransfer(st, record);
     if (st.observer)
         st.observer->AfterLastWrite(st);
     CloseConnections(st);

@@ -72,7 +72,8 @@ void ApplyRowsBySet(RunState& st, std::int16_t n, std::int32_t rowCount) {
         std::rethrow_exception(unreadable);
 }
 
-void ApplyChunk(RunState& st, std::int16_t n) {
+// The chunk's staged rows emptied, then every row applied or staged.
+void ApplyChunkPrices(RunState& st, std::int16_t n) {
     // Every chunk works on a freshly opened shop database.
     ReopenTarget(st);
     st.Execute(st.Data(),
@@ -97,19 +98,31 @@ void ApplyChunk(RunState& st, std::int16_t n) {
         }
     }
     st.rsList.Close();
-    InsertNewPart(st, n);
-    st.window.SetTxtQTY(kPhraseAdding + st.strBrand + "  100 %");
 }
 
 } // namespace
 
 void ApplyPriceList(RunState& st) {
+    RunSteps all;
+    ApplyPriceList(st, all);
+}
+
+void ApplyPriceList(RunState& st, RunSteps& steps) {
+    if (!steps.Ahead(Step::ChunkNewParts))
+        return;
     st.window.SetTxtQTY(kPhraseMoving + st.strBrand);
     st.window.Yield();
     if (!LoadChunkList(st))
         return;
-    for (std::int32_t i = 0; i < st.lngCountUB; ++i)
-        ApplyChunk(st, st.intCount[static_cast<std::size_t>(i)]);
+    for (std::int32_t i = 0; i < st.lngCountUB; ++i) {
+        const std::int16_t n = st.intCount[static_cast<std::size_t>(i)];
+        if (steps.Due({Step::ChunkPrices, i}))
+            ApplyChunkPrices(st, n);
+        if (steps.Due({Step::ChunkNewParts, i})) {
+            InsertNewPart(st, n);
+            st.window.SetTxtQTY(kPhraseAdding + st.strBrand + "  100 %");
+        }
+    }
 }
 
 } // namespace tolvane

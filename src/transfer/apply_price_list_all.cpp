@@ -46,34 +46,44 @@ void ApplyCollectedBySet(RunState& st, const std::function<void(const PartEntry&
 } // namespace
 
 void ApplyPriceListAll(RunState& st) {
-    Window& w = st.window;
-    w.SetTxtQTY(kPhraseMoving + st.strBrand);
-    w.Yield();
-    // The shop connection stays as the check left it: no re-open in this stage.
-    st.Execute(st.Data(),
-               "Delete From PriceList Where BrandID = " + QString::number(st.lngBrandID));
+    RunSteps all;
+    ApplyPriceListAll(st, all);
+}
 
-    std::int32_t row = 0;
-    st.Open(st.rsList, st.PriceList(),
-            QStringLiteral("Select Kind, PartNO, EName, TName, Model, Import, "
-                           "Price, Sale From PriceListAll"));
-    const std::int32_t rowCount = st.rsList.RecordCount();
-    const auto show = [&](const PartEntry& entry) {
-        ShowListRow(w, kPhraseChanging + st.strBrand + "_All", ++row, rowCount, entry, kPriceGap);
-    };
-    if (st.Data().SendsCheckedCalls()) {
-        ApplyCollectedBySet(st, show);
-    } else {
-        while (!st.rsList.Eof()) {
-            const PartEntry entry = ReadCollectedRow(st.rsList);
-            show(entry);
-            UpdatePart(st, entry);
-            st.rsList.MoveNext();
+void ApplyPriceListAll(RunState& st, RunSteps& steps) {
+    Window& w = st.window;
+    if (steps.Due({Step::CollectedPrices})) {
+        w.SetTxtQTY(kPhraseMoving + st.strBrand);
+        w.Yield();
+        // The shop connection stays as the check left it: no re-open in this stage.
+        st.Execute(st.Data(),
+                   "Delete From PriceList Where BrandID = " + QString::number(st.lngBrandID));
+
+        std::int32_t row = 0;
+        st.Open(st.rsList, st.PriceList(),
+                QStringLiteral("Select Kind, PartNO, EName, TName, Model, Import, "
+                               "Price, Sale From PriceListAll"));
+        const std::int32_t rowCount = st.rsList.RecordCount();
+        const auto show = [&](const PartEntry& entry) {
+            ShowListRow(w, kPhraseChanging + st.strBrand + "_All", ++row, rowCount, entry,
+                        kPriceGap);
+        };
+        if (st.Data().SendsCheckedCalls()) {
+            ApplyCollectedBySet(st, show);
+        } else {
+            while (!st.rsList.Eof()) {
+                const PartEntry entry = ReadCollectedRow(st.rsList);
+                show(entry);
+                UpdatePart(st, entry);
+                st.rsList.MoveNext();
+            }
         }
+        st.rsList.Close();
     }
-    st.rsList.Close();
-    InsertNewPart(st, 0);
-    w.SetTxtQTY(kPhraseAdding + st.strBrand + "  100 %");
+    if (steps.Due({Step::CollectedNewParts})) {
+        InsertNewPart(st, 0);
+        w.SetTxtQTY(kPhraseAdding + st.strBrand + "  100 %");
+    }
 }
 
 } // namespace tolvane

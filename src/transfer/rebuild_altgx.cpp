@@ -49,14 +49,23 @@ bool NextHead(RunState& st, std::int32_t& head) {
 } // namespace
 
 void RebuildAltGX(RunState& st) {
+    RunSteps all;
+    RebuildAltGX(st, all);
+}
+
+void RebuildAltGX(RunState& st, RunSteps& steps) {
     Window& w = st.window;
     w.SetTxtQTY(kPhraseRebuilding + st.strBrand);
     w.Yield();
+    if (steps.Due({Step::QueueFill})) {
+        Connection& cn = st.Data();
+        st.Execute(cn, QStringLiteral("Delete From AltGX"));
+        st.Execute(cn, "Delete From " + st.Table("AltG") + " Where PartID = 0");
+        st.Execute(cn, "Insert Into AltGX(PartID) Select PartID From " + st.Table("Pta"));
+    }
+    if (!steps.Due({Step::QueueGroups}))
+        return;
     Connection& cn = st.Data();
-    st.Execute(cn, QStringLiteral("Delete From AltGX"));
-    st.Execute(cn, "Delete From " + st.Table("AltG") + " Where PartID = 0");
-    st.Execute(cn, "Insert Into AltGX(PartID) Select PartID From " + st.Table("Pta"));
-
     std::int32_t head = 0;
     while (NextHead(st, head)) {
         // One transaction per group: its links, factories and queue entries

@@ -19,15 +19,27 @@ void Enlarge(Window& w) {
 } // namespace
 
 void RunTransfer(RunState& st) {
-    ApplyPriceList(st);
-    CheckPriceList(st);
-    if (HasPriceListAll(st) == 1) {
-        ApplyPriceListAll(st);
-        Enlarge(st.window);
-        ShowPriceDiff(st);
+    RunSteps all;
+    RunTransfer(st, all);
+}
+
+void RunTransfer(RunState& st, RunSteps& steps) {
+    ApplyPriceList(st, steps);
+    // A run taken up after its check: the check had collected entries.
+    bool collected = true;
+    if (steps.Due({Step::Check})) {
+        CheckPriceList(st);
+        collected = HasPriceListAll(st) == 1;
     }
-    if (st.window.Fields().chkLikelAt)
-        RebuildAltGX(st);
+    if (collected) {
+        ApplyPriceListAll(st, steps);
+        if (steps.Due({Step::Differences}) && !steps.TakesUp()) {
+            Enlarge(st.window);
+            ShowPriceDiff(st);
+        }
+    }
+    if (steps.TakesUp() ? steps.Rebuilds() : st.window.Fields().chkLikelAt)
+        RebuildAltGX(st, steps);
 }
 
 } // namespace tolvane

@@ -5,6 +5,7 @@
 #include "text/amount.h"
 #include "text/error.h"
 #include "text/versions.h"
+#include "transfer/list_fingerprint.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -209,7 +210,8 @@ void NoteDoubles(int chunk, ChunkLines& lines, Findings& doubles) {
     }
 }
 
-void CheckChunk(RunState& st, int n, Findings& findings, Findings& doubles) {
+void CheckChunk(RunState& st, int n, Findings& findings, Findings& doubles,
+                ListFingerprint& fingerprint) {
     const QString table = QStringLiteral("PriceList_%1").arg(n);
     findings.table = table;
     Recordset rs;
@@ -225,11 +227,14 @@ void CheckChunk(RunState& st, int n, Findings& findings, Findings& doubles) {
         return;
     }
     ChunkLines lines;
+    fingerprint.Table(n);
     for (int row = 1; !rs.Eof(); ++row, rs.MoveNext()) {
         CheckRow(rs, table, row, findings);
         // Once the list is refused, the lines no longer matter.
-        if (findings.count == 0)
+        if (findings.count == 0) {
             CollectLine(rs, lines);
+            fingerprint.Row(rs);
+        }
     }
     if (findings.count == 0)
         NoteDoubles(n, lines, doubles);
@@ -358,8 +363,9 @@ void CheckCollectedList(RunState& st, Findings& findings) {
 
 } // namespace
 
-void VerifyPriceList(RunState& st) {
+QString VerifyPriceList(RunState& st) {
     Findings findings, doubles;
+    ListFingerprint fingerprint;
     std::vector<int> chunks;
     try {
         chunks = ChunkNumbers(st, findings);
@@ -376,7 +382,7 @@ void VerifyPriceList(RunState& st) {
         }
     }
     for (int n : chunks)
-        CheckChunk(st, n, findings, doubles);
+        CheckChunk(st, n, findings, doubles, fingerprint);
     CheckCollectedList(st, findings);
     if (findings.count == 0) {
         for (qsizetype i = 0; i < doubles.shown.size(); ++i)
@@ -386,7 +392,7 @@ void VerifyPriceList(RunState& st) {
                                  kMoreEnd,
                              ThaiSentence(NoticeKind::MoreDoublyNamed,
                                           {QString::number(doubles.count - kProblemsShown)}));
-        return;
+        return fingerprint.Text();
     }
     QString detail = QStringLiteral("The price list cannot be used; nothing was written to the "
                                     "shop.\n") +

@@ -18,7 +18,9 @@ struct RunState;
 // different values: the run stages them all, and the database's order of the tied
 // staged rows decides which line creates the part. Each such number is told as a
 // notice (the first 20 of the run, then one notice counting the rest); the run goes on.
-void VerifyPriceList(RunState& st);
+//
+// Returns the list's fingerprint (ListFingerprint): whether a run cut short ran this list.
+QString VerifyPriceList(RunState& st);
 
 // How many part numbers a notice of VerifyPriceList names as named more than once in a
 // chunk with different values: 1 for a notice on one number, the rest for the notice

@@ -204,6 +204,45 @@ TEST(RunLock, TwoRunsAtOnceLeaveWhatOneRunLeaves) {
     EXPECT_FALSE(QFile::exists(shop + ".tolvane.lock")); // gone with the run that held it
 }
 
+// A run cut short (its new parts fail) is finished by the next run of the same list, which
+// says so on standard error and in the report, so the shop ends as the run completed and
+// followed by the next leaves it; a run of another list starts afresh and says why.
+TEST(CutShort, TheNextRunOfTheListFinishesItAndSaysSo) {
+    ShopFixture twice;
+    twice.SmallRun();
+    ASSERT_EQ(twice.Run().status, 0);
+    ASSERT_EQ(twice.Run().status, 0);
+    ShopFixture f;
+    f.SmallRun();
+    const auto cut = [&f](const QString& failing) {
+        RunState st(f.window, DataHooks{nullptr, &f.faults});
+        f.faults.failStatementWith = failing;
+        cmdUpDate_Click(st);
+        ASSERT_EQ(f.window.messages.back().text, "ไม่สามรถบันทึกได้");
+    };
+    cut("Insert Into Pta7");
+    const QString report = f.dir.filePath("report.html");
+    Result r = f.Run({"--report", report});
+    EXPECT_EQ(r.status, 0);
+    const QRegularExpression said("^cut short: the last run on this shop \\(started "
+                                  "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\) stopped in the new parts "
+                                  "of chunk 1; this run finishes it first, then runs the list "
+                                  "again\\.$");
+    EXPECT_TRUE(said.match(r.err.trimmed()).hasMatch()) << r.err;
+    EXPECT_TRUE(QString::fromUtf8(ReadFile(report)).contains("stopped in the new parts of chunk 1"));
+    EXPECT_EQ(AllRows(f.shopPath), AllRows(twice.shopPath));
+
+    cut("Update Pta7 Set Price = 155");
+    SqliteExec(f.listPath, {"Update PriceList_2 Set Price = 160"});
+    r = f.Run();
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.err.trimmed().endsWith("stopped in the prices of chunk 2; it ran another "
+                                         "price list, so this run does not finish it and "
+                                         "starts afresh."))
+        << r.err;
+    EXPECT_EQ(f.Count("TolvaneRun"), 0);
+}
+
 // tolvane-batch in a process of its own. Run by root, it goes without root's right to
 // pass over a file's permissions, so a file no one may read is unreadable to it too.
 Result Child(QStringList args) {
