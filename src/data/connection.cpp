@@ -14,6 +14,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
+#include <algorithm>
 
 namespace tolvane {
 
@@ -372,6 +373,15 @@ QSqlQuery Connection::SendHeld(const QString& tail, StatementBatch::Tail kind) {
     ReadOpenResults();
     return held_.Send(Database(), tail, kind, dialect_, inTransaction_,
                       [this] { CountRoundTrip(); });
+}
+
+bool Connection::HasTable(const QString& name) const {
+    RequireOpen(name);
+    CountRoundTrip();
+    const QStringList tables = Database().tables(QSql::Tables);
+    return std::any_of(tables.begin(), tables.end(), [&](const QString& table) {
+        return table.compare(name, Qt::CaseInsensitive) == 0;
+    });
 }
 
 bool Connection::SendsCheckedCalls() const {

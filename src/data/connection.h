@@ -72,6 +72,10 @@ public:
     // Sends whatever statements are held back.
     void Flush();
 
+    // Whether the database holds a table of that name (without regard to case), as the
+    // driver's catalog tells; asks no statement, so a table that is not there fails nothing.
+    bool HasTable(const QString& name) const;
+
     // Whether this connection sends checked calls: a server engine that takes several
     // statements in one call, outside a transaction.
     bool SendsCheckedCalls() const;

@@ -76,16 +76,15 @@ RecordedRun ReadRecord(const Recordset& rs) {
 } // namespace
 
 RunRecord::RunRecord(RunState& st, QString list) : st_(st), list_(std::move(list)) {
-    Recordset rs;
-    try {
-        rs.Open("Select " + kColumns + " From " + kTable +
-                    " Where BrandID = " + QString::number(st.lngBrandID),
-                st.Data(), Recordset::adOpenForwardOnly);
-    } catch (const Error&) {
-        // No table: no run has recorded itself on this shop yet.
+    // No table: no run has recorded itself on this shop yet. A table of that name that is
+    // not the record fails the run here, before it writes.
+    table_ = st.Data().HasTable(kTable);
+    if (!table_)
         return;
-    }
-    table_ = true;
+    Recordset rs;
+    rs.Open("Select " + kColumns + " From " + kTable +
+                " Where BrandID = " + QString::number(st.lngBrandID),
+            st.Data(), Recordset::adOpenForwardOnly);
     if (!rs.Eof()) {
         row_ = true;
         try {
@@ -138,8 +137,10 @@ QString RunRecord::CutShortNotice(const QString& unfinishable) const {
     if (!cut_->started.isEmpty())
         text += " (started " + cut_->started + ")";
     text += QStringLiteral(" stopped");
-    if (cut_->unreadable.isEmpty())
-        text += u' ' + QString::fromLatin1(TextOf(cut_->point.step).where).arg(cut_->chunkNumber);
+    if (cut_->unreadable.isEmpty()) {
+        const QString where = QString::fromLatin1(TextOf(cut_->point.step).where);
+        text += u' ' + (IsChunkStep(cut_->point.step) ? where.arg(cut_->chunkNumber) : where);
+    }
     if (unfinishable.isEmpty())
         return text + QStringLiteral("; this run finishes it first, then runs the list again.");
     return text + "; " + unfinishable + QStringLiteral(", so this run does not finish it and "
