@@ -62,7 +62,7 @@ constexpr std::array<const char16_t*, 17> kFailures = {
 static_assert(kFailures.size() == static_cast<std::size_t>(Failure::CutShort) + 1);
 
 // The sentences of the notices, in the order of NoticeKind.
-constexpr std::array<const char16_t*, 7> kNotices = {
+constexpr std::array<const char16_t*, 9> kNotices = {
     // CounterRepaired
     u"โปรแกรมแก้ตัวนับรหัส %1 ที่ผิดให้ถูกต้องแล้ว ไม่ต้องทำอะไร",
     // NoRunLock
@@ -80,9 +80,16 @@ constexpr std::array<const char16_t*, 7> kNotices = {
     // SettingsDefault
     u"ไฟล์ตั้งค่า %1 อ่านไม่ได้หรือมีค่าที่ผิด โปรแกรมจึงใช้ค่าตั้งต้นแทน "
     u"ให้ผู้ดูแลระบบแก้ไฟล์นี้",
+    // CutShortFinished
+    u"การปรับราคาครั้งก่อน (เริ่มเมื่อ %1) หยุดไปกลางคัน ครั้งนี้โปรแกรมทำต่อจนเสร็จก่อน "
+    u"แล้วจึงปรับราคาตามรายการนี้อีกรอบ ไม่ต้องทำอะไร",
+    // CutShortAfresh
+    u"การปรับราคาครั้งก่อน (เริ่มเมื่อ %1) หยุดไปกลางคันและทำต่อไม่ได้ (ใช้รายการราคาคนละชุด "
+    u"หรือไฟล์รายการราคาเปลี่ยนไป) ครั้งนี้จึงปรับราคาตามรายการนี้ตั้งแต่ต้น "
+    u"ให้ตรวจราคาของร้านหลังปรับราคา",
 };
 
-static_assert(kNotices.size() == static_cast<std::size_t>(NoticeKind::SettingsDefault) + 1);
+static_assert(kNotices.size() == static_cast<std::size_t>(NoticeKind::CutShortAfresh) + 1);
 
 // %1 to %9 replaced by the facts in one pass, so a fact that holds "%2" stays as it is.
 QString Fill(const char16_t* sentence, const QStringList& facts) {

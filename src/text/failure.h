@@ -38,6 +38,8 @@ enum class NoticeKind {
     DoublyNamed,      // facts: the part number, the chunk
     MoreDoublyNamed,  // facts: how many more
     SettingsDefault,  // facts: the settings file
+    CutShortFinished, // facts: when the run cut short started
+    CutShortAfresh,   // facts: when the run cut short started
 };
 
 // A file or a server's database as the sentences name them: "ไฟล์ <path>",

@@ -4,6 +4,7 @@
 #include "data/recordset.h"
 #include "data/run_state.h"
 #include "text/error.h"
+#include "text/failure.h"
 #include "transfer/list_fingerprint.h"
 #include "transfer/price_stages.h"
 
@@ -206,7 +207,10 @@ void RunTransfer(RunState& st, RunRecord& record) {
     const auto mark = [&record](const RunPoint& point) { record.Mark(point); };
     if (const std::optional<RecordedRun>& cut = record.cut()) {
         const QString unfinishable = record.Unfinishable();
-        st.window.Notice(record.CutShortNotice(unfinishable));
+        st.window.Notice(record.CutShortNotice(unfinishable),
+                         ThaiSentence(unfinishable.isEmpty() ? NoticeKind::CutShortFinished
+                                                             : NoticeKind::CutShortAfresh,
+                                      {cut->started}));
         if (unfinishable.isEmpty()) {
             RunSteps finish(mark, cut->point, cut->rebuild);
             RunTransfer(st, finish);

@@ -208,12 +208,10 @@ TEST(RunLock, TwoRunsAtOnceLeaveWhatOneRunLeaves) {
 // says so on standard error and in the report, so the shop ends as the run completed and
 // followed by the next leaves it; a run of another list starts afresh and says why.
 TEST(CutShort, TheNextRunOfTheListFinishesItAndSaysSo) {
-    ShopFixture twice;
-    twice.SmallRun();
-    ASSERT_EQ(twice.Run().status, 0);
-    ASSERT_EQ(twice.Run().status, 0);
-    ShopFixture f;
-    f.SmallRun();
+    ShopFixture twice, f;
+    for (ShopFixture* shop : {&twice, &f})
+        shop->SmallRun();
+    ASSERT_EQ(twice.Run().status + twice.Run().status, 0);
     const auto cut = [&f](const QString& failing) {
         RunState st(f.window, DataHooks{nullptr, &f.faults});
         f.faults.failStatementWith = failing;
@@ -223,22 +221,19 @@ TEST(CutShort, TheNextRunOfTheListFinishesItAndSaysSo) {
     cut("Insert Into Pta7");
     const QString report = f.dir.filePath("report.html");
     Result r = f.Run({"--report", report});
-    EXPECT_EQ(r.status, 0);
-    const QRegularExpression said("^cut short: the last run on this shop \\(started "
-                                  "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\) stopped in the new parts "
-                                  "of chunk 1; this run finishes it first, then runs the list "
-                                  "again\\.$");
-    EXPECT_TRUE(said.match(r.err.trimmed()).hasMatch()) << r.err;
-    EXPECT_TRUE(QString::fromUtf8(ReadFile(report)).contains("stopped in the new parts of chunk 1"));
+    const QString said = "stopped in the new parts of chunk 1; this run finishes it first, then "
+                         "runs the list again.\n";
+    EXPECT_TRUE(r.err.startsWith("cut short: the last run on this shop (started 20") &&
+                r.err.endsWith(said) && r.status == 0)
+        << r.err;
+    EXPECT_TRUE(QString::fromUtf8(ReadFile(report)).contains(said.trimmed()));
     EXPECT_EQ(AllRows(f.shopPath), AllRows(twice.shopPath));
 
     cut("Update Pta7 Set Price = 155");
     SqliteExec(f.listPath, {"Update PriceList_2 Set Price = 160"});
     r = f.Run();
-    EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(r.err.trimmed().endsWith("stopped in the prices of chunk 2; it ran another "
-                                         "price list, so this run does not finish it and "
-                                         "starts afresh."))
+    EXPECT_TRUE(r.err.endsWith("stopped in the prices of chunk 2; it ran another price list, so "
+                               "this run does not finish it and starts afresh.\n"))
         << r.err;
     EXPECT_EQ(f.Count("TolvaneRun"), 0);
 }
