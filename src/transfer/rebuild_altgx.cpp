@@ -2,6 +2,7 @@
 #include "parts/alt_links.h"
 #include "parts/progress.h"
 #include "transfer/price_stages.h"
+#include "transfer/rebuild_groups.h"
 
 namespace tolvane {
 
@@ -53,6 +54,22 @@ void RebuildAltGX(RunState& st) {
     RebuildAltGX(st, all);
 }
 
+bool RebuildNextGroup(RunState& st) {
+    std::int32_t head = 0;
+    if (!NextHead(st, head))
+        return false;
+    // One transaction per group: its links, factories and queue entries together.
+    Connection& cn = st.Data();
+    cn.BeginTrans();
+    st.window.Yield();
+    st.window.SetTxtPartNO(QString::number(head));
+    LoadGroup(st, head);
+    SaveAltGFacD(st, head, 0, 0);
+    Dequeue(st);
+    cn.CommitTrans();
+    return true;
+}
+
 void RebuildAltGX(RunState& st, RunSteps& steps) {
     Window& w = st.window;
     w.SetTxtQTY(kPhraseRebuilding + st.strBrand);
@@ -65,18 +82,9 @@ void RebuildAltGX(RunState& st, RunSteps& steps) {
     }
     if (!steps.Due({Step::QueueGroups}))
         return;
-    Connection& cn = st.Data();
-    std::int32_t head = 0;
-    while (NextHead(st, head)) {
-        // One transaction per group: its links, factories and queue entries
-        // together.
-        cn.BeginTrans();
-        w.Yield();
-        w.SetTxtPartNO(QString::number(head));
-        LoadGroup(st, head);
-        SaveAltGFacD(st, head, 0, 0);
-        Dequeue(st);
-        cn.CommitTrans();
+    if (!st.Data().SendsCheckedCalls() || !RebuildGroupsBySet(st)) {
+        while (RebuildNextGroup(st)) {
+        }
     }
     st.rsList.Close();
 }
