@@ -212,10 +212,10 @@ CaseResult RunHeadless(const ShopFiles& files, bool rebuild, const QString& trac
     return RunHeadlessWith(FieldsFor(files, rebuild), traceFile, floorCopy);
 }
 
-CaseResult RunHeadlessOnServer(const ServerShop& shop, const QString& list) {
+CaseResult RunHeadlessOnServer(const ServerShop& shop, const QString& list, bool rebuild) {
     FormFields fields = form::DefaultFields(form::kBrand);
     fields.txtPriceList = list;
-    fields.chkLikelAt = false;
+    fields.chkLikelAt = rebuild;
     fields.optAccess = false;
     fields.chkComType = true; // on the server machine: driver={SQL Server};server=...
     fields.txtServer = shop.server;

@@ -54,8 +54,8 @@ CaseResult RunHeadless(const ShopFiles& files, bool rebuild, const QString& trac
                        const ShopFiles& floorCopy);
 
 // The headless run with the shop database on a server (optSQL, on the server
-// machine), without the alternate index rebuild; `list` is the price-list file.
-CaseResult RunHeadlessOnServer(const ServerShop& shop, const QString& list);
+// machine), with the alternate index rebuild when `rebuild`; `list` is the price-list file.
+CaseResult RunHeadlessOnServer(const ServerShop& shop, const QString& list, bool rebuild);
 
 // The same run through the window frmKordan (needs a QApplication).
 CaseResult RunWindow(const ShopFiles& files, bool rebuild);

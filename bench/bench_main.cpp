@@ -67,6 +67,15 @@ Options MediumShop(const QString& dir, int rows = 20000) {
     return o;
 }
 
+// The large shop: five times the medium shop, a list of 100,000 rows.
+Options LargeShop(const QString& dir) {
+    Options o = MediumShop(dir, 100000);
+    o.parts = 250000;
+    o.chunk = 25000;
+    o.movement = 1000000;
+    return o;
+}
+
 void Say(const QString& text) {
     QTextStream err(stderr);
     err << QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss")) << "  " << text
@@ -146,10 +155,36 @@ CaseResult Window(const ShopFiles& files) {
     return RunChild({"--child", "window", "--shop", files.shop, "--list", files.list});
 }
 
-// The headless run on the server's database `database`, reached through `txtServer`.
-CaseResult OnServer(const QString& database, const QString& txtServer, const QString& list) {
-    return RunChild(
-        {"--child", "server", "--server", txtServer, "--database", database, "--list", list});
+// The headless run on the server's database `database`, reached through `txtServer`, with
+// chkLikelAt ticked when `rebuild`.
+CaseResult OnServer(const QString& database, const QString& txtServer, const QString& list,
+                    bool rebuild = false) {
+    QStringList args = {"--child",    "server",  "--server", txtServer,
+                        "--database", database, "--list",   list};
+    if (rebuild)
+        args << "--rebuild";
+    return RunChild(args);
+}
+
+// A shop file loaded into a fresh database of the server, closed for copying.
+std::unique_ptr<shop::PgDatabase> Loaded(const shop::PgServer& server, const QString& shopFile) {
+    auto loaded = std::make_unique<shop::PgDatabase>(server);
+    QElapsedTimer clock;
+    clock.start();
+    const std::int64_t rows = LoadShopIntoServer(shopFile, loaded->ConnectionText());
+    Say(QStringLiteral("loaded %1 rows into %2 in %3 s")
+            .arg(rows)
+            .arg(loaded->name())
+            .arg(clock.elapsed() / 1000.0, 0, 'f', 1));
+    CloseForCopying(server, loaded->name());
+    return loaded;
+}
+
+const shop::PgServer& RequireServer(const shop::PgServer& server) {
+    if (!server.available() || server.host.isEmpty())
+        throw std::runtime_error("the server cases need the server that scripts/bench starts "
+                                 "(TOLVANE_PG_SOCKET_DIR, TOLVANE_PG_HOST, TOLVANE_PG_PORT)");
+    return server;
 }
 
 // A latency link on `address`:5432 to the server's TCP port, `delayMs` each way.
@@ -164,14 +199,11 @@ std::unique_ptr<LatencyLink> LinkTo(const shop::PgServer& server, const QString&
 }
 
 // The medium shop on the server: over the unix socket, then over TCP through the
-// latency link and through the slow link. The shop is loaded once; each case runs on
-// a copy of the loaded database made before the first run, so all start from the
-// same rows.
+// latency link and through the slow link, each without and with the rebuild. The shop is
+// loaded once; each case runs on a copy of the loaded database made before the first run,
+// so all start from the same rows.
 void ServerCases(const QCommandLineParser& p, const QString& work, Report& report) {
-    const shop::PgServer server = shop::PgServerFromEnvironment();
-    if (!server.available() || server.host.isEmpty())
-        throw std::runtime_error("the server cases need the server that scripts/bench starts "
-                                 "(TOLVANE_PG_SOCKET_DIR, TOLVANE_PG_HOST, TOLVANE_PG_PORT)");
+    const shop::PgServer server = RequireServer(shop::PgServerFromEnvironment());
     const QString dir = work + "/server";
     const Options options = MediumShop(dir);
     const ShopFiles files = MakeSample(options);
@@ -180,58 +212,81 @@ void ServerCases(const QCommandLineParser& p, const QString& work, Report& repor
     struct ServerCase {
         QString name, suffix, address;
         double delayMs; // negative: over the socket
+        bool rebuild;
     };
     const std::vector<ServerCase> cases = {
-        {kServerSocket, "socket", server.socketDir, -1},
-        {kServerLink, "link", p.value("link-address"), p.value("link-delay").toDouble()},
+        {kServerSocket, "socket", server.socketDir, -1, false},
+        {kServerLink, "link", p.value("link-address"), p.value("link-delay").toDouble(), false},
         {kServerSlowLink, "slow", p.value("slow-link-address"),
-         p.value("slow-link-delay").toDouble()},
+         p.value("slow-link-delay").toDouble(), false},
+        {kServerSocketRebuild, "socket_rebuild", server.socketDir, -1, true},
+        {kServerLinkRebuild, "link_rebuild", p.value("link-address"),
+         p.value("link-delay").toDouble(), true},
+        {kServerSlowLinkRebuild, "slow_rebuild", p.value("slow-link-address"),
+         p.value("slow-link-delay").toDouble(), true},
     };
-    // Both links listen from the start, so a port that is taken fails before any run.
+    // Both links listen from the start, so a port that is taken fails before any run; the
+    // cases with the rebuild go through the same two links (case i through link i % 3).
     std::vector<std::unique_ptr<LatencyLink>> links;
-    for (const ServerCase& c : cases)
-        links.push_back(c.delayMs < 0 ? nullptr : LinkTo(server, c.address, c.delayMs));
+    for (std::size_t i = 0; i < 3; ++i)
+        links.push_back(cases[i].delayMs < 0 ? nullptr
+                                             : LinkTo(server, cases[i].address, cases[i].delayMs));
 
-    shop::PgDatabase loaded(server);
+    const std::unique_ptr<shop::PgDatabase> loaded = Loaded(server, files.shop);
     QElapsedTimer clock;
-    clock.start();
-    const std::int64_t rows = LoadShopIntoServer(files.shop, loaded.ConnectionText());
-    Say(QStringLiteral("loaded %1 rows into %2 in %3 s")
-            .arg(rows)
-            .arg(loaded.name())
-            .arg(clock.elapsed() / 1000.0, 0, 'f', 1));
-    CloseForCopying(server, loaded.name());
     std::vector<std::unique_ptr<ServerDatabaseCopy>> databases;
     for (const ServerCase& c : cases) {
         clock.restart();
-        databases.push_back(std::make_unique<ServerDatabaseCopy>(server, loaded.name(),
-                                                                 loaded.name() + "_" + c.suffix));
+        databases.push_back(std::make_unique<ServerDatabaseCopy>(server, loaded->name(),
+                                                                 loaded->name() + "_" + c.suffix));
         Say(QStringLiteral("copied %1 to %2 in %3 s")
-                .arg(loaded.name(), databases.back()->name())
+                .arg(loaded->name(), databases.back()->name())
                 .arg(clock.elapsed() / 1000.0, 0, 'f', 1));
     }
 
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const ServerCase& c = cases[i];
         const ShopFiles copy = Copy(files, dir + "/" + c.suffix);
-        if (!links[i]) {
+        LatencyLink* link = links[i % 3].get();
+        if (!link) {
             Say(QStringLiteral("%1: headless run over the socket %2").arg(c.name, c.address));
-            report.Add(c.name, OnServer(databases[i]->name(), c.address, copy.list));
+            report.Add(c.name, OnServer(databases[i]->name(), c.address, copy.list, c.rebuild));
             continue;
         }
         Say(QStringLiteral("%1: headless run through the latency link %2:%3 (%4 ms each way) "
                            "to %5:%6")
                 .arg(c.name, c.address)
-                .arg(links[i]->Port())
+                .arg(link->Port())
                 .arg(c.delayMs)
                 .arg(server.host)
                 .arg(server.port));
-        CaseResult linked = OnServer(databases[i]->name(), c.address, copy.list);
-        linked.proxyTurns = links[i]->Turns();
-        linked.proxyConnections = links[i]->Connections();
+        // A link counts for all the runs through it: each run's share is what it added.
+        const std::int64_t turns = link->Turns(), connections = link->Connections();
+        CaseResult linked = OnServer(databases[i]->name(), c.address, copy.list, c.rebuild);
+        linked.proxyTurns = link->Turns() - turns;
+        linked.proxyConnections = link->Connections() - connections;
         linked.linkDelayMs = c.delayMs;
         report.Add(c.name, linked);
     }
+}
+
+// The large shop, embedded and on the server over its socket, without the rebuild.
+void LargeCases(const QString& work, bool server, Report& report) {
+    const QString dir = work + "/large";
+    const Options options = LargeShop(dir);
+    const ShopFiles files = MakeSample(options);
+    report.largeListRows = options.rows;
+    const ShopFiles embedded = Copy(files, dir + "/embedded");
+    Say(QStringLiteral("large: headless run"));
+    report.Add(kLargeEmbedded, Headless(embedded));
+    if (!server)
+        return;
+    const shop::PgServer pg = RequireServer(shop::PgServerFromEnvironment());
+    const std::unique_ptr<shop::PgDatabase> loaded = Loaded(pg, files.shop);
+    const ServerDatabaseCopy database(pg, loaded->name(), loaded->name() + "_socket");
+    const ShopFiles copy = Copy(files, dir + "/server");
+    Say(QStringLiteral("large: headless run over the socket %1").arg(pg.socketDir));
+    report.Add(kLargeServer, OnServer(database.name(), pg.socketDir, copy.list));
 }
 
 int Child(const QCommandLineParser& p, int argc, char** argv) {
@@ -252,7 +307,8 @@ int Child(const QCommandLineParser& p, int argc, char** argv) {
     } else if (p.value("child") == QLatin1String("server")) {
         const shop::PgServer server = shop::PgServerFromEnvironment();
         result = RunHeadlessOnServer(
-            {p.value("server"), p.value("database"), server.user, server.password}, files.list);
+            {p.value("server"), p.value("database"), server.user, server.password}, files.list,
+            p.isSet("rebuild"));
     } else {
         result = RunHeadless(files, p.isSet("rebuild"), p.value("trace"),
                              ShopFiles{p.value("floor-shop"), p.value("floor-list")});
@@ -297,6 +353,7 @@ int Parent(const QCommandLineParser& p) {
             window = Quicker(window, Window(copies[2 * pass + 1]));
         }
         report.Add("medium headless", plain);
+        report.mediumListRows = MediumShop(dir).rows;
         report.Add("medium window", window);
         report.growth[20000] = plain.seconds;
     }
@@ -323,6 +380,14 @@ int Parent(const QCommandLineParser& p) {
             ServerCases(p, work, report);
         } catch (const std::exception& e) {
             Say(QStringLiteral("server cases failed: ") + QString::fromLocal8Bit(e.what()));
+            serverFailed = true;
+        }
+    }
+    if (wanted("large")) {
+        try {
+            LargeCases(work, wanted("server") || only.contains("large"), report);
+        } catch (const std::exception& e) {
+            Say(QStringLiteral("large cases failed: ") + QString::fromLocal8Bit(e.what()));
             serverFailed = true;
         }
     }
@@ -358,7 +423,9 @@ int main(int argc, char** argv) {
         {"work", "Folder for the sample shops and traces.", "dir",
          QDir::tempPath() + "/tolvane-bench"},
         {"results", "Folder for the CSV file (none: no file).", "dir"},
-        {"only", "Only this part: small, medium, growth or server (repeatable).", "part"},
+        {"only", "Only this part: small, medium, growth, server or large (repeatable; large runs on the "
+         "server too when the server is there).",
+         "part"},
         {"link-address", "The latency link's loopback address; it listens on port 5432 there.",
          "address", "127.0.0.2"},
         {"link-delay", "The latency link's delay each way, in milliseconds.", "ms", "0.25"},

@@ -32,6 +32,15 @@ inline const QString kServerSocket = QStringLiteral("medium server socket");
 inline const QString kServerLink = QStringLiteral("medium server link");
 inline const QString kServerSlowLink = QStringLiteral("medium server slow link");
 inline const QString kEmbedded = QStringLiteral("medium headless");
+// The same three server cases with the alternate index rebuild ticked.
+inline const QString kServerSocketRebuild = QStringLiteral("medium server socket rebuild");
+inline const QString kServerLinkRebuild = QStringLiteral("medium server link rebuild");
+inline const QString kServerSlowLinkRebuild = QStringLiteral("medium server slow link rebuild");
+// The large shop, embedded and over the server's socket, without the rebuild.
+inline const QString kLargeEmbedded = QStringLiteral("large headless");
+inline const QString kLargeServer = QStringLiteral("large server socket");
+// The stage the rebuild's figures stand under.
+inline const QString kRebuildStage = QStringLiteral("rebuild alternates");
 
 // A goal: a ratio measured in this invocation against its limit.
 struct Goal {
@@ -59,6 +68,8 @@ public:
     QString loadAtEnd;
     std::map<int, double> growth; // price-list rows -> seconds of the headless run
     int serverListRows = 0;       // price-list rows of the server cases
+    int mediumListRows = 0;       // price-list rows of the medium runs
+    int largeListRows = 0;        // price-list rows of the large runs
 
 private:
     const ReportRow* Total(const QString& caseName) const;
@@ -69,6 +80,10 @@ private:
     double PerListRow(const ReportRow* total, std::int64_t count) const;
     // A server case's time against the embedded run's; negative: not measured.
     double AgainstEmbedded(const ReportRow* total) const;
+    // A large run's seconds per list row over the medium run's; negative: not measured.
+    Goal PerRowOfMedium(const QString& name, const QString& large, const QString& medium) const;
+    // A large run's peak memory in MB against `limit`; negative: not measured.
+    Goal PeakMemory(const QString& name, const QString& large, double limit) const;
 
     std::vector<ReportRow> rows_;
 };

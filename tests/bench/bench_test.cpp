@@ -80,30 +80,50 @@ TEST(Stages, ProgressTextsNameTheStagesAndTheUnavoidableRoundTripsAreCounted) {
     EXPECT_EQ(merged[4].floorRoundTrips, 1); // rollback
 }
 
-// The server goals from seconds of the embedded, socket, link and slow link runs (negative:
-// did not run, so not measured and no goal missed) and the socket run's trips.
+// The server and large goals from seconds of the embedded, socket, link and slow link runs,
+// the socket and slow link runs with the rebuild and the two large runs (negative: did not
+// run, so not measured and no goal missed), the socket run's trips, the rebuild's trips
+// and groups, and the large runs' peak memory.
 TEST(Report, ServerGoalsComeFromTheRunsFiguresAndSayMetOrMissed) {
     const std::vector<std::pair<std::vector<double>, QString>> table = {
-        {{10, 15, 22.5, 30, 10000},
+        {{10, 15, 22.5, 30, 20, 30, 65, 97.5, 10000, 2000, 4000, 409600},
          "round trips / list row 0.50 (<= 0.5) met|link / socket 1.50 (<= 1.5) met|"
-         "slow link / socket 2.00 (<= 2.0) met|socket / embedded 1.50 (<= 1.5) met"},
-        {{5, 10, 15.1, -1, 10001},
+         "slow link / socket 2.00 (<= 2.0) met|socket / embedded 1.50 (<= 1.5) met|"
+         "rebuild round trips / group 0.50 (<= 0.5) met|rebuild slow link / socket 1.50 (<= 1.5) "
+         "met|large / medium time per list row (embedded) 1.30 (<= 1.3) met|large / medium time "
+         "per list row (server socket) 1.30 (<= 1.3) met|large peak memory MB (embedded) 400.00 "
+         "(<= 400.0) met|large peak memory MB (server socket) 400.00 (<= 400.0) met"},
+        {{5, 10, 15.1, -1, 10, 15.1, 65.1, -1, 10001, 2001, 4000, 409700},
          "round trips / list row 0.50 (<= 0.5) MISSED|link / socket 1.51 (<= 1.5) MISSED|"
-         "slow link / socket - (<= 2.0) not measured|socket / embedded 2.00 (<= 1.5) MISSED"},
+         "slow link / socket - (<= 2.0) not measured|socket / embedded 2.00 (<= 1.5) MISSED|"
+         "rebuild round trips / group 0.50 (<= 0.5) MISSED|rebuild slow link / socket 1.51 (<= "
+         "1.5) MISSED|large / medium time per list row (embedded) 2.60 (<= 1.3) MISSED|large / "
+         "medium time per list row (server socket) - (<= 1.3) not measured|large peak memory MB "
+         "(embedded) 400.10 (<= 400.0) MISSED|large peak memory MB (server socket) - (<= 400.0) "
+         "not measured"},
     };
     for (const auto& [figures, goals] : table) {
         Report report(QStringLiteral("1.00 1.00 1.00"));
-        report.serverListRows = 20000;
-        const QString names[] = {kEmbedded, kServerSocket, kServerLink, kServerSlowLink};
-        CaseResult r;
-        r.roundTrips = std::int64_t(figures[4]);
-        for (int i = 0; i < 4; ++i)
+        report.serverListRows = report.mediumListRows = 20000;
+        report.largeListRows = 100000;
+        const QString names[] = {kEmbedded,           kServerSocket,          kServerLink,
+                                 kServerSlowLink,     kServerSocketRebuild,   kServerSlowLinkRebuild,
+                                 kLargeEmbedded,      kLargeServer};
+        for (int i = 0; i < 8; ++i) {
+            CaseResult r;
+            r.roundTrips = std::int64_t(figures[8]);
+            r.peakKb = long(figures[11]);
+            if (names[i] == kServerSocketRebuild)
+                r.stages = {{kRebuildStage, 1, 0, std::int64_t(figures[10]), 0, 0, -1, -1,
+                             std::int64_t(figures[9])}};
             if ((r.seconds = figures[i]) >= 0)
                 report.Add(names[i], r);
+        }
         QStringList lines;
         for (const Goal& goal : report.Goals())
-            if (goal.name.startsWith(QLatin1String("medium server ")))
-                lines << goal.Line().mid(14).simplified();
+            if (goal.name.startsWith(QLatin1String("medium server ")) ||
+                goal.name.startsWith(QLatin1String("large")))
+                lines << goal.Line().remove(QLatin1String("medium server ")).simplified();
         EXPECT_EQ(lines.join(u'|'), goals);
         EXPECT_EQ(report.AllGoalsMet(), !goals.contains(QLatin1String("MISSED")));
     }
