@@ -4,6 +4,8 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QStringDecoder>
+#include <optional>
 
 namespace tolvane::batch {
 
@@ -38,6 +40,43 @@ const FileOption kFileOptions[] = {
 
 const QString kPasswordVariable = QStringLiteral("TOLVANE_PASSWORD");
 
+// Whether `text` decoded whole: Qt's decoders let lone surrogates by and put a
+// replacement character for a cut-off last character without always telling.
+bool Whole(const QString& text) {
+    if (text.contains(QChar::ReplacementCharacter))
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            return false;
+    }
+    return true;
+}
+
+// The text of a password file: UTF-16 or UTF-32 after its byte-order mark (Windows
+// tools write UTF-16 so), else UTF-8; empty with `error` set for bytes that are no text
+// in that encoding, or NUL bytes without a mark (UTF-16 that lost its mark).
+QString PasswordFileText(const QString& path, const QByteArray& bytes, QString& error) {
+    const std::optional<QStringConverter::Encoding> marked =
+        QStringConverter::encodingForData(bytes);
+    const QStringConverter::Encoding encoding = marked.value_or(QStringConverter::Utf8);
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+    const QString text = decoder(bytes);
+    const QString name = QString::fromLatin1(QStringConverter::nameForEncoding(encoding));
+    if (!marked && bytes.contains('\0'))
+        error = "--password-file " + path +
+                ": the file holds NUL bytes, as UTF-16 text without its byte-order mark does";
+    else if (decoder.hasError() || !Whole(text))
+        error = "--password-file " + path + ": the file is not " + name + " text" +
+                (marked ? QStringLiteral(" though it starts with that encoding's byte-order mark")
+                        : QString());
+    else
+        return text;
+    error += "; save it as UTF-8, or as UTF-16 with a byte-order mark";
+    return QString();
+}
+
 // The first line of the password file, without its line end.
 bool ReadPasswordFile(const QString& path, BatchOptions& options, QString& error) {
     QFile file(path);
@@ -45,8 +84,11 @@ bool ReadPasswordFile(const QString& path, BatchOptions& options, QString& error
         error = "--password-file " + path + ": " + file.errorString();
         return false;
     }
-    QString line = QString::fromUtf8(file.readLine());
-    while (line.endsWith(u'\n') || line.endsWith(u'\r'))
+    const QString text = PasswordFileText(path, file.readAll(), error);
+    if (!error.isEmpty())
+        return false;
+    QString line = text.section(u'\n', 0, 0);
+    while (line.endsWith(u'\r'))
         line.chop(1);
     options.fields.txtpwd = line;
     if (file.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther))

@@ -8,6 +8,8 @@
 #include "text/failure.h"
 
 #include <QRegularExpression>
+#include <QStringEncoder>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace tolvane::testing {
@@ -37,6 +39,36 @@ TEST(BatchOptions, UnsetFieldsKeepTheWindowDefaultsAndEveryOptionMapsToItsField)
     EXPECT_TRUE(!f.optAccess && !f.chkComType && f.chkLikelAt);
     EXPECT_EQ(QStringList({o.traceSql, o.traceProgress, o.grid, o.report, o.changes}),
               QStringList({"s.txt", "p.txt", "g.txt", "r.html", "c.csv"}));
+}
+
+// A password file as Windows tools save it (UTF-16 after its byte-order mark, UTF-8 after
+// one) gives its first line; bytes that are no text are refused saying so.
+TEST(BatchOptions, APasswordFileIsReadInItsEncodingOrRefusedNamingIt) {
+    QTemporaryDir dir;
+    using C = QStringConverter;
+    const auto as = [](C::Encoding e, C::Flags mark = C::Flag::WriteBom) {
+        return QByteArray(QStringEncoder(e, mark).encode(QStringLiteral("pä ss\r\nsecond\r\n")));
+    };
+    const std::pair<QByteArray, QString> files[] = {
+        {as(C::Utf16LE), ""},
+        {as(C::Utf16BE), ""},
+        {as(C::Utf8), ""},
+        {as(C::Utf8, {}), ""},
+        {as(C::Utf16LE, {}), "holds NUL bytes, as UTF-16 text without its byte-order mark does"},
+        {"p\xe4ss\n", "is not UTF-8 text; save it as UTF-8, or as UTF-16 with a byte-order mark"},
+        {QByteArray("\xff\xfe\x00\xd8\x41\x00", 6),
+         "is not UTF-16LE text though it starts with that encoding's byte-order mark"},
+        {QByteArray("\xfe\xff\x00p\x00", 5), "is not UTF-16BE text"}};
+    for (const auto& [bytes, says] : files) {
+        WriteFile(dir.filePath("pw"), bytes);
+        BatchOptions o;
+        QString error;
+        EXPECT_EQ(
+            ParseBatchOptions({"x", "--sql", "--password-file", dir.filePath("pw")}, {}, o, error),
+            says.isEmpty());
+        EXPECT_TRUE(says.isEmpty() ? o.fields.txtpwd == "pä ss" : error.contains(says))
+            << error.toStdString() << bytes.toHex().toStdString();
+    }
 }
 
 TEST(BatchExit, BadOptionsGiveTwoAndRunNothing) {
