@@ -45,6 +45,9 @@ const Case kCases[] = {
     {"counter Null", "", "Null", {10, 11}, "11", "", 1},
     {"counter text", "", "'abc'", {10}, "10", "", 1},
     {"counter negative", "", "-5", {10}, "10", "", 1},
+    // No ID either, where counting on from 0 would hand out a free ID unnoticed.
+    {"counter Null, no parts", "", "Null", {1}, "1", "", 1, false},
+    {"counter fraction, no parts", "", "6.5", {1, 2}, "2", "", 1, false},
 };
 
 class GetNewIDCase : public ::testing::TestWithParam<Case> {};
