@@ -260,6 +260,55 @@ Affinity AffinityOf(const QString& declared) {
     return Affinity::Numeric;
 }
 
+// Where the text at `i` of a statement goes on past a quoted name or text or a comment
+// starting there; `i` itself when none starts there.
+qsizetype PastQuoted(const QString& sql, qsizetype i) {
+    const QChar c = sql[i];
+    const QString close = c == u'['                                ? QStringLiteral("]")
+                          : (c == u'\'' || c == u'"' || c == u'`') ? QString(c)
+                          : sql.mid(i, 2) == QLatin1String("--")   ? QStringLiteral("\n")
+                          : sql.mid(i, 2) == QLatin1String("/*")   ? QStringLiteral("*/")
+                                                                   : QString();
+    if (close.isEmpty())
+        return i;
+    const qsizetype end = sql.indexOf(close, i + 1 + (close.size() - 1));
+    return end < 0 ? sql.size() : end + close.size();
+}
+
+// The CHECK constraints of a table's Create statement, each with its condition: the
+// word outside quoted names, texts and comments.
+QStringList CheckConstraints(const QString& sql) {
+    QStringList found;
+    for (qsizetype i = 0; i < sql.size();) {
+        if (const qsizetype past = PastQuoted(sql, i); past != i) {
+            i = past;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < sql.size() && (sql[end].isLetterOrNumber() || sql[end] == u'_'))
+            ++end;
+        if (end == i) {
+            ++i;
+            continue;
+        }
+        if (QStringView(sql)
+                .sliced(i, end - i)
+                .compare(QLatin1String("check"), Qt::CaseInsensitive) == 0) {
+            int depth = 0;
+            qsizetype j = end;
+            for (; j < sql.size() && !(sql[j] == u')' && --depth == 0);) {
+                depth += sql[j] == u'(';
+                const qsizetype past = PastQuoted(sql, j);
+                j = past == j ? j + 1 : past;
+            }
+            found << sql.mid(i, j + 1 - i).simplified();
+            end = j + 1;
+        }
+        i = end;
+    }
+    return found;
+}
+
 QString TurnsTexts(const QString& column, const QString& type) {
     return QStringLiteral("PriceListAll: column %1 is %2, which does not keep the texts the run "
                           "writes there (a part number 0123 would read back as 123)")
@@ -302,6 +351,13 @@ void CheckCollectedTable(RunState& st, const Recordset& columns, Findings& findi
              if (kTexts.contains(name, Qt::CaseInsensitive) && affinity != Affinity::Text &&
                  affinity != Affinity::Blob)
                  findings.Add(TurnsTexts(name, type));
+         });
+    rows(QStringLiteral("Select sql From sqlite_master Where lower(name) = 'pricelistall'"),
+         [&](const Recordset& rs) {
+             for (const QString& check : CheckConstraints(rs.Text(QStringLiteral("sql"))))
+                 findings.Add(QStringLiteral("PriceListAll: its constraint %1 may refuse an entry "
+                                             "the run appends")
+                                  .arg(check));
          });
     rows(QStringLiteral("Select name From pragma_index_list('PriceListAll') Where \"unique\" = 1"),
          [&](const Recordset& rs) {

@@ -71,6 +71,11 @@ const BadList kBadLists[] = {
      "PriceListAll: is a view, not a table the run can empty and append to"},
     {"collected list with a unique key", "Create Unique Index One On PriceListAll (PartNO)",
      "PriceListAll: its unique key One would refuse an entry the run appends twice"},
+    {"collected list with a check", // the run writes '' where the list has no kind
+     "Drop Table PriceListAll; Create Table PriceListAll (Kind TEXT Default 'check (none)' "
+     "Check (Kind <> ''), PartNO TEXT, PartNew TEXT, FPartNew TEXT, lKind TEXT, lAtNO TEXT, "
+     "AKind TEXT, AltNO TEXT, EName TEXT, TName TEXT, Model TEXT, Import TEXT, Price, Sale)",
+     "PriceListAll: its constraint Check (Kind <> '') may refuse an entry the run appends"},
 };
 
 void MakeList(ShopFixture& f, const QString& damage) {
