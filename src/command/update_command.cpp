@@ -6,6 +6,7 @@
 #include "data/run_state.h"
 #include "data/thai_columns.h"
 #include "data/version_brand.h"
+#include "data/write_probe.h"
 #include "text/error.h"
 #include "text/versions.h"
 #include "transfer/run_record.h"
@@ -143,6 +144,9 @@ void Work(RunState& st, RunLock& lock) {
         st.observer->BeforeListCheck(st);
     const QString list = VerifyPriceList(st);
     CheckThaiColumns(st);
+    // Both files take a write (tried and undone) before the first one.
+    CheckWritable(st.Data());
+    CheckWritable(st.PriceList());
     // Where the last run on this shop stopped, if it was cut short: read before any write.
     RunRecord record(st, list);
     if (st.observer)

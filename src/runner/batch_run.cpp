@@ -5,18 +5,19 @@
 #include "data/connection_texts.h"
 #include "data/database_file.h"
 #include "data/run_state.h"
+#include "data/write_probe.h"
 #include "report/report_collector.h"
 #include "report/report_csv.h"
 #include "report/report_html.h"
 #include "runner/batch_options.h"
 #include "runner/batch_trace.h"
 #include "runner/batch_window.h"
+#include "runner/shop_backup.h"
 #include "runner/shop_copy.h"
 #include "text/error.h"
 #include "text/versions.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <memory>
@@ -76,15 +77,6 @@ QString CheckCopyable(const BatchOptions& o) {
     return QString();
 }
 
-// "<name>-<yyyyMMdd-HHmmss>.<extension>" in `dir`.
-QString BackupPath(const QString& dir, const QString& shop, const QDateTime& at) {
-    const QFileInfo info(shop);
-    QString name = info.completeBaseName() + u'-' + at.toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    if (!info.suffix().isEmpty())
-        name += u'.' + info.suffix();
-    return QDir(dir).filePath(name);
-}
-
 // What the report tells of the shop: its connection text with every password hidden.
 QString ShopText(const FormFields& f) {
     if (f.optAccess)
@@ -99,6 +91,16 @@ struct TestCopies {
     QString shop, list;
 };
 
+// The test run writes its copies, the real run the files themselves: they take the real
+// run's write check (tried and undone), so the test run fails where the real one would.
+void CheckWritable(Role role, const QString& text) {
+    Connection cn(role, {});
+    cn.SetCommandTimeout(20); // as long as the run waits for a file's lock
+    cn.Open(text);
+    tolvane::CheckWritable(cn);
+    cn.Close();
+}
+
 std::unique_ptr<TestCopies> CopyForTestRun(FormFields& fields) {
     auto copies = std::make_unique<TestCopies>();
     if (!copies->dir.isValid())
@@ -110,6 +112,8 @@ std::unique_ptr<TestCopies> CopyForTestRun(FormFields& fields) {
     copies->list = copies->dir.filePath(QFileInfo(list).fileName());
     CopyDatabaseFile(shop, copies->shop);
     CopyDatabaseFile(list, copies->list);
+    CheckWritable(Role::Target, AccessTargetText(shop, false));
+    CheckWritable(Role::Source, SourceText(shop, list));
     fields.txtDataVelmora = copies->shop;
     fields.txtPriceList = copies->list;
     return copies;
@@ -164,12 +168,12 @@ int RunBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool l
 
     FormFields fields = options.fields;
     std::unique_ptr<TestCopies> copies;
-    std::optional<QString> copyFailure;
+    std::optional<Error> copyFailure;
     if (options.testRun) {
         try {
             copies = CopyForTestRun(fields);
         } catch (const Error& e) {
-            copyFailure = e.detail();
+            copyFailure = e;
         }
     }
 
@@ -183,15 +187,14 @@ int RunBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool l
         if (options.backup.isEmpty())
             return;
         const QString shop = TrimBlanks(st.window.Fields().txtDataVelmora);
-        const QString path = BackupPath(options.backup, shop, QDateTime::currentDateTime());
-        CopyDatabaseFile(shop, path);
+        const QString path = BackUpDatabaseFile(shop, options.backup, QDateTime::currentDateTime());
         facts.backupPath = path;
         err << "backup: " << path << '\n';
         err.flush();
     });
     window.SetQtyListener([&](const QString& text) { collector.Progress(text, form::kBrand); });
     if (copyFailure) {
-        window.ShowMessage(kFailedMessage, kNoIcon, *copyFailure);
+        window.ShowMessage(kFailedMessage, kNoIcon, copyFailure->detail(), copyFailure->advice());
     } else {
         // The state lives only for the run: its connections report their last
         // events to the trace while the trace file is still open.

@@ -59,30 +59,32 @@ void CopyDatabaseFile(const QString& from, const QString& to) {
     QString mode = NotedJournalMode(from);
     if (mode.isEmpty())
         mode = Answer(source.db, QStringLiteral("PRAGMA journal_mode"));
-    QFile::remove(to);
     Open(copy, to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, Failure::FileNotWritable);
-    sqlite3_backup* backup = sqlite3_backup_init(copy.db, "main", source.db, "main");
-    if (backup == nullptr) {
-        const QString reason = Reason(copy.db, SQLITE_ERROR);
+    const auto fail = [&](const QString& reason) {
         copy.Close();
-        QFile::remove(to);
         throw Error(Failure::FileNotWritable, {to},
                     QStringLiteral("%1 cannot be copied to %2: %3").arg(from, to, reason));
-    }
+    };
+    sqlite3_backup* backup = sqlite3_backup_init(copy.db, "main", source.db, "main");
+    if (backup == nullptr)
+        fail(Reason(copy.db, SQLITE_ERROR));
     // All pages in one step: the copy is of one moment of the file.
     const int code = sqlite3_backup_step(backup, -1);
+    const int pages = sqlite3_backup_pagecount(backup);
     sqlite3_backup_finish(backup);
-    const bool copied = code == SQLITE_DONE;
-    if (!copied || (Answer(copy.db, QStringLiteral("PRAGMA journal_mode")) != mode &&
-                    Answer(copy.db, QStringLiteral("PRAGMA journal_mode=") + mode) != mode)) {
-        const QString reason =
-            copied ? QStringLiteral("its journal mode cannot be set to %1").arg(mode)
-                   : Reason(copy.db, code);
-        copy.Close();
-        QFile::remove(to);
-        throw Error(Failure::FileNotWritable, {to},
-                    QStringLiteral("%1 cannot be copied to %2: %3").arg(from, to, reason));
-    }
+    if (code != SQLITE_DONE)
+        fail(Reason(copy.db, code));
+    // Whole: every page of the source arrived and the copy reads as a sound database.
+    const QString copied = Answer(copy.db, QStringLiteral("PRAGMA page_count"));
+    if (copied != QString::number(pages))
+        fail(QStringLiteral("the copy holds %1 of the file's %2 pages").arg(copied).arg(pages));
+    const QString check = Answer(copy.db, QStringLiteral("PRAGMA quick_check"));
+    if (check != QLatin1String("ok"))
+        fail(QStringLiteral("the copy is damaged (%1)")
+                 .arg(check.isEmpty() ? Reason(copy.db, 0) : check));
+    if (Answer(copy.db, QStringLiteral("PRAGMA journal_mode")) != mode &&
+        Answer(copy.db, QStringLiteral("PRAGMA journal_mode=") + mode) != mode)
+        fail(QStringLiteral("its journal mode cannot be set to %1").arg(mode));
 }
 
 } // namespace tolvane::batch

@@ -3,7 +3,9 @@
 #include "support/shop_fixture.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QRegularExpression>
+#include <csignal>
 #include <map>
 
 namespace tolvane::testing {
@@ -126,6 +128,51 @@ TEST_F(Report, ABackupThatCannotBeMadeStopsTheRunBeforeItWrites) {
         EXPECT_EQ(bad.status, 2) << option;
         EXPECT_TRUE(bad.err.contains("SQL Server")) << bad.err;
     }
+}
+
+// Files under the names of this second's backups and the next (another shop's, another
+// run's) stay: the backup takes the next free name.
+TEST_F(Report, ABackupTakesAFreeNameAndReplacesNoFile) {
+    const QStringList before = AllRows(shop);
+    ASSERT_TRUE(QDir().mkpath(File("backups")));
+    QStringList taken;
+    const QDateTime now = QDateTime::currentDateTime();
+    for (int s = 0; s < 10; ++s) {
+        taken << File("backups/Velmora-" + now.addSecs(s / 2).toString("yyyyMMdd-HHmmss") +
+                      (s % 2 ? "-2.accdb" : ".accdb"));
+        WriteFile(taken.back(), "not the run's");
+    }
+    const QString backup = Run({"--backup", File("backups")}).err.section("backup: ", 1).trimmed();
+    EXPECT_TRUE(backup.endsWith("-3.accdb") && AllRows(backup) == before) << backup;
+    for (const QString& file : taken)
+        EXPECT_EQ(ReadFile(file), "not the run's") << file;
+    EXPECT_EQ(QDir(File("backups")).count(), 2u + taken.size() + 1);
+}
+
+// A run killed while it writes its backup leaves no file under a backup's name that is not
+// the whole shop: killed as soon as anything shows in the folder, until one is caught
+// with its copy unfinished.
+TEST_F(Report, ABackupCutShortLeavesNoFileUnderABackupsName) {
+    const QStringList before = AllRows(shop);
+    int unfinished = 0;
+    for (int attempt = 0; attempt < 30 && unfinished == 0; ++attempt) {
+        const QDir work(File(QString::number(attempt))), backups(work.filePath("backups"));
+        ASSERT_TRUE(work.mkpath("backups") && QFile::copy(shop, work.filePath("Velmora.accdb")));
+        QProcess run;
+        run.start(QStringLiteral(TOLVANE_BIN_DIR "/tolvane-batch"),
+                  {"--price-list", list, "--data", work.filePath("Velmora.accdb"), "--backup",
+                   backups.path()});
+        while (backups.isEmpty() && !run.waitForFinished(0))
+            ;
+        ::kill(static_cast<pid_t>(run.processId()), SIGKILL);
+        run.waitForFinished();
+        for (const QString& file : backups.entryList(QDir::Files))
+            if (!QRegularExpression("^Velmora-[-\\d]+\\.accdb$").match(file).hasMatch())
+                ++unfinished;
+            else
+                EXPECT_EQ(AllRows(backups.filePath(file)), before) << file.toStdString();
+    }
+    EXPECT_GT(unfinished, 0) << "no run was caught while it wrote its backup";
 }
 
 } // namespace
