@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QPixmap>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -16,9 +18,23 @@ int SaveScreenshot(tolvane::frmKordan& window, const QString& path) {
     return window.grab().save(path) ? 0 : 1;
 }
 
+// Printed for --help instead of opening the window.
+const char* const kUsage =
+    "Usage: tolvane [--help]\n"
+    "Opens the Tolvane window: type the shop's database and the supplier's price list,\n"
+    "then press UpDate. For runs without a window (scheduled, or on a server machine)\n"
+    "use tolvane-batch; tolvane-batch --help lists its options.\n";
+
 } // namespace
 
 int main(int argc, char** argv) {
+    // Answered before the application starts: no screen is needed to print the usage.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
 

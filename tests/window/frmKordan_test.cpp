@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -32,6 +33,17 @@ QList<int> Twips(frmKordan& w, const char* name) {
     const double perPixel = 15.0 * 96.0 / w.screen()->logicalDotsPerInch();
     return {qRound(r.x() * perPixel), qRound(r.y() * perPixel), qRound(r.width() * perPixel),
             qRound(r.height() * perPixel)};
+}
+
+// Asking the program for its usage prints it and ends; no window waits for a close.
+TEST(WindowLoad, HelpPrintsUsageAndExits) {
+    QProcess program;
+    program.start(QStringLiteral(TOLVANE_BIN_DIR "/tolvane"), {QStringLiteral("--help")});
+    const bool ended = program.waitForFinished(15000);
+    if (!ended)
+        program.kill();
+    EXPECT_TRUE(ended && program.exitCode() == 0);
+    EXPECT_TRUE(program.readAllStandardOutput().startsWith("Usage: tolvane"));
 }
 
 TEST(WindowLoad, CaptionsDefaultsAndStartState) {
