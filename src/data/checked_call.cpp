@@ -85,6 +85,7 @@ bool SendCheckedCall(const QSqlDatabase& db, StatementBatch::Dialect dialect,
     if (reason)
         *reason = DriverError(query.lastError());
     query = QSqlQuery(db);
+    query.setForwardOnly(true);
     roundTrip();
     query.exec(Undo(dialect)); // a connection that cannot do even this fails on the next call
     return false;

@@ -74,6 +74,7 @@ void Connection::Open(const QString& text) {
     if (!text.isEmpty())
         connectionString_ = text;
     timeoutRefusal_.clear();
+    access_ = false;
 
     Report(TraceKind::Connect, connectionString_);
     const ConnectionAttributes attributes = ParseConnectionText(connectionString_);
@@ -103,6 +104,7 @@ void Connection::Open(const QString& text) {
     } else if (provider.compare(QLatin1String("sqloledb"), Qt::CaseInsensitive) == 0) {
         OpenOdbc(SqlOleDbToOdbc(attributes));
     } else {
+        access_ = accessText;
         OpenOdbc(connectionString_);
     }
     CountRoundTrip();
@@ -203,11 +205,13 @@ void Connection::OpenOdbc(const QString& odbcText) {
                                         : DriverFailure(error, db, text));
     }
     embedded_ = false;
-    sql_ = &DialectOf(ServerEngine(db));
+    sql_ = &DialectOf(access_ ? Engine::Access : ServerEngine(db));
+    held_.SetPipesAsParameters(sql_->pipesAsParameters);
     // A SQL Server whose "user options" start sessions with NOCOUNT ON sends no row
     // counts (the driver answers 0): the counted writes and their checks need them.
     if (ServerEngine(db) == Engine::SqlServer) {
         QSqlQuery noCount(db);
+        noCount.setForwardOnly(true);
         CountRoundTrip();
         if (!noCount.exec(QStringLiteral("SET NOCOUNT OFF")))
             Fail(db, DriverFailure(noCount.lastError(), db, QStringLiteral("SET NOCOUNT OFF")));
@@ -313,6 +317,8 @@ void Connection::Close() {
     }
     QSqlDatabase::removeDatabase(qtName_);
     open_ = false;
+    access_ = false;
+    held_.SetPipesAsParameters(false);
     inTransaction_ = false;
     dialect_ = StatementBatch::Dialect::None;
     sql_ = &DialectOf(Engine::Other);
@@ -321,7 +327,7 @@ void Connection::Close() {
 Engine Connection::engine() const {
     if (!open_)
         return Engine::Other;
-    return embedded_ ? Engine::Embedded : ServerEngine(Database());
+    return embedded_ ? Engine::Embedded : access_ ? Engine::Access : ServerEngine(Database());
 }
 
 QSqlDatabase Connection::Database() const {

@@ -143,6 +143,7 @@ private:
     QString qtName_; // the unique QSqlDatabase connection name
     bool open_ = false;
     bool embedded_ = false;
+    bool access_ = false; // an Access file through Microsoft's Access driver
     bool inTransaction_ = false;
     StatementBatch::Dialect dialect_ = StatementBatch::Dialect::None;
     const SqlDialect* sql_ = &DialectOf(Engine::Other);

@@ -16,8 +16,16 @@ using SqlReturn = short;
 using SqlULen = quintptr; // SQLULEN, the type of SQL_ATTR_QUERY_TIMEOUT
 using SetConnectAttr = SqlReturn (*)(SqlHandle, int, void*, int);
 using GetConnectAttr = SqlReturn (*)(SqlHandle, int, void*, int, int*);
-constexpr int kQueryTimeout = 0; // SQL_ATTR_QUERY_TIMEOUT
-constexpr int kIsUInteger = -5;  // SQL_IS_UINTEGER
+using AllocHandle = SqlReturn (*)(short, SqlHandle, SqlHandle*);
+using FreeHandle = SqlReturn (*)(short, SqlHandle);
+using Statistics = SqlReturn (*)(SqlHandle, const char*, short, const char*, short, const char*,
+                                 short, unsigned short, unsigned short);
+using Fetch = SqlReturn (*)(SqlHandle);
+using GetData = SqlReturn (*)(SqlHandle, unsigned short, short, void*, qintptr, qintptr*);
+constexpr short kStatementHandle = 3; // SQL_HANDLE_STMT
+constexpr short kNullTerminated = -3; // SQL_NTS
+constexpr int kQueryTimeout = 0;      // SQL_ATTR_QUERY_TIMEOUT
+constexpr int kIsUInteger = -5;       // SQL_IS_UINTEGER
 constexpr SqlReturn kSuccess = 0;
 constexpr SqlReturn kSuccessWithInfo = 1;
 constexpr bool Succeeded(SqlReturn r) {
@@ -59,6 +67,42 @@ QueryTimeout SetQueryTimeout(const QSqlDatabase& db, int seconds) {
             result.inEffect = seconds;
     }
     return result;
+}
+
+QStringList UniqueIndexes(const QSqlDatabase& db, const QString& table) {
+    QStringList names;
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    const auto alloc = reinterpret_cast<AllocHandle>(ResolveManager("SQLAllocHandle"));
+    const auto free = reinterpret_cast<FreeHandle>(ResolveManager("SQLFreeHandle"));
+    const auto statistics = reinterpret_cast<Statistics>(ResolveManager("SQLStatistics"));
+    const auto fetch = reinterpret_cast<Fetch>(ResolveManager("SQLFetch"));
+    const auto getData = reinterpret_cast<GetData>(ResolveManager("SQLGetData"));
+    SqlHandle stmt = nullptr;
+    if (!handle.isValid() || !alloc || !free || !statistics || !fetch || !getData ||
+        !Succeeded(
+            alloc(kStatementHandle, *static_cast<const SqlHandle*>(handle.constData()), &stmt)))
+        return names;
+    // SQL_INDEX_UNIQUE (0), SQL_QUICK (0); a row per column of each index, and one row of
+    // the table's own statistics (TYPE 0) without an index name.
+    const QByteArray name = table.toLatin1();
+    if (Succeeded(
+            statistics(stmt, nullptr, 0, nullptr, 0, name.constData(), kNullTerminated, 0, 0))) {
+        while (Succeeded(fetch(stmt))) {
+            char index[256] = {};
+            short nonUnique = 1, type = 0;
+            qintptr length = 0, ignored = 0;
+            // Columns in their order, as every driver takes SQLGetData: 4 NON_UNIQUE,
+            // 6 INDEX_NAME, 7 TYPE (SQL_C_SHORT 5, SQL_C_CHAR 1).
+            getData(stmt, 4, 5, &nonUnique, sizeof nonUnique, &ignored);
+            const bool named = Succeeded(getData(stmt, 6, 1, index, sizeof index, &length));
+            getData(stmt, 7, 5, &type, sizeof type, &ignored);
+            if (named && length > 0 && type != 0 && nonUnique == 0 &&
+                !names.contains(QString::fromUtf8(index)))
+                names << QString::fromUtf8(index);
+        }
+    }
+    free(kStatementHandle, stmt);
+    return names;
 }
 
 bool IsMissingDriver(const QSqlError& error) {

@@ -2,6 +2,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QStringList>
 
 namespace tolvane {
 
@@ -22,6 +23,10 @@ struct QueryTimeout {
 // cannot say, the call's return code decides: SQL_SUCCESS_WITH_INFO is the driver's
 // way of saying it changed the value. Costs no statement and no round trip.
 QueryTimeout SetQueryTimeout(const QSqlDatabase& db, int seconds);
+
+// The names of the unique indexes of `table` in an open ODBC database, as its driver's
+// catalog tells them (SQLStatistics); empty where the driver cannot say.
+QStringList UniqueIndexes(const QSqlDatabase& db, const QString& table);
 
 // True when opening failed because the driver the text names is not registered (or
 // its library cannot be loaded), rather than because the database refused.

@@ -307,6 +307,7 @@ void Recordset::Write(const QString& statement, const std::vector<QVariant>& val
     connection_->Flush();
     connection_->ReadOpenResults();
     QSqlQuery query(connection_->Database());
+    query.setForwardOnly(true); // no driver is asked for a static cursor on a write
     if (!query.prepare(statement))
         throw DriverFailure(query.lastError(), connection_->Database(), description);
     for (std::size_t i = 0; i < values.size(); ++i)

@@ -5,7 +5,9 @@ namespace tolvane {
 const SqlDialect& DialectOf(Engine engine) {
     static const SqlDialect jet{QStringLiteral("True"), QStringLiteral("False"), false, false};
     static const SqlDialect sqlServer{QStringLiteral("1"), QStringLiteral("0"), true, true};
-    return engine == Engine::SqlServer ? sqlServer : jet;
+    static const SqlDialect access{QStringLiteral("True"), QStringLiteral("False"), false, false,
+                                   true};
+    return engine == Engine::SqlServer ? sqlServer : engine == Engine::Access ? access : jet;
 }
 
 namespace {

@@ -8,6 +8,7 @@ namespace tolvane {
 enum class Engine {
     Embedded,   // the embedded SQLite engine
     SqlServer,  // as the ODBC driver reports it
+    Access,     // an Access file through Microsoft's Access driver
     PostgreSQL, // the tests' stand-in for SQL Server
     Other,
 };
@@ -28,6 +29,9 @@ struct SqlDialect {
     // busy with results for another command"): the data layer reads every open result
     // to its end before it sends the next statement.
     bool oneResultAtATime = false;
+    // Jet refuses a '|' inside a literal (its driver's string limitations): a statement
+    // with such a literal goes with that text as a bound parameter instead.
+    bool pipesAsParameters = false;
 };
 
 const SqlDialect& DialectOf(Engine engine);

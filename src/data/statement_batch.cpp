@@ -1,6 +1,7 @@
 #include "data/statement_batch.h"
 
 #include "data/driver_error.h"
+#include "data/text_parameters.h"
 #include "text/error.h"
 
 #include <QSqlError>
@@ -19,12 +20,21 @@ QSqlQuery NewQuery(const QSqlDatabase& db) {
     return query;
 }
 
-// One statement in a call of its own.
+// One statement in a call of its own; with `pipes`, its literals holding '|' bound.
 QSqlQuery RunOne(const QSqlDatabase& db, const QString& statement,
-                 const std::function<void()>& roundTrip) {
+                 const std::function<void()>& roundTrip, bool pipes) {
     QSqlQuery query = NewQuery(db);
     roundTrip();
-    if (!query.exec(statement))
+    const TextParameters bound = pipes ? PipesAsParameters(statement) : TextParameters{};
+    bool ok = false;
+    if (bound.values.isEmpty()) {
+        ok = query.exec(statement);
+    } else if (query.prepare(bound.statement)) {
+        for (const QString& value : bound.values)
+            query.addBindValue(value);
+        ok = query.exec();
+    }
+    if (!ok)
         throw DriverFailure(query.lastError(), db, statement);
     return query;
 }
@@ -153,7 +163,7 @@ QSqlQuery StatementBatch::Send(const QSqlDatabase& db, const QString& tail, Tail
     if (statements.isEmpty())
         return QSqlQuery();
     if (statements.size() == 1)
-        return RunOne(db, statements.front(), roundTrip);
+        return RunOne(db, statements.front(), roundTrip, pipesAsParameters_);
 
     const Framed framed = Frame(statements, !tail.isEmpty(), dialect, inTransaction);
     QSqlQuery query = NewQuery(db);
@@ -173,7 +183,7 @@ QSqlQuery StatementBatch::Send(const QSqlDatabase& db, const QString& tail, Tail
     Recover(db, dialect, inTransaction, roundTrip);
     QSqlQuery last;
     for (const QString& statement : statements)
-        last = RunOne(db, statement, roundTrip);
+        last = RunOne(db, statement, roundTrip, pipesAsParameters_);
     return last;
 }
 

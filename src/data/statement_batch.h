@@ -41,6 +41,8 @@ public:
         return dialect == Dialect::PostgreSQL || (dialect == Dialect::SqlServer && !inTransaction);
     }
 
+    // Sends each literal holding '|' as a bound parameter (Jet refuses it in a literal).
+    void SetPipesAsParameters(bool on) { pipesAsParameters_ = on; }
     void Hold(const QString& statement) { held_ << statement; }
     bool Empty() const { return held_.isEmpty(); }
     // Forgets the held statements (a rollback undoes them anyway).
@@ -54,6 +56,7 @@ public:
 
 private:
     QStringList held_;
+    bool pipesAsParameters_ = false;
 };
 
 } // namespace tolvane

@@ -1,10 +1,13 @@
 #include "transfer/verify_price_list.h"
 
+#include "data/odbc_driver.h"
 #include "data/run_state.h"
+#include "data/text_comparison.h"
 #include "parts/part_entry.h"
 #include "text/amount.h"
 #include "text/error.h"
 #include "text/versions.h"
+#include "transfer/column_fit.h"
 #include "transfer/list_fingerprint.h"
 
 #include <QStringList>
@@ -113,15 +116,20 @@ std::vector<int> ChunkNumbers(RunState& st, Findings& findings) {
     return numbers;
 }
 
+// "PriceList_1, row 3 (part 100)": where a problem of a line lies.
+QString Where(const Recordset& rs, const QString& table, int row) {
+    const QVariant partNO = rs.Field(QStringLiteral("PartNO"));
+    const QString number = partNO.isNull() ? QString() : TrimBlanks(partNO.toString());
+    return number.isEmpty()
+               ? QStringLiteral("%1, row %2").arg(table).arg(row)
+               : QStringLiteral("%1, row %2 (part %3)").arg(table).arg(row).arg(number);
+}
+
 void CheckRow(const Recordset& rs, const QString& table, int row, Findings& findings) {
     const QVariant partNO = rs.Field(QStringLiteral("PartNO"));
     const bool hasNumber =
         partNO.isValid() && !partNO.isNull() && !TrimBlanks(partNO.toString()).isEmpty();
-    const QString where = hasNumber ? QStringLiteral("%1, row %2 (part %3)")
-                                          .arg(table)
-                                          .arg(row)
-                                          .arg(TrimBlanks(partNO.toString()))
-                                    : QStringLiteral("%1, row %2").arg(table).arg(row);
+    const QString where = Where(rs, table, row);
     for (const QString& column : kTexts) {
         const QVariant value = rs.Field(column);
         if (!value.isValid() || value.isNull())
@@ -151,12 +159,13 @@ void CheckRow(const Recordset& rs, const QString& table, int row, Findings& find
 // the same chunk compete for creating a part.
 using ChunkLines = std::map<QString, std::vector<PartEntry>>;
 
-void CollectLine(const Recordset& rs, ChunkLines& lines) {
+// Lines compete where the shop's database finds one number by the other (`cs`).
+void CollectLine(const Recordset& rs, ChunkLines& lines, Qt::CaseSensitivity cs) {
     PartEntry e = ReadPartEntry(rs, true);
     // The chunk stage stages a line without a sale price at the list price.
     if (e.Sale.isZero())
         e.Sale = e.Price;
-    const QString number = e.PartNO;
+    const QString number = cs == Qt::CaseSensitive ? e.PartNO : e.PartNO.toCaseFolded();
     lines[number].push_back(std::move(e));
 }
 
@@ -191,27 +200,30 @@ void NoteCompeting(int chunk, const QString& part, std::vector<PartEntry>::const
 // Lines under different kinds are different parts, each created by its own lines. A
 // line without a kind finds and removes the number under every kind, so when one is
 // among them all lines of the number compete.
-void NoteDoubles(int chunk, ChunkLines& lines, Findings& doubles) {
-    for (auto& [number, entries] : lines) {
+void NoteDoubles(int chunk, ChunkLines& lines, Findings& doubles, Qt::CaseSensitivity cs) {
+    for (auto& [key, entries] : lines) {
         if (entries.size() < 2)
             continue;
-        std::stable_sort(entries.begin(), entries.end(),
-                         [](const PartEntry& a, const PartEntry& b) { return a.Kind < b.Kind; });
+        std::stable_sort(
+            entries.begin(), entries.end(),
+            [&](const PartEntry& a, const PartEntry& b) { return a.Kind.compare(b.Kind, cs) < 0; });
+        const QString& number = entries.front().PartNO;
         if (entries.front().Kind.isEmpty()) {
             NoteCompeting(chunk, number, entries.cbegin(), entries.cend(), doubles);
             continue;
         }
         for (auto begin = entries.cbegin(); begin != entries.cend();) {
-            const auto end = std::find_if(
-                begin, entries.cend(), [&](const PartEntry& e) { return e.Kind != begin->Kind; });
-            NoteCompeting(chunk, begin->Kind + u'-' + number, begin, end, doubles);
+            const auto end = std::find_if(begin, entries.cend(), [&](const PartEntry& e) {
+                return e.Kind.compare(begin->Kind, cs) != 0;
+            });
+            NoteCompeting(chunk, begin->Kind + u'-' + begin->PartNO, begin, end, doubles);
             begin = end;
         }
     }
 }
 
 void CheckChunk(RunState& st, int n, Findings& findings, Findings& doubles,
-                ListFingerprint& fingerprint) {
+                ListFingerprint& fingerprint, const ColumnFit& fit, Qt::CaseSensitivity cs) {
     const QString table = QStringLiteral("PriceList_%1").arg(n);
     findings.table = table;
     Recordset rs;
@@ -229,15 +241,20 @@ void CheckChunk(RunState& st, int n, Findings& findings, Findings& doubles,
     ChunkLines lines;
     fingerprint.Table(n);
     for (int row = 1; !rs.Eof(); ++row, rs.MoveNext()) {
+        const int before = findings.count;
         CheckRow(rs, table, row, findings);
+        if (findings.count == before && fit.Checks())
+            fit.Check(rs, [&](const QString& column, const QString& value, const QString& what) {
+                findings.Value(row, column, Shown(value), Where(rs, table, row) + ": " + what);
+            });
         // Once the list is refused, the lines no longer matter.
         if (findings.count == 0) {
-            CollectLine(rs, lines);
+            CollectLine(rs, lines, cs);
             fingerprint.Row(rs);
         }
     }
     if (findings.count == 0)
-        NoteDoubles(n, lines, doubles);
+        NoteDoubles(n, lines, doubles, cs);
 }
 
 // ---- The collected list's table ------------------------------------------------------
@@ -309,6 +326,12 @@ QStringList CheckConstraints(const QString& sql) {
     return found;
 }
 
+QString UniqueKey(const QString& name) {
+    return QStringLiteral("PriceListAll: its unique key %1 would refuse an entry the run appends "
+                          "twice")
+        .arg(name);
+}
+
 QString TurnsTexts(const QString& column, const QString& type) {
     return QStringLiteral("PriceListAll: column %1 is %2, which does not keep the texts the run "
                           "writes there (a part number 0123 would read back as 123)")
@@ -327,6 +350,14 @@ void CheckCollectedTable(RunState& st, const Recordset& columns, Findings& findi
             if (type.id() != QMetaType::QString)
                 findings.Add(TurnsTexts(kTexts[i], QString::fromLatin1(type.name())));
         }
+        // A saved query answers as a view; an index the driver's catalog tells.
+        if (cn.Database()
+                .tables(QSql::Views)
+                .contains(QStringLiteral("PriceListAll"), Qt::CaseInsensitive))
+            findings.Add(QStringLiteral("PriceListAll: is a saved query, not a table the run can "
+                                        "empty and append to"));
+        for (const QString& index : UniqueIndexes(cn.Database(), QStringLiteral("PriceListAll")))
+            findings.Add(UniqueKey(index));
         return;
     }
     const auto rows = [&](const QString& statement,
@@ -360,11 +391,7 @@ void CheckCollectedTable(RunState& st, const Recordset& columns, Findings& findi
                                   .arg(check));
          });
     rows(QStringLiteral("Select name From pragma_index_list('PriceListAll') Where \"unique\" = 1"),
-         [&](const Recordset& rs) {
-             findings.Add(QStringLiteral("PriceListAll: its unique key %1 would refuse an entry "
-                                         "the run appends twice")
-                              .arg(rs.Text(QStringLiteral("name"))));
-         });
+         [&](const Recordset& rs) { findings.Add(UniqueKey(rs.Text(QStringLiteral("name")))); });
     rows(QStringLiteral("Select name From sqlite_master Where type = 'trigger' And "
                         "lower(tbl_name) = 'pricelistall'"),
          [&](const Recordset& rs) {
@@ -437,8 +464,11 @@ QString VerifyPriceList(RunState& st) {
                     : e.facts();
         }
     }
+    const ColumnFit fit(st);
+    const Qt::CaseSensitivity cs =
+        ComparesWithoutCase(st.Data()) ? Qt::CaseInsensitive : Qt::CaseSensitive;
     for (int n : chunks)
-        CheckChunk(st, n, findings, doubles, fingerprint);
+        CheckChunk(st, n, findings, doubles, fingerprint, fit, cs);
     CheckCollectedList(st, findings);
     if (findings.count == 0) {
         for (qsizetype i = 0; i < doubles.shown.size(); ++i)

@@ -65,6 +65,11 @@ const BadList kBadLists[] = {
      "TEXT, FPartNew TEXT, lKind TEXT, lAtNO TEXT, AKind TEXT, AltNO TEXT, EName TEXT, TName "
      "TEXT, Model TEXT, Import TEXT, Price NUMERIC, Sale NUMERIC)",
      "PriceListAll: column PartNO is INTEGER, which does not keep the texts the run writes there"},
+    {"collected list with a decimal number column",
+     "Drop Table PriceListAll; Create Table PriceListAll (Kind TEXT, PartNO NUMERIC, PartNew "
+     "TEXT, FPartNew TEXT, lKind TEXT, lAtNO TEXT, AKind TEXT, AltNO TEXT, EName TEXT, TName "
+     "TEXT, Model TEXT, Import TEXT, Price NUMERIC, Sale NUMERIC)",
+     "PriceListAll: column PartNO is NUMERIC, which does not keep the texts the run writes there"},
     {"collected list that is a view",
      "Alter Table PriceListAll Rename To Collected; Create View PriceListAll As Select * From "
      "Collected",

@@ -1,5 +1,7 @@
 #include "support/sqlserver_odbc.h"
 
+#include "support/access_odbc.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -386,6 +388,14 @@ extern "C" {
 SQLRETURN SQL_API SQLDriverConnectW(SQLHDBC dbc, SQLHWND window, SQLWCHAR* in, SQLSMALLINT inLength,
                                     SQLWCHAR* out, SQLSMALLINT outMax, SQLSMALLINT* outLength,
                                     SQLUSMALLINT completion) {
+    if (const QString jetText = jet::ConnectText(FromWide(in, inLength)); !jetText.isEmpty()) {
+        auto* units = const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(jetText.utf16()));
+        const SQLRETURN rc = REAL(SQLDriverConnectW)(dbc, window, units, SQL_NTS, out, outMax,
+                                                     outLength, completion);
+        if (SQL_SUCCEEDED(rc))
+            jet::Connected(dbc);
+        return rc;
+    }
     const SQLRETURN rc =
         REAL(SQLDriverConnectW)(dbc, window, in, inLength, out, outMax, outLength, completion);
     std::lock_guard lock(State().mutex);
@@ -396,6 +406,8 @@ SQLRETURN SQL_API SQLDriverConnectW(SQLHDBC dbc, SQLHWND window, SQLWCHAR* in, S
 
 SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE* output) {
     const SQLRETURN rc = REAL(SQLAllocHandle)(type, input, output);
+    if (SQL_SUCCEEDED(rc) && type == SQL_HANDLE_STMT)
+        jet::Allocated(input, *output);
     std::lock_guard lock(State().mutex);
     if (SQL_SUCCEEDED(rc) && type == SQL_HANDLE_STMT && State().sessions.count(input))
         State().statements[*output].dbc = input;
@@ -403,6 +415,8 @@ SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE* o
 }
 
 SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle) {
+    if (type == SQL_HANDLE_STMT)
+        jet::Freed(handle);
     if (type == SQL_HANDLE_STMT)
         Locked([&] {
             Cancel(handle);
@@ -417,6 +431,7 @@ SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT stmt) {
 }
 
 SQLRETURN SQL_API SQLDisconnect(SQLHDBC dbc) {
+    jet::Disconnected(dbc);
     Locked([&] { State().sessions.erase(dbc); });
     return REAL(SQLDisconnect)(dbc);
 }
@@ -425,8 +440,12 @@ SQLRETURN SQL_API SQLGetInfoW(SQLHDBC dbc, SQLUSMALLINT type, SQLPOINTER value,
                               SQLSMALLINT bufferLength, SQLSMALLINT* length) {
     {
         std::lock_guard lock(State().mutex);
-        if (type == SQL_DBMS_NAME && State().sessions.count(dbc)) {
-            const QString name = QStringLiteral("Microsoft SQL Server");
+        const bool access = jet::Owns(dbc);
+        if ((type == SQL_DBMS_NAME && State().sessions.count(dbc)) ||
+            (access && (type == SQL_DBMS_NAME || type == SQL_DRIVER_NAME))) {
+            const QString name = !access                ? QStringLiteral("Microsoft SQL Server")
+                                 : type == SQL_DBMS_NAME ? QStringLiteral("ACCESS")
+                                                         : QStringLiteral("ACEODBC.DLL");
             const auto bytes = static_cast<SQLSMALLINT>(name.size() * sizeof(SQLWCHAR));
             if (value && bufferLength >= bytes + static_cast<SQLSMALLINT>(sizeof(SQLWCHAR)))
                 std::copy_n(name.utf16(), name.size() + 1, static_cast<char16_t*>(value));
@@ -457,7 +476,16 @@ SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT com
     return REAL(SQLEndTran)(type, handle, completion);
 }
 
+SQLRETURN SQL_API SQLSetStmtAttrW(SQLHSTMT stmt, SQLINTEGER attribute, SQLPOINTER value,
+                                  SQLINTEGER length) {
+    if (attribute == SQL_ATTR_CURSOR_TYPE)
+        jet::CursorType(stmt, reinterpret_cast<quintptr>(value));
+    return REAL(SQLSetStmtAttrW)(stmt, attribute, value, length);
+}
+
 SQLRETURN SQL_API SQLExecDirectW(SQLHSTMT stmt, SQLWCHAR* text, SQLINTEGER length) {
+    if (jet::Refused(stmt, FromWide(text, length)))
+        return SQL_ERROR;
     const auto own = [&](Statement& statement) -> Own {
         Cancel(stmt);
         const QString call = FromWide(text, length);
@@ -470,6 +498,8 @@ SQLRETURN SQL_API SQLExecDirectW(SQLHSTMT stmt, SQLWCHAR* text, SQLINTEGER lengt
 }
 
 SQLRETURN SQL_API SQLPrepareW(SQLHSTMT stmt, SQLWCHAR* text, SQLINTEGER length) {
+    if (jet::Refused(stmt, FromWide(text, length)))
+        return SQL_ERROR;
     const auto own = [&](Statement& statement) -> Own {
         statement.prepared = FromWide(text, length);
         const QString server = ServerText(statement.prepared);
@@ -501,15 +531,12 @@ SQLRETURN SQL_API SQLFetchScroll(SQLHSTMT stmt, SQLSMALLINT orientation, SQLLEN 
 SQLRETURN SQL_API SQLGetDiagRecW(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record,
                                  SQLWCHAR* state, SQLINTEGER* native, SQLWCHAR* message,
                                  SQLSMALLINT bufferLength, SQLSMALLINT* textLength) {
-    const auto own = [&](const Statement& statement) -> Own {
-        if (type != SQL_HANDLE_STMT || !statement.refusedBusy)
-            return std::nullopt;
+    // The one diagnostic record of a call the stand-in refused itself.
+    const auto refused = [&](const char16_t* sqlState, const QString& text) -> SQLRETURN {
         if (record != 1)
             return SQL_NO_DATA;
-        const QString text = QStringLiteral("[Microsoft][ODBC SQL Server Driver]Connection is "
-                                            "busy with results for another hstmt");
         if (state)
-            std::copy_n(u"HY000", 6, reinterpret_cast<char16_t*>(state));
+            std::copy_n(sqlState, 6, reinterpret_cast<char16_t*>(state));
         if (native)
             *native = 0;
         if (textLength)
@@ -520,6 +547,15 @@ SQLRETURN SQL_API SQLGetDiagRecW(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT
             message[n] = 0;
         }
         return SQL_SUCCESS;
+    };
+    if (const QString jet = type == SQL_HANDLE_STMT ? jet::Refusal(handle) : QString();
+        !jet.isEmpty())
+        return refused(u"42000", jet);
+    const auto own = [&](const Statement& statement) -> Own {
+        if (type != SQL_HANDLE_STMT || !statement.refusedBusy)
+            return std::nullopt;
+        return refused(u"HY000", QStringLiteral("[Microsoft][ODBC SQL Server Driver]Connection "
+                                                "is busy with results for another hstmt"));
     };
     return Answer(handle, own, [&] {
         return REAL(SQLGetDiagRecW)(type, handle, record, state, native, message, bufferLength,

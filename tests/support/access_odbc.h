@@ -1,0 +1,50 @@
+#pragma once
+// Microsoft's Access driver as the program meets it, over a SQLite file.
+//
+// While an AccessOdbc lives, a connection text naming the Access driver opens the file
+// Underneath(dbq) through the SQLite ODBC driver, and the connection behaves as Jet
+// does where a run depends on it: it calls itself "ACCESS" (ACEODBC.DLL); it refuses a
+// statement with a literal holding '|' (the driver's string limitations), SQL Jet lacks
+// (Coalesce, IfNull, Case When, Cast, Limit, ||, rows after rows in Values, Pragma,
+// sqlite_master, window functions, If Exists, ...) and a statement over 65,000
+// characters. Convert gives the file's text columns Jet's Text(n): compared without
+// regard to case, cut to n characters without a word on every write (the driver's
+// INSERT limitations), reported with their size by SQLColumns; saved queries answer as
+// views, indexes through SQLStatistics. Writes asked under a static cursor are counted.
+// It rides on the shim of sqlserver_odbc.cpp (the test program exports its symbols).
+#include <QString>
+#include <map>
+
+namespace tolvane::testing {
+
+class AccessOdbc {
+public:
+    AccessOdbc();
+    ~AccessOdbc();
+    AccessOdbc(const AccessOdbc&) = delete;
+    AccessOdbc& operator=(const AccessOdbc&) = delete;
+
+    static QString Underneath(const QString& accessFile) { return accessFile + ".jet"; }
+    // Makes the SQLite file at `path` an Access file of the stand-in: its tables move
+    // underneath with every text column a Text(n) (n from `sizes` by column name, else
+    // Jet's most, 255), and `path` gets an Access file's header.
+    static void Convert(const QString& path, const std::map<QString, int>& sizes = {});
+    // Insert, Update and Delete statements sent under a static cursor.
+    static int StaticWrites();
+};
+
+// What the shim of the driver manager's functions asks of the stand-in (handles as void*).
+namespace jet {
+QString ConnectText(const QString& text); // the text handed on; empty: not the stand-in's
+void Connected(void* dbc);
+void Disconnected(void* dbc);
+bool Owns(void* dbc);
+void Allocated(void* dbc, void* stmt);
+void Freed(void* stmt);
+void CursorType(void* stmt, quintptr type);
+// Whether Jet refuses the statement (the reason is kept for the diagnostics, Refusal).
+bool Refused(void* stmt, const QString& text);
+QString Refusal(void* stmt); // empty: none
+} // namespace jet
+
+} // namespace tolvane::testing
