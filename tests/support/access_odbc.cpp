@@ -39,8 +39,11 @@ const std::pair<const char*, const char*> kLacking[] = {
      R"(Char|Glob|Julianday|Total)\s*\()",
      "Undefined function '%1' in expression."},
     {R"(\bCase\s+When\b|\|\||\bLimit\s+\d|\bOffset\s+\d|\bOver\s*\(|\bIf\s+(Not\s+)?Exists\b|)"
-     R"(\bInsert\s+Or\b|\bOn\s+Conflict\b|\bReturning\b|\bRowID\b|\bValues\s*\(.*\)\s*,\s*\()",
+     R"(\bInsert\s+Or\b|\bOn\s+Conflict\b|\bReturning\b|\bRowID\b|\bValues\s*\(.*\)\s*,\s*\(|!=|)"
+     // a second join needs the first in parentheses
+     R"(\bJoin\b[^()]*\bJoin\b)",
      "Syntax error (missing operator) in query expression '%1'."},
+    {R"(;\s*\S)", "Characters found after end of SQL statement."},
     {R"(^\s*(Pragma|With|Begin|Commit|Rollback|Savepoint|Release|Vacuum|Attach)\b|)"
      R"(\bsqlite_\w+|\bpragma_\w+)",
      "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'. "
@@ -70,9 +73,10 @@ QString WhyRefused(const QString& text) {
         const QRegularExpression re(QString::fromLatin1(pattern),
                                     QRegularExpression::CaseInsensitiveOption |
                                         QRegularExpression::DotMatchesEverythingOption);
-        if (const QRegularExpressionMatch m = re.match(bare); m.hasMatch())
-            return QString::fromLatin1(complaint).arg(m.capturedView(1).isEmpty() ? m.captured()
-                                                                                  : m.captured(1));
+        const QRegularExpressionMatch m = re.match(bare);
+        const QString what = m.capturedView(1).isEmpty() ? m.captured() : m.captured(1);
+        if (m.hasMatch())
+            return QString::fromLatin1(complaint).replace(QLatin1String("%1"), what);
     }
     return QString();
 }

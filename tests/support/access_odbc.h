@@ -5,9 +5,9 @@
 // Underneath(dbq) through the SQLite ODBC driver, and the connection behaves as Jet
 // does where a run depends on it: it calls itself "ACCESS" (ACEODBC.DLL); it refuses a
 // statement with a literal holding '|' (the driver's string limitations), SQL Jet lacks
-// (Coalesce, IfNull, Case When, Cast, Limit, ||, rows after rows in Values, Pragma,
-// sqlite_master, window functions, If Exists, ...) and a statement over 65,000
-// characters. Convert gives the file's text columns Jet's Text(n): compared without
+// (Coalesce, IfNull, Case When, Cast, Limit, ||, !=, rows after rows in Values, Pragma,
+// sqlite_master, window functions, If Exists, a second join outside parentheses, a
+// second statement, ...) and a statement over 65,000 characters. Convert gives the file's text columns Jet's Text(n): compared without
 // regard to case, cut to n characters without a word on every write (the driver's
 // INSERT limitations), reported with their size by SQLColumns; saved queries answer as
 // views, indexes through SQLStatistics. Writes asked under a static cursor are counted.
