@@ -15,7 +15,7 @@ const std::map<QString, int> kSizes = {{"Kind", 4},   {"PartNO", 12}, {"FPartNO"
 void MakeRun(ShopFixture& f) {
     f.Seed(ShopPart(1, "A", "100", "1", "1"));
     f.Seed(ShopPart(2, "", "300", "5", "5"));
-    f.Chunk(1, {ListRow("A", "100", "150", "140", "PIPE|NAME", "TEN-CHARS!"),
+    f.Chunk(1, {ListRow("A", "100", "150", "140", "PIPE|O'NAME", "TEN-CHARS!"),
                 Linked(ListRow("", "NEW-1", "80", "70", "ใหม่|", "M|1"), "LNK-1", "ALT-1"),
                 Linked(ListRow("ZZZZ", "TWELVE-CHARS", "9", "8"), "300")});
     f.Chunk(2, {ListRow("A", "100", "155", "140"), ListRow("", "NEW-3", "7", "6.5")});
@@ -43,7 +43,7 @@ TEST_P(AccessRun, EndsAsTheRunOnTheShopFileEnds) {
     EXPECT_EQ(Rows(list, "Select * From PriceListAll Order By PartNO"),
               file.ListLines("Select * From PriceListAll Order By PartNO"));
     shop::Db shop(AccessOdbc::Underneath(access.shopPath));
-    EXPECT_EQ(shop.Scalar("Select TName From Pta7 Where PartNO = '100'").toString(), "PIPE|NAME");
+    EXPECT_EQ(shop.Scalar("Select TName From Pta7 Where PartNO = '100'").toString(), "PIPE|O'NAME");
     EXPECT_EQ(AccessOdbc::StaticWrites(), 0);
 }
 
