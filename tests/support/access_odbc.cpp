@@ -31,6 +31,12 @@ Jet& State() {
     return jet;
 }
 
+// Runs `f` on the stand-in's state, locked.
+template <typename F> auto With(F&& f) {
+    std::lock_guard lock(State().mutex);
+    return f(State());
+}
+
 const QString kDriver = QStringLiteral("[Microsoft][ODBC Microsoft Access Driver] ");
 
 // What Jet SQL lacks, found in a statement without its literals, and Jet's complaint.
@@ -84,19 +90,15 @@ QString WhyRefused(const QString& text) {
 } // namespace
 
 AccessOdbc::AccessOdbc() {
-    std::lock_guard lock(State().mutex);
-    State().enabled = true;
-    State().staticWrites = 0;
+    With([](Jet& j) { j.enabled = true, j.staticWrites = 0; });
 }
 
 AccessOdbc::~AccessOdbc() {
-    std::lock_guard lock(State().mutex);
-    State().enabled = false;
+    With([](Jet& j) { j.enabled = false; });
 }
 
 int AccessOdbc::StaticWrites() {
-    std::lock_guard lock(State().mutex);
-    return State().staticWrites;
+    return With([](Jet& j) { return j.staticWrites; });
 }
 
 void AccessOdbc::Convert(const QString& path, const std::map<QString, int>& sizes) {
@@ -126,12 +128,12 @@ void AccessOdbc::Convert(const QString& path, const std::map<QString, int>& size
                             .arg(t, name, when.left(1), when)
                             .arg(size);
         }
-        db.Exec("Alter Table " + t + " Rename To jet_old");
-        db.Exec("Create Table " + t + " (" + columns.join(", ") + ")");
-        db.Exec("Insert Into " + t + " Select * From jet_old");
-        db.Exec("Drop Table jet_old");
-        for (const QString& cut : cuts)
-            db.Exec(cut);
+        for (const QString& step :
+             QStringList{"Alter Table " + t + " Rename To jet_old",
+                         "Create Table " + t + " (" + columns.join(", ") + ")",
+                         "Insert Into " + t + " Select * From jet_old", "Drop Table jet_old"} +
+                 cuts)
+            db.Exec(step);
     }
     QFile header(path);
     if (!header.open(QIODevice::WriteOnly) ||
@@ -140,12 +142,6 @@ void AccessOdbc::Convert(const QString& path, const std::map<QString, int>& size
 }
 
 namespace jet {
-
-// Runs `f` on the stand-in's state, locked.
-template <typename F> auto With(F&& f) {
-    std::lock_guard lock(State().mutex);
-    return f(State());
-}
 
 QString ConnectText(const QString& text) {
     static const QRegularExpression dbq(QStringLiteral("(?:^|;)\\s*dbq=\\{?([^;}]*)"),

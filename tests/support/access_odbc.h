@@ -1,17 +1,15 @@
 #pragma once
-// Microsoft's Access driver as the program meets it, over a SQLite file.
-//
-// While an AccessOdbc lives, a connection text naming the Access driver opens the file
-// Underneath(dbq) through the SQLite ODBC driver, and the connection behaves as Jet
-// does where a run depends on it: it calls itself "ACCESS" (ACEODBC.DLL); it refuses a
-// statement with a literal holding '|' (the driver's string limitations), SQL Jet lacks
-// (Coalesce, IfNull, Case When, Cast, Limit, ||, !=, rows after rows in Values, Pragma,
-// sqlite_master, window functions, If Exists, a second join outside parentheses, a
-// second statement, ...) and a statement over 65,000 characters. Convert gives the file's text columns Jet's Text(n): compared without
-// regard to case, cut to n characters without a word on every write (the driver's
-// INSERT limitations), reported with their size by SQLColumns; saved queries answer as
-// views, indexes through SQLStatistics. Writes asked under a static cursor are counted.
-// It rides on the shim of sqlserver_odbc.cpp (the test program exports its symbols).
+// Microsoft's Access driver as the program meets it, over a SQLite file: while an AccessOdbc
+// lives, a connection text naming the Access driver opens Underneath(dbq) through the SQLite
+// ODBC driver, and the connection behaves as Jet does where a run depends on it. It calls
+// itself "ACCESS" (ACEODBC.DLL); refuses a literal holding '|' (the driver's string
+// limitations), SQL Jet lacks (Coalesce, IfNull, Case When, Cast, Limit, ||, !=, rows after
+// rows in Values, Pragma, sqlite_master, window functions, If Exists, a second join outside
+// parentheses, a second statement, ...) and statements over 65,000 characters. Convert gives
+// the text columns Jet's Text(n): compared without regard to case, cut to n characters without
+// a word (the driver's INSERT limitations), sized in SQLColumns; saved queries answer as views,
+// indexes through SQLStatistics. Writes under a static cursor are counted. It rides on the
+// shim of sqlserver_odbc.cpp (the test program exports its symbols).
 #include <QString>
 #include <map>
 

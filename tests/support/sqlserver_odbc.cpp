@@ -416,9 +416,8 @@ SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE* o
 
 SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle) {
     if (type == SQL_HANDLE_STMT)
-        jet::Freed(handle);
-    if (type == SQL_HANDLE_STMT)
         Locked([&] {
+            jet::Freed(handle);
             Cancel(handle);
             State().statements.erase(handle);
         });
