@@ -288,13 +288,9 @@ INSTANTIATE_TEST_SUITE_P(
 // A window whose fields reach the test server as the program reaches SQL Server, and the list.
 void PointAtServer(RecordingWindow& window, const PgServer& server, const QString& database,
                    const QString& list) {
-    window.fields.txtPriceList = list;
-    window.fields.optAccess = false;
-    window.fields.chkComType = true;
-    window.fields.txtServer = server.socketDir;
-    window.fields.txtdbq = database;
-    window.fields.txtuid = server.user;
-    window.fields.txtpwd = server.password;
+    auto& f = window.fields;
+    std::tie(f.txtPriceList, f.txtServer, f.txtdbq, f.txtuid, f.txtpwd, f.optAccess, f.chkComType) =
+        std::tuple(list, server.socketDir, database, server.user, server.password, false, true);
 }
 
 // Two runs started at once on one database: one finishes, the other is refused
@@ -309,10 +305,8 @@ TEST_F(SqlServerPath, TwoRunsAtOnceLeaveWhatOneRunLeaves) {
         rows.push_back(ListRow("", QString("N-%1").arg(i), "10", "9"));
     shop::CreateSource(list);
     shop::AddChunk(list, 1, rows);
-    ASSERT_EQ(Runner(QStringList{"--price-list", list} +
-                     SqlServerArgs(server_, alone.name(), server_.password, true))
-                  .status,
-              0);
+    const QStringList toAlone{"--price-list", list};
+    ASSERT_EQ(Runner(toAlone + SqlServerArgs(server_, alone.name(), server_.password, true)).status, 0);
 
     // The second run starts while the first holds its lock (stopped mid-run).
     const QStringList args = QStringList{"--price-list", list} +

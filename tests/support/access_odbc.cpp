@@ -13,12 +13,11 @@
 namespace tolvane::testing {
 namespace {
 
-struct Statement {
-    quintptr cursor = 0; // SQL_CURSOR_FORWARD_ONLY
-    QString refusal;
-};
-
 struct Jet {
+    struct Statement {
+        quintptr cursor = 0; // SQL_CURSOR_FORWARD_ONLY
+        QString refusal;
+    };
     std::mutex mutex;
     bool enabled = false;
     int staticWrites = 0;
@@ -26,15 +25,12 @@ struct Jet {
     std::map<void*, Statement> statements;
 };
 
-Jet& State() {
-    static Jet jet;
-    return jet;
-}
+Jet jet; // one for the whole test program, as the driver manager is
 
 // Runs `f` on the stand-in's state, locked.
 template <typename F> auto With(F&& f) {
-    std::lock_guard lock(State().mutex);
-    return f(State());
+    std::lock_guard lock(jet.mutex);
+    return f(jet);
 }
 
 const QString kDriver = QStringLiteral("[Microsoft][ODBC Microsoft Access Driver] ");
@@ -153,22 +149,19 @@ QString ConnectText(const QString& text) {
     return "Driver=SQLite3;Database=" + AccessOdbc::Underneath(m.captured(1).trimmed()) + ';';
 }
 
-void Connected(void* dbc) {
-    With([&](Jet& j) { j.connections.insert(dbc); });
+void Connected(void* dbc, bool open) {
+    With([&](Jet& j) { open ? j.connections.insert(dbc).second : j.connections.erase(dbc) > 0; });
 }
-void Disconnected(void* dbc) {
-    With([&](Jet& j) { j.connections.erase(dbc); });
-}
+
 bool Owns(void* dbc) {
     return With([&](Jet& j) { return j.connections.count(dbc) > 0; });
-}
-void Freed(void* stmt) {
-    With([&](Jet& j) { j.statements.erase(stmt); });
 }
 
 void Allocated(void* dbc, void* stmt) {
     With([&](Jet& j) {
-        if (j.connections.count(dbc))
+        if (!dbc)
+            j.statements.erase(stmt);
+        else if (j.connections.count(dbc))
             j.statements[stmt] = {};
     });
 }

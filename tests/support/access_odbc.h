@@ -1,15 +1,13 @@
 #pragma once
-// Microsoft's Access driver as the program meets it, over a SQLite file: while an AccessOdbc
-// lives, a connection text naming the Access driver opens Underneath(dbq) through the SQLite
-// ODBC driver, and the connection behaves as Jet does where a run depends on it. It calls
-// itself "ACCESS" (ACEODBC.DLL); refuses a literal holding '|' (the driver's string
-// limitations), SQL Jet lacks (Coalesce, IfNull, Case When, Cast, Limit, ||, !=, rows after
-// rows in Values, Pragma, sqlite_master, window functions, If Exists, a second join outside
+// Microsoft's Access driver as the program meets it: while an AccessOdbc lives, a text naming
+// the Access driver opens Underneath(dbq) through the SQLite ODBC driver, and the connection
+// behaves as Jet does where a run depends on it. It calls itself "ACCESS"; refuses a literal
+// holding '|', SQL Jet lacks (Coalesce, Case When, Cast, Limit, ||, !=, rows after rows in
+// Values, Pragma, sqlite_master, window functions, If Exists, a second join outside
 // parentheses, a second statement, ...) and statements over 65,000 characters. Convert gives
-// the text columns Jet's Text(n): compared without regard to case, cut to n characters without
-// a word (the driver's INSERT limitations), sized in SQLColumns; saved queries answer as views,
-// indexes through SQLStatistics. Writes under a static cursor are counted. It rides on the
-// shim of sqlserver_odbc.cpp (the test program exports its symbols).
+// text columns Jet's Text(n): compared without regard to case, cut to n characters without a
+// word, sized in SQLColumns. Writes under a static cursor are counted. It rides on the shim of
+// sqlserver_odbc.cpp.
 #include <QString>
 #include <map>
 
@@ -19,8 +17,6 @@ class AccessOdbc {
 public:
     AccessOdbc();
     ~AccessOdbc();
-    AccessOdbc(const AccessOdbc&) = delete;
-    AccessOdbc& operator=(const AccessOdbc&) = delete;
 
     static QString Underneath(const QString& accessFile) { return accessFile + ".jet"; }
     // Makes the SQLite file at `path` an Access file of the stand-in: its tables move
@@ -34,15 +30,12 @@ public:
 // What the shim of the driver manager's functions asks of the stand-in (handles as void*).
 namespace jet {
 QString ConnectText(const QString& text); // the text handed on; empty: not the stand-in's
-void Connected(void* dbc);
-void Disconnected(void* dbc);
+void Connected(void* dbc, bool open);     // opened, or disconnected
 bool Owns(void* dbc);
-void Allocated(void* dbc, void* stmt);
-void Freed(void* stmt);
+void Allocated(void* dbc, void* stmt); // without dbc: freed
 void CursorType(void* stmt, quintptr type);
-// Whether Jet refuses the statement (the reason is kept for the diagnostics, Refusal).
-bool Refused(void* stmt, const QString& text);
-QString Refusal(void* stmt); // empty: none
+bool Refused(void* stmt, const QString& text); // Jet refuses it; the reason is kept:
+QString Refusal(void* stmt);                   // empty: none
 } // namespace jet
 
 } // namespace tolvane::testing

@@ -393,7 +393,7 @@ SQLRETURN SQL_API SQLDriverConnectW(SQLHDBC dbc, SQLHWND window, SQLWCHAR* in, S
         const SQLRETURN rc = REAL(SQLDriverConnectW)(dbc, window, units, SQL_NTS, out, outMax,
                                                      outLength, completion);
         if (SQL_SUCCEEDED(rc))
-            jet::Connected(dbc);
+            jet::Connected(dbc, true);
         return rc;
     }
     const SQLRETURN rc =
@@ -417,7 +417,7 @@ SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE* o
 SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle) {
     if (type == SQL_HANDLE_STMT)
         Locked([&] {
-            jet::Freed(handle);
+            jet::Allocated(nullptr, handle);
             Cancel(handle);
             State().statements.erase(handle);
         });
@@ -430,7 +430,7 @@ SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT stmt) {
 }
 
 SQLRETURN SQL_API SQLDisconnect(SQLHDBC dbc) {
-    jet::Disconnected(dbc);
+    jet::Connected(dbc, false);
     Locked([&] { State().sessions.erase(dbc); });
     return REAL(SQLDisconnect)(dbc);
 }
