@@ -59,7 +59,6 @@ struct Refusal {
     std::map<QString, int> sizes;
     QString onList; // done to the list underneath
     QString detail;
-    friend void PrintTo(const Refusal& c, std::ostream* os) { *os << c.name; }
 };
 
 // clang-format off

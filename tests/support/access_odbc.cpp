@@ -23,9 +23,7 @@ struct Jet {
     int staticWrites = 0;
     std::set<void*> connections;
     std::map<void*, Statement> statements;
-};
-
-Jet jet; // one for the whole test program, as the driver manager is
+} jet; // one for the whole test program, as the driver manager is
 
 // Runs `f` on the stand-in's state, locked.
 template <typename F> auto With(F&& f) {
@@ -42,7 +40,6 @@ const std::pair<const char*, const char*> kLacking[] = {
      "Undefined function '%1' in expression."},
     {R"(\bCase\s+When\b|\|\||\bLimit\s+\d|\bOffset\s+\d|\bOver\s*\(|\bIf\s+(Not\s+)?Exists\b|)"
      R"(\bInsert\s+Or\b|\bOn\s+Conflict\b|\bReturning\b|\bRowID\b|\bValues\s*\(.*\)\s*,\s*\(|!=|)"
-     // a second join needs the first in parentheses
      R"(\bJoin\b[^()]*\bJoin\b)",
      "Syntax error (missing operator) in query expression '%1'."},
     {R"(;\s*\S)", "Characters found after end of SQL statement."},
