@@ -44,7 +44,6 @@ TEST_P(AccessRun, EndsAsTheRunOnTheShopFileEnds) {
     EXPECT_EQ(AccessOdbc::StaticWrites(), 0);
 }
 
-// A version of each of the sixteen row layouts.
 const char* const kVersions[] = {"V.31",       "V.33",       "V.34",       "V.42",
                                  "V.43",       "V.45",       "V.46 (Bar)", "P.43",
                                  "P.44 (Bar)", "P.45 (Bar)", "P.46 (Bar)", "P.48 (Bar)",

@@ -678,6 +678,8 @@ TEST_F(SqlServerPath, TheServerIsAskedBeforeTheFirstWrite) {
          "sp_getapplock answered -3 (the request was chosen as a deadlock victim)", ""},
         {{}, "\nPriceList_1, row 1 (part 100): Pta7.Model holds 4 characters, the run would write "
              "5 there ('MODEL')", "Alter Table Pta7 Alter Column Model Type varchar(4)"},
+        {{}, "(part 100): Pta7.Price holds 2 digits before the point, the run would write 150",
+         "Alter Table Pta7 Alter Column Price Type numeric(4, 2)"},
     };
     for (const auto& [modelled, refusal, setup] : cases) {
         SCOPED_TRACE(refusal.toStdString());
