@@ -22,6 +22,7 @@ namespace tolvane::testing {
 namespace {
 
 const QString kFailed = QStringLiteral("0\tไม่สามรถบันทึกได้\n");
+const QString kUnwritable = QStringLiteral("%list cannot be written, so the run writes nothing: ");
 
 // A good list of two chunks for parts 100 and 200 (the shop has 100), then `damage`
 // done to it.
@@ -274,7 +275,9 @@ TEST(OddFiles, AreRefusedBeforeAnyWriteNamingTheFileAndWhatIsWrong) {
         const char* bytes;                                   // written into it first, when given
         std::optional<QFileDevice::Permissions> permissions; // then given these
         QString says;
-        Failure kind; // what the clerk is told, naming the file
+        Failure kind;                 // what the clerk is told, naming the file
+        const char* named = nullptr;  // that file, when not the odd one
+        const char* option = nullptr; // --test-run: it checks the real files too
     } cases[] = {
         {"%lock",
          "",
@@ -292,15 +295,27 @@ TEST(OddFiles, AreRefusedBeforeAnyWriteNamingTheFileAndWhatIsWrong) {
         {"%list", nullptr, none, "The file %list cannot be read: Permission denied.",
          Failure::FileUnreadable},
         {"%shop", nullptr, readOnly, "readonly database", Failure::FileNotWritable},
+        // A list on a read-only share (the file or its folder) is refused before the first
+        // write, by the test run (which writes copies) too.
+        {"%list", nullptr, readOnly, kUnwritable + "attempt to write a readonly database",
+         Failure::FileNotWritable},
+        {"%list", nullptr, readOnly, kUnwritable, Failure::FileNotWritable, nullptr, "--test-run"},
+        {"%share", nullptr, readOnly | QFileDevice::ExeOwner, kUnwritable, Failure::FileNotWritable,
+         "%list"},
+        {"%share", nullptr, readOnly | QFileDevice::ExeOwner, kUnwritable, Failure::FileNotWritable,
+         "%list", "--test-run"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.says);
         ShopFixture f;
         f.SmallRun();
         const QStringList before = AllRows(f.shopPath);
+        const QString share = f.dir.filePath("share"), list = share + "/PriceList.mdb";
+        ASSERT_TRUE(QDir().mkpath(share) && QFile::rename(f.listPath, list));
         auto path = [&](QString text) {
             return text.replace("%shop", f.shopPath)
-                .replace("%list", f.listPath)
+                .replace("%list", list)
+                .replace("%share", share)
                 .replace("%lock", f.shopPath + ".tolvane.lock");
         };
         if (c.bytes)
@@ -308,37 +323,16 @@ TEST(OddFiles, AreRefusedBeforeAnyWriteNamingTheFileAndWhatIsWrong) {
         if (c.permissions)
             QFile::setPermissions(path(c.file), *c.permissions);
 
-        const Result r = Child({"--price-list", f.listPath, "--data", f.shopPath});
+        const Result r = Child(QStringList{"--price-list", list, "--data", f.shopPath} +
+                               (c.option ? QStringList{c.option} : QStringList()));
 
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.out, kFailed);
         EXPECT_TRUE(r.err.contains(path(c.says))) << r.err;
-        EXPECT_TRUE(r.err.endsWith(ThaiSentence(c.kind, {path(c.file)}) + "\n")) << r.err;
-        QFile::setPermissions(path(c.file), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        EXPECT_EQ(AllRows(f.shopPath), before);
-    }
-}
-
-// A list on a read-only share (the file or its folder) is refused before the shop is
-// written, by the test run (which writes copies) too.
-TEST(OddFiles, AListThatCannotBeWrittenIsRefusedBeforeAnyWrite) {
-    if (geteuid() == 0 && QStandardPaths::findExecutable("setpriv").isEmpty())
-        GTEST_SKIP() << "root writes every file, and without setpriv a run cannot go without";
-    for (int c = 0; c < 4; ++c) {
-        ShopFixture f;
-        f.SmallRun();
-        const QStringList before = AllRows(f.shopPath);
-        const QString share = f.dir.filePath("share"), list = share + "/PriceList.mdb";
-        ASSERT_TRUE(QDir().mkpath(share) && QFile::rename(f.listPath, list));
-        const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner;
-        QFile::setPermissions(c % 2 ? share : list, readOnly);
-        const Result r = Child(QStringList{"--price-list", list, "--data", f.shopPath} +
-                               (c < 2 ? QStringList() : QStringList{"--test-run"}));
-        QFile::setPermissions(c % 2 ? share : list, readOnly | QFileDevice::WriteOwner);
-        EXPECT_TRUE(r.out == kFailed && r.err.contains(list + " cannot be written, so the run "
-                                                              "writes nothing: "))
+        EXPECT_TRUE(r.err.endsWith(ThaiSentence(c.kind, {path(c.named ? c.named : c.file)}) + "\n"))
             << r.err;
-        EXPECT_TRUE(r.err.endsWith(ThaiSentence(Failure::FileNotWritable, {list}) + "\n"));
+        QFile::setPermissions(path(c.file), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ExeOwner);
         EXPECT_EQ(AllRows(f.shopPath), before);
     }
 }
