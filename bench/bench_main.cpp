@@ -82,9 +82,12 @@ void Say(const QString& text) {
         << '\n';
 }
 
-ShopFiles MakeSample(const Options& options) {
+// The sample's files; `groups`, when given, takes the number of its alternate groups.
+ShopFiles MakeSample(const Options& options, int* groups = nullptr) {
     const tolvane::sample::Summary summary = tolvane::sample::Generate(options);
     Say(QStringLiteral("generated: ") + summary.Line());
+    if (groups)
+        *groups = summary.groups;
     return {summary.shopPath, summary.listPath};
 }
 
@@ -206,7 +209,7 @@ void ServerCases(const QCommandLineParser& p, const QString& work, Report& repor
     const shop::PgServer server = RequireServer(shop::PgServerFromEnvironment());
     const QString dir = work + "/server";
     const Options options = MediumShop(dir);
-    const ShopFiles files = MakeSample(options);
+    const ShopFiles files = MakeSample(options, &report.serverGroups);
     report.serverListRows = options.rows;
 
     struct ServerCase {

@@ -96,10 +96,10 @@ std::vector<Goal> Report::Goals() const {
     auto overSocket = [&](const QString& name, const QString& caseName, double limit) {
         return over(name, caseName, socket, limit);
     };
-    // The rebuild's round trips per group: per head shown, each one pass of the queue.
+    // The rebuild's round trips per alternate group of the shop.
     Goal rebuildTrips{QStringLiteral("medium server rebuild round trips / group"), -1, 0.5};
-    if (const ReportRow* r = Stage(kServerSocketRebuild, kRebuildStage); r && r->rows > 0)
-        rebuildTrips.ratio = double(r->roundTrips) / r->rows;
+    if (const ReportRow* r = Stage(kServerSocketRebuild, kRebuildStage); r && serverGroups > 0)
+        rebuildTrips.ratio = double(r->roundTrips) / serverGroups;
     return {floor,
             window,
             grow,

@@ -68,6 +68,7 @@ public:
     QString loadAtEnd;
     std::map<int, double> growth; // price-list rows -> seconds of the headless run
     int serverListRows = 0;       // price-list rows of the server cases
+    int serverGroups = 0;         // alternate groups of the server cases' shop
     int mediumListRows = 0;       // price-list rows of the medium runs
     int largeListRows = 0;        // price-list rows of the large runs
 

@@ -159,7 +159,6 @@ CheckedTransaction Model::Plan(std::int32_t head) {
         if (id > 0)
             dequeue(id, CheckedStatement::Check::None);
     }
-
     return pass;
 }
 
