@@ -269,7 +269,9 @@ Result Child(QStringList args) {
 TEST(OddFiles, AreRefusedBeforeAnyWriteNamingTheFileAndWhatIsWrong) {
     if (geteuid() == 0 && QStandardPaths::findExecutable("setpriv").isEmpty())
         GTEST_SKIP() << "root reads every file, and without setpriv a run cannot go without";
-    const QFileDevice::Permissions none, readOnly = QFileDevice::ReadOwner;
+    const QFileDevice::Permissions none, readOnly = QFileDevice::ReadOwner,
+                                         readExe = readOnly | QFileDevice::ExeOwner;
+    // clang-format off
     const struct {
         QString file;                                        // the odd one
         const char* bytes;                                   // written into it first, when given
@@ -279,16 +281,11 @@ TEST(OddFiles, AreRefusedBeforeAnyWriteNamingTheFileAndWhatIsWrong) {
         const char* named = nullptr;  // that file, when not the odd one
         const char* option = nullptr; // --test-run: it checks the real files too
     } cases[] = {
-        {"%lock",
-         "",
-         {},
-         "The file %lock stands where the shop's run lock goes, but it is "
-         "not a run lock this program wrote; if no run is working on this "
-         "shop, delete the file and start again.",
-         Failure::Unexpected},
-        {"%lock", "4242\nshop-pc\ntolvane-batch\n", none,
-         "The run lock %lock cannot be read (Permission denied); if no run is working on this "
-         "shop, delete the file and start again.",
+        {"%lock", "", {}, "The file %lock stands where the shop's run lock goes, but it is not a "
+         "run lock this program wrote; if no run is working on this shop, delete the file and "
+         "start again.", Failure::Unexpected},
+        {"%lock", "4242\nshop-pc\ntolvane-batch\n", none, "The run lock %lock cannot be read "
+         "(Permission denied); if no run is working on this shop, delete the file and start again.",
          Failure::FileUnreadable},
         {"%shop", nullptr, none, "The file %shop cannot be read: Permission denied.",
          Failure::FileUnreadable},
@@ -300,11 +297,10 @@ TEST(OddFiles, AreRefusedBeforeAnyWriteNamingTheFileAndWhatIsWrong) {
         {"%list", nullptr, readOnly, kUnwritable + "attempt to write a readonly database",
          Failure::FileNotWritable},
         {"%list", nullptr, readOnly, kUnwritable, Failure::FileNotWritable, nullptr, "--test-run"},
-        {"%share", nullptr, readOnly | QFileDevice::ExeOwner, kUnwritable, Failure::FileNotWritable,
-         "%list"},
-        {"%share", nullptr, readOnly | QFileDevice::ExeOwner, kUnwritable, Failure::FileNotWritable,
-         "%list", "--test-run"},
+        {"%share", nullptr, readExe, kUnwritable, Failure::FileNotWritable, "%list"},
+        {"%share", nullptr, readExe, kUnwritable, Failure::FileNotWritable, "%list", "--test-run"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.says);
         ShopFixture f;
@@ -331,8 +327,7 @@ TEST(OddFiles, AreRefusedBeforeAnyWriteNamingTheFileAndWhatIsWrong) {
         EXPECT_TRUE(r.err.contains(path(c.says))) << r.err;
         EXPECT_TRUE(r.err.endsWith(ThaiSentence(c.kind, {path(c.named ? c.named : c.file)}) + "\n"))
             << r.err;
-        QFile::setPermissions(path(c.file), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                QFileDevice::ExeOwner);
+        QFile::setPermissions(path(c.file), QFileDevice::Permissions(0x7000)); // the owner's all
         EXPECT_EQ(AllRows(f.shopPath), before);
     }
 }
