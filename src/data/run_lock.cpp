@@ -9,9 +9,8 @@
 #include "text/versions.h"
 
 #include <QDateTime>
-#include <QFile>
+#include <QDir>
 #include <QFileInfo>
-#include <QLockFile>
 
 namespace tolvane {
 
@@ -24,9 +23,6 @@ const QString kRefused = QStringLiteral("Another run is working on this shop");
 const QString kResource = QStringLiteral("Tolvane run");
 constexpr qint64 kAdvisoryKey = 0x546F6C76;
 
-// How long a lock file that names no run is given to get its holder's name.
-constexpr int kSettle = 200; // ms
-
 // When a holder took the lock, as the clerk reads it.
 QString SinceInThai(const QDateTime& since) {
     if (!since.isValid())
@@ -38,33 +34,65 @@ QString SinceInThai(const QDateTime& since) {
         .arg(since.time().toString(QStringLiteral("HH:mm")));
 }
 
-// Why the lock file cannot be taken: the run that holds it, or what is wrong with a
-// file in its place that names no run.
-Error FileHolder(QLockFile& lock, const QString& lockPath) {
-    const QString remedy =
-        QStringLiteral("if no run is working on this shop, delete the file and start again.");
-    qint64 pid = 0;
-    QString host, program;
-    if (!lock.getLockInfo(&pid, &host, &program)) {
-        QFile file(lockPath);
-        if (!file.open(QIODevice::ReadOnly))
-            return Error(Failure::FileUnreadable, {lockPath},
-                         QStringLiteral("The run lock %1 cannot be read (%2); ")
-                                 .arg(lockPath, file.errorString()) +
-                             remedy);
-        return Error(QStringLiteral("The file %1 stands where the shop's run lock goes, but it is "
+// What a run lock guards, as the refusals name it.
+struct Guarded {
+    QString what; // "shop", "price list"
+    Failure busy; // the clerk's sentence when another run holds it
+    QString file; // the file guarded
+};
+
+// Why a lock file cannot be taken: the run that holds it, or what is wrong with the
+// file in its place. Deleting the file is advised only where no process holds it.
+Error Refusal(const LockFile& lock, LockFile::Outcome outcome, const Guarded& g) {
+    const QString remedy = QStringLiteral("if no run is working on this %1, delete the file and "
+                                          "start again.")
+                               .arg(g.what);
+    const QString lockPath = lock.path();
+    const LockHolder& h = lock.holder();
+    const QString since = h.since.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QStringList facts = {h.host, SinceInThai(h.since), g.file};
+    switch (outcome) {
+    case LockFile::Outcome::Held:
+        if (h.pid == 0)
+            return Error(Failure::FileHeld, {lockPath},
+                         QStringLiteral("The file %1 stands where the %2's run lock goes and a "
+                                        "process holds it open, but it names no run; it cannot "
+                                        "be taken while that process holds it.")
+                             .arg(lockPath, g.what));
+        return Error(
+            g.busy, facts,
+            QStringLiteral("Another run is working on this %1 since %2 from machine %3 "
+                           "(process %4, %5%6). Its lock file is %7; the lock goes "
+                           "with that run.")
+                .arg(g.what, since, h.host)
+                .arg(h.pid)
+                .arg(h.program, h.locks.isEmpty() ? QString() : ", on " + h.locks, lockPath));
+    case LockFile::Outcome::Abandoned:
+        return Error(g.busy, facts,
+                     QStringLiteral("Another run may be working on this %1: its run lock %2 was "
+                                    "made at %3 by machine %4 (process %5, %6), and no process "
+                                    "holds it from this machine; ")
+                             .arg(g.what, lockPath, since, h.host)
+                             .arg(h.pid)
+                             .arg(h.program) +
+                         QStringLiteral("if no run is working from that machine, delete the "
+                                        "file and start again."));
+    case LockFile::Outcome::NotALock:
+        return Error(QStringLiteral("The file %1 stands where the %2's run lock goes, but it is "
                                     "not a run lock this program wrote; ")
-                         .arg(lockPath) +
+                         .arg(lockPath, g.what) +
                      remedy);
+    case LockFile::Outcome::Unreadable:
+        return Error(
+            Failure::FileUnreadable, {lockPath},
+            QStringLiteral("The run lock %1 cannot be read (%2); ").arg(lockPath, lock.error()) +
+                remedy);
+    default:
+        return Error(Failure::FileNotWritable, {QFileInfo(lockPath).absolutePath()},
+                     QStringLiteral("The run lock %1 cannot be taken (%2); check that the "
+                                    "folder can be written.")
+                         .arg(lockPath, lock.error()));
     }
-    const QDateTime since = QFileInfo(lockPath).lastModified();
-    return Error(Failure::RunBusy, {host, SinceInThai(since)},
-                 kRefused + QStringLiteral(" since %1 from machine %2 (process %3, %4). Its lock "
-                                           "file is %5; if no run is working from that machine, "
-                                           "delete the file and start again.")
-                                .arg(since.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), host)
-                                .arg(pid)
-                                .arg(program, lockPath));
 }
 
 // One value of a one-row query on the lock's own session.
@@ -167,37 +195,39 @@ void RunLock::Take(RunState& st) {
                              ThaiSentence(NoticeKind::NetworkJournal, {path}));
     }
     if (f.optAccess)
-        TakeFile(TrimBlanks(f.txtDataVelmora));
+        TakeFile(st, TrimBlanks(f.txtDataVelmora), true);
     else
         TakeServer(st);
+    // Each run empties and refills the list's collected table: one run per list too.
+    TakeFile(st, TrimBlanks(f.txtPriceList), false);
 }
 
-void RunLock::TakeFile(const QString& shopPath) {
-    // One file, one lock, by whichever path (a link, another spelling) a run names it;
-    // the lock file lies beside the file itself.
-    const QString lockPath = RealFilePath(shopPath) + QStringLiteral(".tolvane.lock");
-    auto lock = std::make_unique<QLockFile>(lockPath);
-    // A run takes minutes: the lock is never old enough to be taken over by age, only
-    // when the process that holds it is gone.
-    lock->setStaleLockTime(0);
-    if (lock->tryLock(0)) {
-        file_ = std::move(lock);
+void RunLock::TakeFile(RunState& st, const QString& path, bool shop) {
+    const QString real = RealFilePath(path), identity = FileIdentity(real);
+    // One file, one lock by whichever name a run gives it: a lock beside the file,
+    // seen from every machine that reaches the file by its path, and one named by the
+    // file's identity in this machine's temporary folder, which catches its other names
+    // (hard links) too. A file the run locked already (the same file in both fields)
+    // is left to the checks that refuse it.
+    if (!identity.isEmpty() && identities_.contains(identity))
         return;
+    const Guarded g = shop ? Guarded{QStringLiteral("shop"), Failure::RunBusy, path}
+                           : Guarded{QStringLiteral("price list"), Failure::ListBusy, path};
+    QStringList lockPaths = {real + QStringLiteral(".tolvane.lock")};
+    if (!identity.isEmpty())
+        lockPaths << QDir::temp().filePath(QStringLiteral("tolvane-%1.lock").arg(identity));
+    for (const QString& lockPath : lockPaths) {
+        auto step = [&st, lockPath](LockFile::Step s) {
+            if (st.observer)
+                st.observer->LockStep(lockPath, s);
+        };
+        auto lock = std::make_unique<LockFile>(lockPath, real, step);
+        const LockFile::Outcome outcome = lock->TryLock();
+        if (outcome != LockFile::Outcome::Taken)
+            throw Refusal(*lock, outcome, g);
+        files_.push_back(std::move(lock));
     }
-    if (lock->error() == QLockFile::LockFailedError) {
-        // Another run may be writing its name into the file this very moment.
-        qint64 pid = 0;
-        QString host, program;
-        if (!lock->getLockInfo(&pid, &host, &program) && lock->tryLock(kSettle)) {
-            file_ = std::move(lock);
-            return;
-        }
-        throw FileHolder(*lock, lockPath);
-    }
-    throw Error(Failure::FileNotWritable, {QFileInfo(lockPath).absolutePath()},
-                QStringLiteral("The run lock %1 cannot be made beside the shop's file; check "
-                               "that the folder can be written.")
-                    .arg(lockPath));
+    identities_ << identity;
 }
 
 void RunLock::TakeServer(RunState& st) {
@@ -244,10 +274,10 @@ void RunLock::TakeServer(RunState& st) {
 }
 
 void RunLock::Release() {
-    if (file_) {
-        file_->unlock();
-        file_.reset();
-    }
+    // The list's locks first: the shop's lock is the last thing a run lets go of.
+    while (!files_.empty())
+        files_.pop_back();
+    identities_.clear();
     if (session_) {
         // Closing the session ends its lock on every engine.
         session_->Close();

@@ -1,24 +1,30 @@
 #pragma once
 
-#include <QString>
-#include <memory>
+#include "data/lock_file.h"
 
-class QLockFile;
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
 
 namespace tolvane {
 
 class Connection;
 struct RunState;
 
-// The exclusive run lock on a shop: two runs on one shop at once would share its
-// PriceList table as their work queue and lose each other's links, so a run takes
-// the lock before its first write and holds it to its end.
+// The exclusive run lock on a shop and on its price list: two runs on one shop at once
+// would share its PriceList table as their work queue and lose each other's links, and
+// two runs on one list would empty and refill its PriceListAll under each other. A run
+// takes the locks before its first write and holds them to its end.
 //
-// - A shop file (the Access path of the window, whatever engine opens it): a lock file
-//   beside the file itself (symbolic links resolved), "<file>.tolvane.lock", naming the
-//   machine and process that hold it. A lock left by a run that was killed on this
-//   machine is taken over; one left by a machine that is gone, or a file in its place
-//   that names no run, must be removed by hand (the refusal names the file).
+// - A file (the shop's Access path, whatever engine opens it, and the list's file): a
+//   lock file beside the file itself (symbolic links resolved), "<file>.tolvane.lock",
+//   and one named by the file's identity in the machine's temporary folder, which its
+//   other names (hard links) share. Each names the machine and process that hold it, and
+//   its holder keeps the operating system's lock on it (see LockFile): a live run's lock
+//   is never taken, one left by a run killed on this machine is taken over. One left by
+//   another machine, or a file in its place that names no run, must be removed by hand
+//   (the refusal names the file, and advises it only where no process holds the file).
 // - A server shop: an application lock owned by a session of its own, opened with the
 //   same connection text and held for the whole run (SQL Server's sp_getapplock,
 //   PostgreSQL's advisory lock). An engine with neither runs unlocked, and the window
@@ -44,10 +50,11 @@ public:
     void Release();
 
 private:
-    void TakeFile(const QString& shopPath);
+    void TakeFile(RunState& st, const QString& path, bool shop);
     void TakeServer(RunState& st);
 
-    std::unique_ptr<QLockFile> file_;
+    std::vector<std::unique_ptr<LockFile>> files_;
+    QStringList identities_; // of the files locked
     std::unique_ptr<Connection> session_;
 };
 

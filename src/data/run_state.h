@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/hooks.h"
+#include "data/lock_file.h"
 #include "data/recordset.h"
 #include "data/window.h"
 
@@ -34,6 +35,8 @@ public:
     // Both databases are open, the version and brand are known and the run lock is
     // held: the price list is about to be verified.
     virtual void BeforeListCheck(RunState& /*st*/) {}
+    // A moment of taking the run lock file `lockPath`.
+    virtual void LockStep(const QString& /*lockPath*/, LockFile::Step /*step*/) {}
     // Both databases are open, the version and brand are known, the run lock is held
     // and the list was verified: the next statement is the run's first write. An Error
     // raised here ends the run before it writes anything.

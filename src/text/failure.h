@@ -27,6 +27,7 @@ enum class Failure {
     UnknownVersion,  // facts: the version the shop holds
     BrandMissing,    // facts: the brand
     CutShort,        // facts: since when the earlier run stood still
+    ListBusy,        // facts: the machine, since when, the list's file
 };
 
 // The things a run tells on the side that the clerk may read in the report.

@@ -1,9 +1,11 @@
 // What keeps a shop's data safe from a bad price list, a second run, odd files and a
 // careless command line.
 #include "command/update_command.h"
+#include "data/lock_file.h"
 #include "support/shop_fixture.h"
 #include "text/failure.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -178,6 +180,21 @@ TEST(ListCheck, TheFirstTwentyAreNamedAndTheRestCounted) {
     EXPECT_FALSE(r.err.contains(" is named ")) << r.err;
 }
 
+// tolvane-batch in a process of its own. Run by root, it goes without root's right to
+// pass over a file's permissions, so a file no one may read is unreadable to it too.
+Result Child(QStringList args) {
+    QString program = QStringLiteral(TOLVANE_BIN_DIR "/tolvane-batch");
+    if (geteuid() == 0) {
+        args = QStringList{"--bounding-set=-dac_override,-dac_read_search", program} + args;
+        program = QStandardPaths::findExecutable("setpriv");
+    }
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(120000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
 // A second run on one shop file, through a symbolic link, while the first holds it
 // (stopped mid-run): the second is refused before it writes, the first finishes, and the
 // shop holds what one run alone leaves.
@@ -215,6 +232,87 @@ TEST(RunLock, TwoRunsAtOnceLeaveWhatOneRunLeaves) {
     EXPECT_FALSE(QFile::exists(shop + ".tolvane.lock")); // gone with the run that held it
 }
 
+// The first run frozen at every moment of taking its locks, fresh or over a lock a killed
+// run left: a second run (a process of its own) is refused naming the first as soon as
+// the first has a lock in place; before that moment the second runs alone, first.
+TEST(RunLock, ASecondRunIsRefusedNamingTheFirstAtEveryMomentOfItsTaking) {
+    struct Freeze : RunObserver {
+        int at = 0, moments = 0;
+        std::function<void()> second;
+        void LockStep(const QString&, LockFile::Step) override {
+            if (moments++ == at)
+                second();
+        }
+    };
+    const QString first = QStringLiteral("(process %1, ").arg(QCoreApplication::applicationPid());
+    for (const bool abandoned : {false, true})
+        for (Freeze freeze; freeze.at == 0 || freeze.moments > freeze.at; ++freeze.at) {
+            SCOPED_TRACE(QStringLiteral("moment %1, abandoned %2").arg(freeze.at).arg(abandoned));
+            ShopFixture f;
+            f.SmallRun();
+            if (abandoned) // a process number no system hands out
+                WriteFile(f.shopPath + ".tolvane.lock", "999999999\ntolvane-batch\n" +
+                                                            QSysInfo::machineHostName().toUtf8() +
+                                                            "\n\n");
+            Result second{};
+            freeze.moments = 0;
+            freeze.second = [&] {
+                second = Child({"--price-list", f.listPath, "--data", f.shopPath});
+            };
+            RunState st(f.window);
+            st.observer = &freeze;
+            cmdUpDate_Click(st);
+            EXPECT_EQ(f.window.messages.back().text, "เสร็จแล้วจ้า");
+            EXPECT_EQ(second.status, freeze.at == 0 ? 0 : 1) << second.err;
+            if (freeze.at > 0)
+                EXPECT_TRUE(second.err.startsWith("Another run is working on this shop since ") &&
+                            second.err.contains(first))
+                    << second.err;
+            EXPECT_EQ(QDir(f.dir.path()).entryList({"*.lock*"}), QStringList());
+        }
+}
+
+// A second run while the first holds its locks (held before its list check): on the
+// first's list from another shop, or on the shop or the list through a hard link, it is
+// refused before it writes, naming the first.
+TEST(RunLock, OneFileOneRunByWhateverNameTheListToo) {
+    struct Hold : RunObserver {
+        std::function<void()> second;
+        void BeforeListCheck(RunState&) override { second(); }
+    };
+    const auto link = [](const QString& file) {
+        EXPECT_EQ(::link(QFile::encodeName(file), QFile::encodeName(file + ".mdb")), 0);
+        return file + ".mdb";
+    };
+    for (const int named : {0, 1, 2}) { // the list, the shop by a link, the list by a link
+        ShopFixture f, g;
+        f.SmallRun();
+        g.SmallRun();
+        const QStringList before = AllRows(g.shopPath);
+        Hold hold;
+        Result second{};
+        hold.second = [&] {
+            second = Child({"--price-list",
+                            named == 1   ? g.listPath
+                            : named == 0 ? f.listPath
+                                         : link(f.listPath),
+                            "--data", named == 1 ? link(f.shopPath) : g.shopPath});
+        };
+        RunState st(f.window);
+        st.observer = &hold;
+        cmdUpDate_Click(st);
+        EXPECT_EQ(f.window.messages.back().text, "เสร็จแล้วจ้า");
+        EXPECT_EQ(second.status, 1);
+        EXPECT_TRUE(second.err.startsWith(
+                        named == 1 ? "Another run is working on this shop since "
+                                   : "Another run is working on this price list since ") &&
+                    second.err.contains(
+                        QStringLiteral("(process %1, ").arg(QCoreApplication::applicationPid())))
+            << second.err;
+        EXPECT_EQ(AllRows(g.shopPath), before);
+    }
+}
+
 // A run cut short (its new parts fail) is finished by the next run of the same list, which
 // says so on standard error and in the report, so the shop ends as the run completed and
 // followed by the next leaves it; a run of another list starts afresh and says why.
@@ -247,21 +345,6 @@ TEST(CutShort, TheNextRunOfTheListFinishesItAndSaysSo) {
                                "this run does not finish it and starts afresh.\n"))
         << r.err;
     EXPECT_EQ(f.Count("TolvaneRun"), 0);
-}
-
-// tolvane-batch in a process of its own. Run by root, it goes without root's right to
-// pass over a file's permissions, so a file no one may read is unreadable to it too.
-Result Child(QStringList args) {
-    QString program = QStringLiteral(TOLVANE_BIN_DIR "/tolvane-batch");
-    if (geteuid() == 0) {
-        args = QStringList{"--bounding-set=-dac_override,-dac_read_search", program} + args;
-        program = QStandardPaths::findExecutable("setpriv");
-    }
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(120000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
 }
 
 // Files and locks that are not what a run takes them for: refused before anything is
