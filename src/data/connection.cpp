@@ -135,9 +135,15 @@ void Connection::PrepareToWrite(const QString& statement) {
         return; // no mode could be read: the file is left as it is
     QSqlDatabase db = Database();
     // WAL lets the shop's own program read while the run writes. A file on a network
-    // file system keeps (or gets back) its own mode: WAL does not work there.
-    const bool wal = NetworkFileSystem(file_).isEmpty();
-    const QString wanted = wal ? QStringLiteral("wal") : journalMode_;
+    // file system keeps (or gets back) its own mode: WAL does not work there. The price
+    // list takes few writes and never goes into WAL, where a run killed would leave a
+    // WAL file beside it that SQLite reads into whatever file later takes the list's
+    // name (a fresh list copied over it); a list in WAL of its own leaves it.
+    const bool wal = role_ == Role::Target && NetworkFileSystem(file_).isEmpty();
+    const QString own = role_ == Role::Source && journalMode_ == QLatin1String("wal")
+                            ? QStringLiteral("delete")
+                            : journalMode_;
+    const QString wanted = wal ? QStringLiteral("wal") : own;
     if (JournalMode(db) != wanted) {
         // No switch without the note: a run killed in WAL would leave the file there.
         if (wal && !NoteJournalMode(file_, journalMode_))

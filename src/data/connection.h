@@ -21,16 +21,17 @@ class Recordset;
 // Engine: when the connection text names an Access driver and the file named by
 // dbq is a SQLite database, the file opens in the embedded SQLite engine (busy
 // time-out = CommandTimeout). Reading changes nothing in the file; right before the
-// connection's first write the file goes over to WAL (synchronous=NORMAL), and it goes
-// back to its own journal mode when the connection closes. The mode it had is noted
-// beside it meanwhile (see NoteJournalMode), so that after a run that was killed the
-// next connection puts it back. A file on a network file system keeps its own journal
-// mode. A file that is neither a SQLite nor an Access file is refused as no database,
-// one that cannot be read says why. A "Provider=sqloledb;..." text opens the
-// equivalent ODBC text for the driver "SQL Server". Anything else goes to the ODBC
-// driver manager as it is, with CommandTimeout as the query time-out of every
-// statement where the driver takes it (StatementTimeoutRefusal says when it does
-// not). The connection keeps and reports the text the caller set.
+// connection's first write a shop's file goes over to WAL (synchronous=NORMAL), and it
+// goes back to its own journal mode when the connection closes. The mode it had is
+// noted beside it meanwhile (see NoteJournalMode), so that after a run that was killed
+// the next connection puts it back. A file on a network file system keeps its own
+// journal mode, and so does the price list (one in WAL leaves it). A file that is
+// neither a SQLite nor an Access file is refused as no database, one that cannot be
+// read says why. A "Provider=sqloledb;..." text opens the equivalent ODBC text for the
+// driver "SQL Server". Anything else goes to the ODBC driver manager as it is, with
+// CommandTimeout as the query time-out of every statement where the driver takes it
+// (StatementTimeoutRefusal says when it does not). The connection keeps and reports
+// the text the caller set.
 //
 // Every failing operation raises Error with the driver's message and the statement.
 class Connection {
