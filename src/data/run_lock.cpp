@@ -43,7 +43,7 @@ struct Guarded {
 
 // Why a lock file cannot be taken: the run that holds it, or what is wrong with the
 // file in its place. Deleting the file is advised only where no process holds it.
-Error Refusal(const LockFile& lock, LockFile::Outcome outcome, const Guarded& g) {
+Error Refusal(const LockFile& lock, LockFile::Outcome outcome, const Guarded& g, bool beside) {
     const QString remedy = QStringLiteral("if no run is working on this %1, delete the file and "
                                           "start again.")
                                .arg(g.what);
@@ -88,6 +88,13 @@ Error Refusal(const LockFile& lock, LockFile::Outcome outcome, const Guarded& g)
             QStringLiteral("The run lock %1 cannot be read (%2); ").arg(lockPath, lock.error()) +
                 remedy);
     default:
+        // Beside the file, a folder that takes no lock takes no journal either: the file
+        // cannot be written there by any engine.
+        if (beside)
+            return Error(Failure::FileNotWritable, {g.file},
+                         QStringLiteral("%1 cannot be written, so the run writes nothing: its "
+                                        "run lock %2 cannot be made beside it (%3).")
+                             .arg(g.file, lockPath, lock.error()));
         return Error(Failure::FileNotWritable, {QFileInfo(lockPath).absolutePath()},
                      QStringLiteral("The run lock %1 cannot be taken (%2); check that the "
                                     "folder can be written.")
@@ -224,7 +231,7 @@ void RunLock::TakeFile(RunState& st, const QString& path, bool shop) {
         auto lock = std::make_unique<LockFile>(lockPath, real, step);
         const LockFile::Outcome outcome = lock->TryLock();
         if (outcome != LockFile::Outcome::Taken)
-            throw Refusal(*lock, outcome, g);
+            throw Refusal(*lock, outcome, g, lockPath == lockPaths.front());
         files_.push_back(std::move(lock));
     }
     identities_ << identity;
