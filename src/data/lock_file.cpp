@@ -252,7 +252,9 @@ std::intptr_t LockFile::MakeOwn() {
     const QByteArray name = QString::number(QCoreApplication::applicationPid()).toUtf8() + '\n' +
                             QCoreApplication::applicationName().toUtf8() + '\n' +
                             QSysInfo::machineHostName().toUtf8() + '\n' + locks_.toUtf8() + '\n';
-    if (LockNow(own) != Locked::Yes || !WriteAll(own, name)) {
+    // A file system that keeps no locks (an NFS mount without its lock service) still
+    // gets the file, which then tells its holder's name but not whether it lives.
+    if (LockNow(own) == Locked::Elsewhere || !WriteAll(own, name)) {
         Drop(own);
         return kNone;
     }
@@ -301,8 +303,10 @@ LockFile::Outcome LockFile::Found(std::intptr_t own, bool& again) {
     again = IdentityOf(found) != PathIdentity(path_);
     holder_ = ReadHolder(path_);
     Outcome outcome = Outcome::Failed;
-    if (again || locked == Locked::Error)
+    if (again || (locked == Locked::Error && holder_.pid == 0))
         error_ = QStringLiteral("it cannot be locked: ") + why;
+    else if (locked == Locked::Error)
+        outcome = Outcome::Abandoned; // whether its holder lives cannot be told here
     else if (locked == Locked::Elsewhere) {
         outcome = Outcome::Held;
         // Held, but by no process it names: another run is replacing an abandoned file.

@@ -44,7 +44,8 @@ public:
     enum class Outcome {
         Taken,
         Held,       // a live process holds it: holder() names it (pid 0: names no run)
-        Abandoned,  // no process holds it, but it names a run of another machine
+        Abandoned,  // it names a run of another machine that no process holds it for,
+                    // or a run whose hold this file system cannot show
         NotALock,   // no process holds it, and it names no run
         Unreadable, // a file is there that cannot be opened: error() says why
         Failed,     // the file cannot be made, put in place or locked: error() says why

@@ -71,7 +71,7 @@ Error Refusal(const LockFile& lock, LockFile::Outcome outcome, const Guarded& g,
         return Error(g.busy, facts,
                      QStringLiteral("Another run may be working on this %1: its run lock %2 was "
                                     "made at %3 by machine %4 (process %5, %6), and no process "
-                                    "holds it from this machine; ")
+                                    "holds it as far as this machine can tell; ")
                              .arg(g.what, lockPath, since, h.host)
                              .arg(h.pid)
                              .arg(h.program) +
