@@ -147,11 +147,16 @@ void Work(RunState& st, RunLock& lock) {
     // The run stages what it cannot price at once in the shop's PriceList table, and
     // records where it stands before its first statement there: a shop without one is
     // refused here, before that record is written.
-    if (!st.Data().HasTable(QStringLiteral("PriceList")))
+    if (!st.Data().HasTable(QStringLiteral("PriceList"))) {
+        // A catalog without the System table just read was not read at all (a session
+        // lost): reading the version again raises the driver's reason.
+        if (!st.Data().HasTable(QStringLiteral("System")))
+            GetDBVersion(st);
         throw Error(Failure::NotAShop, {ShopInThai(st.window.Fields())},
                     QStringLiteral("The shop database has no PriceList table, where the run "
                                    "stages the parts it cannot price at once; nothing was "
                                    "written to the shop."));
+    }
     // Both files take a write (tried and undone) before the first one.
     CheckWritable(st.Data());
     CheckWritable(st.PriceList());
