@@ -127,6 +127,10 @@ QString Change::PercentText() const {
     return (signed_ ? number : u'+' + number) + QStringLiteral(" %");
 }
 
+bool Change::Beyond(int percent) const {
+    return Multiply(delta_, 100) > Multiply(base_, static_cast<std::uint64_t>(percent));
+}
+
 std::strong_ordering Change::operator<=>(const Change& other) const {
     if (sign() != other.sign())
         return sign() <=> other.sign();
@@ -174,6 +178,22 @@ std::vector<const PriceChange*> LargestRises(const std::vector<PriceChange>& cha
 std::vector<const PriceChange*> LargestFalls(const std::vector<PriceChange>& changes,
                                              std::size_t count) {
     return Largest(changes, -1, count, [](const Change& a, const Change& b) { return a < b; });
+}
+
+ChangesToCheck ToCheck(const std::vector<PriceChange>& changes, int share) {
+    ChangesToCheck check;
+    for (const PriceChange& c : changes) {
+        if (c.after.sale.isZero() && !c.before.sale.isZero())
+            check.saleToZero.push_back(&c);
+        if (c.after.price.isZero() && !c.before.price.isZero()) {
+            check.priceToZero.push_back(&c);
+            continue;
+        }
+        const std::optional<Change> change = PriceChangeOf(c);
+        if (change && change->Beyond(share))
+            (change->sign() > 0 ? check.rises : check.falls).push_back(&c);
+    }
+    return check;
 }
 
 } // namespace tolvane::report

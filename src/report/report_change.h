@@ -31,6 +31,9 @@ public:
     // The same as people read it: "+12.50 %", "-3.33 %", "0.00 %".
     QString PercentText() const;
 
+    // True when the change is larger than `percent` percent either way, exactly.
+    bool Beyond(int percent) const;
+
     std::strong_ordering operator<=>(const Change& other) const;
     bool operator==(const Change& other) const { return (*this <=> other) == 0; }
 
@@ -64,5 +67,13 @@ std::vector<const PriceChange*> LargestRises(const std::vector<PriceChange>& cha
                                              std::size_t count = 20);
 std::vector<const PriceChange*> LargestFalls(const std::vector<PriceChange>& changes,
                                              std::size_t count = 20);
+
+// What a clerk checks before printing shelf labels, each in part-number order: sale
+// prices and prices that became 0, and prices (not 0 now) that rose or fell by more
+// than `share` percent. A price that had no old value has no share and is in neither.
+struct ChangesToCheck {
+    std::vector<const PriceChange*> saleToZero, priceToZero, rises, falls;
+};
+ChangesToCheck ToCheck(const std::vector<PriceChange>& changes, int share);
 
 } // namespace tolvane::report

@@ -105,6 +105,9 @@ void ReportCollector::Progress(const QString& txtQTY, const QString& brand) {
 
 ReportData ReportCollector::Finish(const std::vector<std::array<QString, 8>>& grid, RunFacts run) {
     data_.run = std::move(run);
+    // The first reading counts even when the second could not be taken.
+    if (read_)
+        data_.partsBefore = static_cast<int>(before_.size());
     if (data_.run.version.isEmpty())
         data_.run.version = version_;
     for (CreatedPart& part : data_.created) {

@@ -54,15 +54,18 @@ struct AppliedRows {
 
 // The run itself.
 struct RunFacts {
-    QString shop;      // the shop database: its path, or its connection text with passwords hidden
+    QString shop;      // the shop database as the clerk knows it: its file, or its database
+                       // and server (never a connection text)
     QString version;   // System.Ver as read; empty when the run ended before reading it
     QString priceList; // the price-list file
     QDateTime started, ended;
     QString message; // the last message box of the run ("เสร็จแล้วจ้า" when it finished)
-    QString errorDetail;  // the technical detail of a failed run; empty otherwise
-    bool testRun = false; // ran on copies: nothing of the shop was changed
-    QString backupPath;   // the backup taken before the first write; empty when none
-    QStringList notices;  // what the run reported on the side (counter repairs, ...)
+    QString errorDetail;     // the technical detail of a failed run; empty otherwise
+    QString errorAdvice;     // the failure's Thai sentence: what happened and what to do
+    bool testRun = false;    // ran on copies: nothing of the shop was changed
+    QString backupPath;      // the backup taken before the first write; empty when none
+    QStringList notices;     // what the run reported on the side (counter repairs, ...)
+    QStringList thaiNotices; // each notice's Thai sentence, in the same order (may be empty)
 };
 
 // Everything a report shows. The counts are derived by the writers from the lists
@@ -70,8 +73,12 @@ struct RunFacts {
 struct ReportData {
     RunFacts run;
     AppliedRows applied;
-    int partsBefore = 0; // rows of the brand's part table in each reading
-    int partsAfter = 0;
+    // Rows of the brand's part table in each reading; empty when that reading was not
+    // taken (a run that ended before its first write, a shop that no longer answered).
+    std::optional<int> partsBefore, partsAfter;
+    // A price that rose or fell by more than this share (in percent) is one to check
+    // before shelf labels are printed.
+    int checkShare = 50;
     int pricesUp = 0, pricesDown = 0, pricesSame = 0; // over the parts both readings hold
     int salesUp = 0, salesDown = 0, salesSame = 0;
     int textsChanged = 0;                    // parts whose English or Thai name or model changed

@@ -70,7 +70,10 @@ th, td { padding: 3px 8px; text-align: left; vertical-align: top; border-bottom:
 thead th { background: #eef1f4; border-bottom: 2px solid #afb8c1; white-space: nowrap; }
 tbody tr:nth-child(even) { background: #f6f8fa; }
 .num { text-align: right; white-space: nowrap; font-variant-numeric: tabular-nums; }
-td.to::before { content: "\2192\00a0"; color: #8c959f; }
+td.to::before, table.ch td:nth-child(5)::before, table.ch td:nth-child(7)::before {
+  content: "\2192\00a0"; color: #8c959f; }
+table.ch td:nth-child(n+4) { text-align: right; white-space: nowrap;
+  font-variant-numeric: tabular-nums; }
 .up { color: #b42318; }
 .down { color: #1a7f37; }
 .none { color: #6e7781; }
@@ -88,6 +91,12 @@ th.sortable { cursor: pointer; }
 th[aria-sort="ascending"]::after { content: " \25B2"; }
 th[aria-sort="descending"]::after { content: " \25BC"; }
 button.print { float: right; font: inherit; padding: 4px 12px; }
+.check { border: 2px solid #d4a72c; border-radius: 6px; padding: 4px 14px 10px; background: #fffbeb; }
+.check h2 { border-bottom-color: #d4a72c; }
+details { margin: 6px 0; }
+summary { cursor: pointer; font-weight: bold; padding: 2px 0; }
+p.thai { margin: 8px 0 2px; font-weight: bold; }
+.en { color: #57606a; font-size: 12px; }
 @page { size: A4; margin: 12mm; }
 @media print {
   body { margin: 0; font-size: 9pt; }
@@ -133,18 +142,36 @@ const char16_t kScript[] = uR"(<script>
     }
     return v;
   }
+  // A long list is split into pages, one table each: a sort orders the whole list
+  // and deals it out to the pages again, each keeping its number of rows.
+  function pagesOf(table) {
+    var group = table.getAttribute("data-list");
+    return group ? Array.prototype.slice.call(
+                       document.querySelectorAll('table.sort[data-list="' + group + '"]'))
+                 : [table];
+  }
   function sortBy(table, th, column) {
     var numeric = th.classList.contains("num");
     var down = th.getAttribute("aria-sort") === "ascending";
-    var cells = table.tHead.rows[0].cells;
-    for (var i = 0; i < cells.length; i++) cells[i].removeAttribute("aria-sort");
-    th.setAttribute("aria-sort", down ? "descending" : "ascending");
-    // Rows are moved while their body is out of the document, so that moving them
-    // costs no style work; the page is laid out once when the body returns.
-    var body = table.tBodies[0];
-    table.removeChild(body);
-    var rows = Array.prototype.map.call(body.rows, function (row, index) {
-      return { row: row, index: index, key: key(row.cells[column], numeric) };
+    var tables = pagesOf(table);
+    tables.forEach(function (t) {
+      var cells = t.tHead.rows[0].cells;
+      for (var i = 0; i < cells.length; i++) cells[i].removeAttribute("aria-sort");
+      cells[column].setAttribute("aria-sort", down ? "descending" : "ascending");
+    });
+    // Rows are moved while their bodies are out of the document, so that moving them
+    // costs no style work; each page is laid out once when its body returns.
+    var bodies = tables.map(function (t) {
+      var b = t.tBodies[0];
+      t.removeChild(b);
+      return b;
+    });
+    var counts = bodies.map(function (b) { return b.rows.length; });
+    var rows = [];
+    bodies.forEach(function (b) {
+      Array.prototype.forEach.call(b.rows, function (row) {
+        rows.push({ row: row, index: rows.length, key: key(row.cells[column], numeric) });
+      });
     });
     rows.sort(function (a, b) {
       // Rows without a value stay last either way.
@@ -153,8 +180,12 @@ const char16_t kScript[] = uR"(<script>
       var r = numeric ? compareDecimal(a.key, b.key) : collator.compare(a.key, b.key);
       return (down ? -r : r) || a.index - b.index;
     });
-    rows.forEach(function (r) { body.appendChild(r.row); });
-    table.appendChild(body);
+    var next = 0;
+    tables.forEach(function (t, i) {
+      var fresh = document.createElement("tbody");
+      for (var n = 0; n < counts[i]; n++) fresh.appendChild(rows[next++].row);
+      t.appendChild(fresh);
+    });
   }
   document.querySelectorAll("table.sort").forEach(function (table) {
     Array.prototype.forEach.call(table.tHead.rows[0].cells, function (th, column) {
@@ -169,6 +200,16 @@ const char16_t kScript[] = uR"(<script>
   print.textContent = "พิมพ์รายงาน";
   print.addEventListener("click", function () { window.print(); });
   document.body.insertBefore(print, document.body.firstChild);
+  // A printout holds every page of every list; the screen goes back as it was.
+  var folded = [];
+  window.addEventListener("beforeprint", function () {
+    folded = Array.prototype.filter.call(document.querySelectorAll("details"),
+                                         function (d) { return !d.open; });
+    folded.forEach(function (d) { d.open = true; });
+  });
+  window.addEventListener("afterprint", function () {
+    folded.forEach(function (d) { d.open = false; });
+  });
 })();
 </script>
 )";
@@ -244,10 +285,11 @@ void TextCell(Page& page, QStringView text) {
     page.Escaped(text) << u"</td>";
 }
 
-// An amount, with its exact value for sorting; `to` marks the new value of a pair.
+// An amount; `to` marks the new value of a pair. The shown text is exact (the script
+// sorts it with the grouping commas taken out), so no sort value is needed beside it.
 void AmountCell(Page& page, Currency amount, bool to = false) {
-    page << (to ? u"<td class=\"num to\" data-v=\"" : u"<td class=\"num\" data-v=\"")
-         << amount.ToText() << u"\">" << DisplayAmount(amount) << u"</td>";
+    page << (to ? u"<td class=\"num to\">" : u"<td class=\"num\">") << DisplayAmount(amount)
+         << u"</td>";
 }
 
 void PercentCell(Page& page, const std::optional<Change>& change) {
@@ -267,16 +309,77 @@ void CountCell(Page& page, QStringView key, qsizetype count) {
          << u"</td>";
 }
 
-// A table that the script may sort; `numeric` marks its number columns.
-void TableHead(Page& page, std::initializer_list<const char16_t*> headers,
-               std::initializer_list<bool> numeric) {
-    page << u"<table class=\"sort\"><thead><tr>";
+using Headers = std::initializer_list<const char16_t*>;
+using Numeric = std::initializer_list<bool>;
+
+// A table that the script may sort; `numeric` marks its number columns, `list` names
+// the list a page of it belongs to.
+// `kind` is a further class of the table (its cells' look by column).
+void TableHead(Page& page, Headers headers, Numeric numeric, QStringView list = {},
+               QStringView kind = {}) {
+    page << (kind.isEmpty() ? u"<table class=\"sort" : u"<table class=\"sort ") << kind << u"\"";
+    if (!list.isEmpty())
+        page << u" data-list=\"" << list << u"\"";
+    page << u"><thead><tr>";
     auto n = numeric.begin();
     for (const char16_t* header : headers) {
         const bool isNumber = n != numeric.end() && *n++;
         page << (isNumber ? u"<th class=\"num\">" : u"<th>") << header << u"</th>";
     }
     page << u"</tr></thead><tbody>\n";
+}
+
+// Rows of a long list per page: a page lays out in a blink, so the report opens at
+// once however many parts the run changed, with only the first page unfolded.
+constexpr std::size_t kPageRows = 500;
+
+// A list as one table, or, when longer than a page, as folded pages of one table each
+// that the script sorts as one list.
+template <typename Row, typename WriteRow>
+void PagedTable(Page& page, QStringView list, Headers headers, Numeric numeric,
+                const std::vector<Row>& rows, WriteRow writeRow, QStringView kind = {}) {
+    const bool paged = rows.size() > kPageRows;
+    for (std::size_t first = 0; first < rows.size(); first += kPageRows) {
+        const std::size_t last = std::min(rows.size(), first + kPageRows);
+        if (paged)
+            page << (first == 0 ? u"<details open><summary>" : u"<details><summary>") << u"รายการที่ "
+                 << QString::number(first + 1) << u" ถึง " << QString::number(last) << u" จาก "
+                 << QString::number(rows.size()) << u"</summary>\n";
+        TableHead(page, headers, numeric, list, kind);
+        for (std::size_t i = first; i < last; ++i)
+            writeRow(rows[i]);
+        page << u"</tbody></table>\n";
+        if (paged)
+            page << u"</details>\n";
+    }
+}
+
+const Headers kChangeHeaders = {u"รหัสสินค้า",   u"ชื่อสินค้า",     u"รุ่น",         u"ราคาตั้งเดิม",
+                                u"ราคาตั้งใหม่", u"ราคาขายเดิม", u"ราคาขายใหม่", u"ราคาตั้งเปลี่ยน"};
+const Numeric kChangeNumeric = {false, false, false, true, true, true, true, true};
+
+// One changed part; a row to check carries its part ID for programs that read the page.
+void ChangeRow(Page& page, const PriceChange& c, bool withId = false) {
+    if (withId)
+        page << u"<tr data-part=\"" << QString::number(c.after.partId) << u"\">";
+    else
+        page << u"<tr>";
+    TextCell(page, PartLabel(c.after));
+    TextCell(page, c.after.tName);
+    TextCell(page, c.after.model);
+    // The table's class sets the amounts' look by column: tens of thousands of rows
+    // cost fewer bytes to read that way.
+    for (Currency amount : {c.before.price, c.after.price, c.before.sale, c.after.sale})
+        page << u"<td>" << DisplayAmount(amount) << u"</td>";
+    const std::optional<Change> change = PriceChangeOf(c);
+    if (!change) {
+        page << u"<td class=\"none\">ไม่มีราคาเดิม</td></tr>\n";
+        return;
+    }
+    page << (change->sign() > 0   ? u"<td class=\"up\" data-v=\""
+             : change->sign() < 0 ? u"<td class=\"down\" data-v=\""
+                                  : u"<td data-v=\"")
+         << change->PercentNumber() << u"\">" << change->PercentText() << u"</td></tr>\n";
 }
 
 // ---- Sections ----
@@ -287,14 +390,35 @@ void FactRow(Page& page, const char16_t* label, QStringView value) {
     page << u"</tr>\n";
 }
 
-void RunSection(Page& page, const RunFacts& run) {
+bool Failed(const RunFacts& run) {
+    return !run.errorDetail.isEmpty() || !run.errorAdvice.isEmpty();
+}
+
+void Banners(Page& page, const RunFacts& run) {
     if (run.testRun)
         page << u"<div class=\"banner test\"><strong>รอบทดสอบ</strong> — "
                 u"โปรแกรมทำงานกับสำเนาของข้อมูลเท่านั้น "
                 u"ข้อมูลของร้านไม่มีการเปลี่ยนแปลงใด ๆ</div>\n";
-    if (!run.errorDetail.isEmpty())
+    if (Failed(run))
         page << u"<div class=\"banner fail\"><strong>การทำงานไม่สำเร็จ</strong> — "
                 u"ดูรายละเอียดข้อผิดพลาดด้านล่าง</div>\n";
+}
+
+// A Thai sentence with the English it stands for under it, for whoever looks after
+// the machines.
+void ThaiWithEnglish(Page& page, QStringView thai, QStringView english) {
+    if (!thai.isEmpty()) {
+        page.Escaped(thai);
+        if (!english.isEmpty())
+            page << u"<br>";
+    }
+    if (!english.isEmpty()) {
+        page << u"<span class=\"en\">";
+        page.Escaped(english) << u"</span>";
+    }
+}
+
+void RunSection(Page& page, const RunFacts& run) {
     page << u"<h2 id=\"run\">การทำงานครั้งนี้</h2>\n<table class=\"facts\"><tbody>\n";
     FactRow(page, u"ฐานข้อมูลร้าน", run.shop);
     FactRow(page, u"รุ่นของฐานข้อมูล", run.version.isEmpty() ? QStringLiteral("ไม่ทราบ") : run.version);
@@ -306,15 +430,24 @@ void RunSection(Page& page, const RunFacts& run) {
     if (!run.backupPath.isEmpty())
         FactRow(page, u"ไฟล์สำรองข้อมูลก่อนแก้ไข", run.backupPath);
     page << u"</tbody></table>\n";
-    if (!run.errorDetail.isEmpty()) {
-        page << u"<h3>รายละเอียดข้อผิดพลาด</h3>\n<pre class=\"error\">";
-        page.Escaped(run.errorDetail) << u"</pre>\n";
+    if (Failed(run)) {
+        page << u"<h3>รายละเอียดข้อผิดพลาด</h3>\n";
+        if (!run.errorAdvice.isEmpty()) {
+            page << u"<p class=\"thai\">";
+            page.Escaped(run.errorAdvice) << u"</p>\n";
+        }
+        if (!run.errorDetail.isEmpty()) {
+            page << u"<p class=\"en\">รายละเอียดสำหรับผู้ดูแลระบบ (ภาษาอังกฤษ)</p>\n"
+                    u"<pre class=\"error\">";
+            page.Escaped(run.errorDetail) << u"</pre>\n";
+        }
     }
     if (!run.notices.isEmpty()) {
         page << u"<h3>ข้อสังเกตระหว่างทำงาน</h3>\n<ul>\n";
-        for (const QString& notice : run.notices) {
+        for (qsizetype i = 0; i < run.notices.size(); ++i) {
             page << u"<li>";
-            page.Escaped(notice) << u"</li>\n";
+            ThaiWithEnglish(page, run.thaiNotices.value(i), run.notices[i]);
+            page << u"</li>\n";
         }
         page << u"</ul>\n";
     }
@@ -323,7 +456,7 @@ void RunSection(Page& page, const RunFacts& run) {
 struct CountLine {
     QStringView label;
     QString key;
-    qsizetype count;
+    std::optional<qsizetype> count; // empty: not read
     bool total = false;
 };
 
@@ -331,7 +464,10 @@ void Card(Page& page, const char16_t* title, const std::vector<CountLine>& lines
     page << u"<div class=\"card\"><h3>" << title << u"</h3><table><tbody>\n";
     for (const CountLine& line : lines) {
         page << (line.total ? u"<tr class=\"total\"><td>" : u"<tr><td>") << line.label << u"</td>";
-        CountCell(page, line.key, line.count);
+        if (line.count)
+            CountCell(page, line.key, *line.count);
+        else
+            page << u"<td class=\"num none\" data-count=\"" << line.key << u"\">ไม่ได้อ่าน</td>";
         page << u"</tr>\n";
     }
     page << u"</tbody></table></div>\n";
@@ -377,6 +513,7 @@ void CountsSection(Page& page, const ReportData& data) {
     Card(page, u"จำนวนสินค้าของยี่ห้อ",
          {{u"ก่อนปรับราคา", QStringLiteral("parts-before"), data.partsBefore},
           {u"หลังปรับราคา", QStringLiteral("parts-after"), data.partsAfter}});
+
     Card(page, u"ราคาตั้ง",
          {{u"ขึ้น", QStringLiteral("prices-up"), data.pricesUp},
           {u"ลง", QStringLiteral("prices-down"), data.pricesDown},
@@ -472,25 +609,9 @@ void ChartSection(Page& page, const std::vector<PriceChange>& changes) {
 void ChangesSection(Page& page, const std::vector<PriceChange>& changes) {
     page << u"<h2 id=\"changes\">สินค้าที่ราคาเปลี่ยน (<span data-count=\"changes\">"
          << QString::number(changes.size()) << u"</span> รายการ)</h2>\n";
-    if (changes.empty())
-        return;
-    TableHead(page,
-              {u"รหัสสินค้า", u"ชื่อสินค้า", u"รุ่น", u"ราคาตั้งเดิม", u"ราคาตั้งใหม่", u"ราคาขายเดิม",
-               u"ราคาขายใหม่", u"ราคาตั้งเปลี่ยน"},
-              {false, false, false, true, true, true, true, true});
-    for (const PriceChange& c : changes) {
-        page << u"<tr>";
-        TextCell(page, PartLabel(c.after));
-        TextCell(page, c.after.tName);
-        TextCell(page, c.after.model);
-        AmountCell(page, c.before.price);
-        AmountCell(page, c.after.price, true);
-        AmountCell(page, c.before.sale);
-        AmountCell(page, c.after.sale, true);
-        PercentCell(page, PriceChangeOf(c));
-        page << u"</tr>\n";
-    }
-    page << u"</tbody></table>\n";
+    PagedTable(
+        page, u"changes", kChangeHeaders, kChangeNumeric, changes,
+        [&](const PriceChange& c) { ChangeRow(page, c); }, u"ch");
 }
 
 void CreatedSection(Page& page, const std::vector<CreatedPart>& created) {
@@ -499,19 +620,17 @@ void CreatedSection(Page& page, const std::vector<CreatedPart>& created) {
         page << u"<p class=\"none\">ไม่มีสินค้าที่สร้างใหม่</p>\n";
         return;
     }
-    TableHead(page, {u"รหัสสินค้า", u"ชื่อสินค้า", u"รุ่น", u"ราคาตั้ง", u"ราคาขาย", u"ประเภท"},
-              {false, false, false, true, true, false});
-    for (const CreatedPart& part : created) {
-        page << u"<tr>";
-        TextCell(page, PartLabel(part.row));
-        TextCell(page, part.row.tName);
-        TextCell(page, part.row.model);
-        AmountCell(page, part.row.price);
-        AmountCell(page, part.row.sale);
-        TextCell(page, RoleText(part.role));
-        page << u"</tr>\n";
-    }
-    page << u"</tbody></table>\n";
+    PagedTable(page, u"created", {u"รหัสสินค้า", u"ชื่อสินค้า", u"รุ่น", u"ราคาตั้ง", u"ราคาขาย", u"ประเภท"},
+               {false, false, false, true, true, false}, created, [&](const CreatedPart& part) {
+                   page << u"<tr>";
+                   TextCell(page, PartLabel(part.row));
+                   TextCell(page, part.row.tName);
+                   TextCell(page, part.row.model);
+                   AmountCell(page, part.row.price);
+                   AmountCell(page, part.row.sale);
+                   TextCell(page, RoleText(part.role));
+                   page << u"</tr>\n";
+               });
 }
 
 void DifferencesSection(Page& page, const std::vector<DifferenceLine>& lines) {
@@ -521,20 +640,52 @@ void DifferencesSection(Page& page, const std::vector<DifferenceLine>& lines) {
         return;
     }
     // The grid's own headers, in its order.
-    TableHead(page, {u"ลำดับ", u"สินค้าใหม่", u"รหัสสินค้า", u"รายการ", u"รุ่น", u"ราคาเก่า", u"ราคาใหม่"},
-              {true, false, false, false, false, true, true});
-    for (const DifferenceLine& line : lines) {
-        page << u"<tr>";
-        for (const QString* cell : {&line.number, &line.mark, &line.part, &line.tName, &line.model,
-                                    &line.oldPrice, &line.newPrice}) {
-            const bool number =
-                cell == &line.number || cell == &line.oldPrice || cell == &line.newPrice;
-            page << (number ? u"<td class=\"num\">" : u"<td>");
-            page.Escaped(*cell) << u"</td>";
-        }
-        page << u"</tr>\n";
-    }
-    page << u"</tbody></table>\n";
+    PagedTable(page, u"differences",
+               {u"ลำดับ", u"สินค้าใหม่", u"รหัสสินค้า", u"รายการ", u"รุ่น", u"ราคาเก่า", u"ราคาใหม่"},
+               {true, false, false, false, false, true, true}, lines,
+               [&](const DifferenceLine& line) {
+                   page << u"<tr>";
+                   for (const QString* cell : {&line.number, &line.mark, &line.part, &line.tName,
+                                               &line.model, &line.oldPrice, &line.newPrice}) {
+                       const bool number =
+                           cell == &line.number || cell == &line.oldPrice || cell == &line.newPrice;
+                       page << (number ? u"<td class=\"num\">" : u"<td>");
+                       page.Escaped(*cell) << u"</td>";
+                   }
+                   page << u"</tr>\n";
+               });
+}
+
+// One group of the parts to check, unfolded when short enough to take in at a glance.
+void CheckGroup(Page& page, const QString& key, const QString& title,
+                const std::vector<const PriceChange*>& rows) {
+    constexpr std::size_t kUnfolded = 50;
+    page << (rows.size() <= kUnfolded ? u"<details open id=\"" : u"<details id=\"") << key
+         << u"\"><summary>" << title << u" (<span data-count=\"" << key << u"\">"
+         << QString::number(rows.size()) << u"</span> รายการ)</summary>\n";
+    if (rows.empty())
+        page << u"<p class=\"none\">ไม่มี</p>\n";
+    PagedTable(
+        page, key, kChangeHeaders, kChangeNumeric, rows,
+        [&](const PriceChange* c) { ChangeRow(page, *c, true); }, u"ch");
+    page << u"</details>\n";
+}
+
+// What the clerk checks before printing shelf labels, at the top of the page.
+void CheckSection(Page& page, const ReportData& data) {
+    const ChangesToCheck check = ToCheck(data.changes, data.checkShare);
+    const QString share = QString::number(data.checkShare);
+    page << u"<div class=\"check\"><h2 id=\"check\">ตรวจรายการเหล่านี้ก่อน</h2>\n"
+            u"<p>ก่อนพิมพ์ป้ายราคา ให้ตรวจว่าราคาเหล่านี้ถูกต้อง: ราคาที่กลายเป็น 0 "
+            u"และราคาตั้งที่ขึ้นหรือลงเกิน "
+         << share << u" %</p>\n";
+    CheckGroup(page, QStringLiteral("check-sale-zero"), QStringLiteral("ราคาขายกลายเป็น 0"),
+               check.saleToZero);
+    CheckGroup(page, QStringLiteral("check-price-zero"), QStringLiteral("ราคาตั้งกลายเป็น 0"),
+               check.priceToZero);
+    CheckGroup(page, QStringLiteral("check-rises"), "ราคาตั้งขึ้นเกิน " + share + " %", check.rises);
+    CheckGroup(page, QStringLiteral("check-falls"), "ราคาตั้งลงเกิน " + share + " %", check.falls);
+    page << u"</div>\n";
 }
 
 } // namespace
@@ -549,6 +700,8 @@ QString ReportHtml(const ReportData& data) {
             u"<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
             u"<title>รายงานการเปลี่ยนแปลงราคา</title>\n"
          << kStyle << u"</head>\n<body>\n<h1>รายงานการเปลี่ยนแปลงราคา</h1>\n";
+    Banners(page, data.run);
+    CheckSection(page, data);
     RunSection(page, data.run);
     CountsSection(page, data);
     ChartSection(page, data.changes);

@@ -109,9 +109,10 @@ PartRows ReadParts(Connection& cn, int brandId, const QString& version) {
 void CompareParts(Connection& cn, int brandId, const QString& version, const PartRows& before,
                   ReportData& data) {
     data.partsBefore = static_cast<int>(before.size());
-    data.partsAfter = 0;
+    // Counted aside: a reading cut off halfway leaves the count unknown, not short.
+    int after = 0;
     EachPart(cn, brandId, version, [&](PartRow&& row) {
-        ++data.partsAfter;
+        ++after;
         const auto old =
             std::lower_bound(before.begin(), before.end(), row,
                              [](const PartRow& a, const PartRow& b) { return Key(a) < Key(b); });
@@ -126,6 +127,7 @@ void CompareParts(Connection& cn, int brandId, const QString& version, const Par
         if (old->price != row.price || old->sale != row.sale)
             data.changes.push_back({*old, std::move(row)});
     });
+    data.partsAfter = after;
     std::sort(
         data.changes.begin(), data.changes.end(),
         [](const PriceChange& a, const PriceChange& b) { return ByNumber(a.after, b.after); });

@@ -133,6 +133,8 @@ QString BatchUsage() {
         "  --rebuild-alternates     rebuild the alternate index at the end (chkLikelAt)\n"
         "  --report FILE            a price-change report of the run (HTML page)\n"
         "  --changes FILE           the parts whose price changed (CSV)\n"
+        "  --check-share PERCENT    the report lists first the prices that rose or fell by\n"
+        "                           more than PERCENT (default 50)\n"
         "  --test-run               run on copies of the two files: report what would change,\n"
         "                           change nothing (shop files only)\n"
         "  --backup DIR             copy the shop file into DIR before the first write\n"
@@ -164,7 +166,8 @@ bool ParseBatchOptions(const QStringList& args, const QProcessEnvironment& envir
     const QCommandLineOption rebuild(QStringLiteral("rebuild-alternates"));
     const QCommandLineOption testRun(QStringLiteral("test-run"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions({passwordFile, sql, client, rebuild, testRun, help});
+    const QCommandLineOption checkShare(QStringLiteral("check-share"), QString(), "percent");
+    parser.addOptions({passwordFile, sql, client, rebuild, testRun, help, checkShare});
 
     if (!parser.parse(args)) {
         error = parser.errorText();
@@ -191,6 +194,15 @@ bool ParseBatchOptions(const QStringList& args, const QProcessEnvironment& envir
     options.fields.chkComType = !parser.isSet(client);
     options.fields.chkLikelAt = parser.isSet(rebuild);
     options.testRun = parser.isSet(testRun);
+    if (parser.isSet(checkShare)) {
+        bool whole = false;
+        options.checkShare = parser.value(checkShare).toInt(&whole);
+        if (!whole || options.checkShare < 0) {
+            error =
+                "--check-share needs a whole number of percent, not " + parser.value(checkShare);
+            return false;
+        }
+    }
     error = Conflict(parser, options);
     if (!error.isEmpty())
         return false;

@@ -15,6 +15,7 @@
 #include "runner/shop_backup.h"
 #include "runner/shop_copy.h"
 #include "text/error.h"
+#include "text/failure.h"
 #include "text/versions.h"
 
 #include <QDateTime>
@@ -77,12 +78,12 @@ QString CheckCopyable(const BatchOptions& o) {
     return QString();
 }
 
-// What the report tells of the shop: its connection text with every password hidden.
+// The shop as the clerk knows it: its file, or its database on its server. A connection
+// text means nothing to a clerk and may carry what should not be printed.
 QString ShopText(const FormFields& f) {
     if (f.optAccess)
-        return MaskPasswords(AccessTargetText(f.txtDataVelmora, false));
-    return MaskPasswords(f.chkComType ? SqlServerText(f.txtServer, f.txtuid, f.txtpwd, f.txtdbq)
-                                      : SqlOleDbText(f.txtServer, f.txtdbq, f.txtuid, f.txtpwd));
+        return TrimBlanks(f.txtDataVelmora);
+    return DatabaseInThai(f.txtServer, f.txtdbq);
 }
 
 // Copies of the two files in a private folder, removed with it.
@@ -120,8 +121,9 @@ std::unique_ptr<TestCopies> CopyForTestRun(FormFields& fields) {
 }
 
 void WriteReport(OutputFiles& files, report::ReportCollector& collector, const BatchWindow& window,
-                 report::RunFacts facts) {
-    const report::ReportData data = collector.Finish(window.Grid(), std::move(facts));
+                 report::RunFacts facts, int checkShare) {
+    report::ReportData data = collector.Finish(window.Grid(), std::move(facts));
+    data.checkShare = checkShare;
     if (files.report.IsOpen())
         files.report.stream() << report::ReportHtml(data);
     if (files.changes.IsOpen()) {
@@ -209,11 +211,14 @@ int RunBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool l
 
     facts.ended = QDateTime::currentDateTime();
     facts.message = window.LastMessage();
-    if (facts.message != kFinishedMessage)
+    if (facts.message != kFinishedMessage) {
         facts.errorDetail = window.LastDetail();
+        facts.errorAdvice = window.LastAdvice();
+    }
     facts.notices = window.Notices();
+    facts.thaiNotices = window.ThaiNotices();
     if (files.report.IsOpen() || files.changes.IsOpen())
-        WriteReport(files, collector, window, std::move(facts));
+        WriteReport(files, collector, window, std::move(facts), options.checkShare);
 
     const bool written = files.Close(err);
     err.flush();

@@ -116,6 +116,29 @@ TEST(ReportChange, LargestRisesAndFallsInExactOrderTiesByPartNumber) {
     EXPECT_EQ(BucketCounts(changes), buckets);
 }
 
+// The parts a clerk checks first: beyond the share is strictly beyond, exactly; a price
+// that became 0 is checked as such, not as a fall; a price from 0 has no share.
+TEST(ReportChange, PartsToCheckFirst) {
+    std::vector<PriceChange> changes = {
+        Priced("half-up", 10000, 15000),  Priced("up", 10000, 15001),
+        Priced("half-down", 10000, 5000), Priced("down", 10000, 4999),
+        Priced("to-0", 10000, 0),         Priced("from-0", 0, 90000),
+        Priced("neg", -10000, 10000),     Priced("sale", 100, 100)};
+    changes.back().before.sale = Currency::FromUnits(7);
+    const auto labels = [](const std::vector<const PriceChange*>& rows) {
+        QStringList out;
+        for (const PriceChange* c : rows)
+            out << PartLabel(c->after);
+        return out.join(' ');
+    };
+    const ChangesToCheck check = ToCheck(changes, 50);
+    EXPECT_EQ(labels(check.rises), "up neg");
+    EXPECT_EQ(labels(check.falls), "down");
+    EXPECT_EQ(labels(check.priceToZero), "to-0");
+    EXPECT_EQ(labels(check.saleToZero), "sale");
+    EXPECT_EQ(labels(ToCheck(changes, 0).rises), "half-up up neg");
+}
+
 TEST(ReportHtml, EveryTextFromTheDataIsEscaped) {
     for (int place = 0; place < 13; ++place) {
         ReportData d;
@@ -145,7 +168,8 @@ TEST(ReportCsv, TextsAreQuotedAndNeverRunAsFormulasAmountsAreExactNumbers) {
         {"=HYPERLINK(\"http://x.test/\")", "\"'=HYPERLINK(\"\"http://x.test/\"\")\""},
         {"-2+3", "\"'-2+3\""}, {"+5", "\"'+5\""}, {"@SUM(A1)", "\"'@SUM(A1)\""},
         {"\t=1", "\"'\t=1\""}, {"\r=1", "\"'\r=1\""}, {"two\r\nlines", "\"two\r\nlines\""},
-        {"ไส้กรอง", "ไส้กรอง"}, {"O'RING 1/2\", -1", "\"O'RING 1/2\"\", -1\""}, {"", ""}};
+        {"ไส้กรอง", "ไส้กรอง"}, {"O'RING 1/2\", -1", "\"O'RING 1/2\"\", -1\""}, {"", ""},
+        {"15\"", "\"15\"\"\""}};
     // clang-format on
     ReportData data;
     QString csv = "\uFEFFรหัสภายใน,ประเภท,รหัสสินค้า,ชื่อสินค้า,รุ่น,ราคาตั้งเดิม,ราคาตั้งใหม่,"

@@ -72,7 +72,8 @@ TEST_F(Report, TheBackupIsTheShopBeforeAndThePageCountsWhatTheTablesHold) {
                       (s % 2 ? "-2.accdb" : ".accdb"));
         WriteFile(taken.back(), "not the run's");
     }
-    const Result r = Run({"--backup", File("backups"), "--report", File("report.html")});
+    const Result r =
+        Run({"--backup", File("backups"), "--report", File("report.html"), "--check-share", "20"});
     ASSERT_EQ(r.status, 0) << r.err;
     for (const QString& file : taken)
         EXPECT_EQ(ReadFile(file), "not the run's") << file;
@@ -120,14 +121,44 @@ TEST_F(Report, TheBackupIsTheShopBeforeAndThePageCountsWhatTheTablesHold) {
     }
     EXPECT_EQ(counts.at("list-rows"), rows);
     EXPECT_EQ(counts.at("doubly-named"), named);
+
+    // The parts to check first, group by group, are exactly those the tables show.
+    const QString was = "From Pta7 n Join was.Pta7 o On o.PartID = n.PartID Where ";
+    const std::pair<const char*, QString> groups[] = {
+        {"check-sale-zero", "Coalesce(n.Sale, 0) = 0 And Coalesce(o.Sale, 0) <> 0"},
+        {"check-price-zero", "Coalesce(n.Price, 0) = 0 And Coalesce(o.Price, 0) <> 0"},
+        {"check-rises",
+         "n.Price <> 0 And o.Price <> 0 And (n.Price - o.Price) * 100 > Abs(o.Price) * 20"},
+        {"check-falls",
+         "n.Price <> 0 And o.Price <> 0 And (o.Price - n.Price) * 100 > Abs(o.Price) * 20"}};
+    static const QRegularExpression part(R"re(data-part="(\d+)")re");
+    for (const auto& [key, where] : groups) {
+        const qsizetype from = page.dom.indexOf(QString("id=\"%1\"").arg(key));
+        const QString group = page.dom.mid(from, page.dom.indexOf("</details>", from) - from);
+        QStringList shown, expected;
+        for (auto m = part.globalMatch(group); m.hasNext();)
+            shown << m.next().captured(1);
+        for (const shop::Row& row : db.Query("Select n.PartID " + was + where + " Order By 1"))
+            expected << row[0].toString();
+        shown.sort();
+        expected.sort();
+        EXPECT_EQ(shown, expected) << key;
+        EXPECT_EQ(counts.at(key), expected.size()) << key;
+    }
 }
 
 TEST_F(Report, ABackupThatCannotBeMadeStopsTheRunBeforeItWrites) {
     const QStringList before = AllRows(shop);
-    const Result r = Run({"--backup", File("no/such/folder")});
+    const Result r = Run({"--backup", File("no/such/folder"), "--report", File("report.html")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "0\tไม่สามรถบันทึกได้\n");
     EXPECT_TRUE(r.err.contains("no/such/folder")) << r.err;
+    // The report names the shop by its file, says the clerk's sentence and reads no counts.
+    const QString report = Text(File("report.html"));
+    EXPECT_TRUE(report.contains("<td>" + shop + "</td>") && !report.contains("dbq="));
+    EXPECT_TRUE(report.contains(r.err.trimmed().section('\n', -1))) << r.err;
+    for (const char* key : {"parts-before", "parts-after"})
+        EXPECT_TRUE(report.contains(QString("data-count=\"%1\">ไม่ได้อ่าน").arg(key))) << key;
     EXPECT_EQ(AllRows(shop), before);
     // A server shop has no file to copy: both are bad options.
     for (const char* option : {"--test-run", "--backup"}) {

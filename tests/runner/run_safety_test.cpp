@@ -166,8 +166,9 @@ TEST(ListCheck, TheFirstTwentyAreNamedAndTheRestCounted) {
                                "with different values.\n"))
         << r.err;
     const QString html = QString::fromUtf8(ReadFile(report));
-    EXPECT_TRUE(html.contains("<li>1 is named twice in chunk 1 with different values: ") &&
-                html.contains("data-count=\"doubly-named\">25<"));
+    EXPECT_TRUE(
+        html.contains("<span class=\"en\">1 is named twice in chunk 1 with different values: ") &&
+        html.contains("data-count=\"doubly-named\">25<"));
 
     SqliteExec(f.listPath, {"Update PriceList_1 Set Model = Null"});
     r = f.Run();
