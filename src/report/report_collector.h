@@ -32,6 +32,8 @@ public:
     // The report's data once the run has ended; `grid` is the grid's lines after the
     // run (row 0 the header), `run` what the runner knows of the run itself.
     ReportData Finish(const std::vector<std::array<QString, 8>>& grid, RunFacts run);
+    // True once the reading before the first write was taken: the run wrote.
+    bool FirstReadingTaken() const { return read_; }
 
 private:
     void EndRow();

@@ -139,6 +139,7 @@ QString BatchUsage() {
         "                           change nothing (shop files only)\n"
         "  --backup DIR             copy the shop file into DIR before the first write\n"
         "                           (shop files only)\n"
+        "  --keep-backups N         keep only the newest N backups of the shop in DIR\n"
         "  --trace-sql FILE         every database event, one line each\n"
         "  --trace-progress FILE    every progress assignment, one line each\n"
         "  --grid FILE              the detail grid after the run\n"
@@ -167,7 +168,8 @@ bool ParseBatchOptions(const QStringList& args, const QProcessEnvironment& envir
     const QCommandLineOption testRun(QStringLiteral("test-run"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption checkShare(QStringLiteral("check-share"), QString(), "percent");
-    parser.addOptions({passwordFile, sql, client, rebuild, testRun, help, checkShare});
+    const QCommandLineOption keepBackups(QStringLiteral("keep-backups"), QString(), "count");
+    parser.addOptions({passwordFile, sql, client, rebuild, testRun, help, checkShare, keepBackups});
 
     if (!parser.parse(args)) {
         error = parser.errorText();
@@ -200,6 +202,15 @@ bool ParseBatchOptions(const QStringList& args, const QProcessEnvironment& envir
         if (!whole || options.checkShare < 0) {
             error =
                 "--check-share needs a whole number of percent, not " + parser.value(checkShare);
+            return false;
+        }
+    }
+    if (parser.isSet(keepBackups)) {
+        bool whole = false;
+        options.keepBackups = parser.value(keepBackups).toInt(&whole);
+        if (!whole || options.keepBackups < 1 || options.backup.isEmpty()) {
+            error = "--keep-backups needs --backup and a count from 1 up, not " +
+                    parser.value(keepBackups);
             return false;
         }
     }

@@ -19,7 +19,8 @@ struct BatchOptions {
     QString changes;      // the price-change table (CSV)
     QString backup;       // a folder for a copy of the shop file taken before the first write
     bool testRun = false; // run on copies of the two files; the originals stay untouched
-    int checkShare = 50;  // the report's prices to check: a rise or fall beyond this percent
+    int checkShare = 50;
+    int keepBackups = 0;  // with a backup: keep this many of the shop's in its folder (0: all)  // the report's prices to check: a rise or fall beyond this percent
     bool help = false;
     QStringList warnings; // said on standard error before the run
 };

@@ -6,14 +6,15 @@
 #include "data/database_file.h"
 #include "data/run_state.h"
 #include "data/write_probe.h"
+#include "keep/kept_run.h"
+#include "keep/shop_backup.h"
+#include "keep/shop_copy.h"
 #include "report/report_collector.h"
 #include "report/report_csv.h"
 #include "report/report_html.h"
 #include "runner/batch_options.h"
 #include "runner/batch_trace.h"
 #include "runner/batch_window.h"
-#include "runner/shop_backup.h"
-#include "runner/shop_copy.h"
 #include "text/error.h"
 #include "text/failure.h"
 #include "text/versions.h"
@@ -111,8 +112,8 @@ std::unique_ptr<TestCopies> CopyForTestRun(FormFields& fields) {
     const QString list = TrimBlanks(fields.txtPriceList);
     copies->shop = copies->dir.filePath(QFileInfo(shop).fileName());
     copies->list = copies->dir.filePath(QFileInfo(list).fileName());
-    CopyDatabaseFile(shop, copies->shop);
-    CopyDatabaseFile(list, copies->list);
+    keep::CopyDatabaseFile(shop, copies->shop);
+    keep::CopyDatabaseFile(list, copies->list);
     CheckWritable(Role::Target, AccessTargetText(shop, false));
     CheckWritable(Role::Source, SourceText(shop, list));
     fields.txtDataVelmora = copies->shop;
@@ -189,8 +190,11 @@ int RunBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool l
         if (options.backup.isEmpty())
             return;
         const QString shop = TrimBlanks(st.window.Fields().txtDataVelmora);
-        const QString path = BackUpDatabaseFile(shop, options.backup, QDateTime::currentDateTime());
+        const QString path =
+            keep::BackUpDatabaseFile(shop, options.backup, QDateTime::currentDateTime());
         facts.backupPath = path;
+        if (options.keepBackups > 0)
+            keep::KeepNewestBackups(shop, options.backup, options.keepBackups);
         err << "backup: " << path << '\n';
         err.flush();
     });

@@ -2,12 +2,17 @@
 
 #include "command/form_defaults.h"
 #include "command/update_command.h"
+#include "data/database_file.h"
+#include "keep/shop_copy.h"
 #include "text/error.h"
+#include "text/failure.h"
+#include "text/versions.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,7 +21,10 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTextDocumentFragment>
 #include <QTimer>
+#include <QUrl>
 #include <cmath>
 
 namespace tolvane {
@@ -84,6 +92,7 @@ QTableWidgetItem* GridItem(int col, const QString& text) {
 } // namespace
 
 frmKordan::frmKordan(QWidget* parent) : QWidget(parent), state_(*this) {
+    keep_ = keep::ReadKeepSettings(keep::SettingsFileBesideProgram(), settingsProblem_);
     BuildControls();
     SetTabOrder();
     Form_Load();
@@ -114,7 +123,7 @@ void frmKordan::BuildControls() {
     grey.setColor(QPalette::Window, QColor(192, 192, 192));
     setPalette(grey);
     setAutoFillBackground(true);
-    resize(Px(form::kClientWidth), Px(form::kClientHeight));
+    resize(Px(form::kClientWidth), Px(form::kClientHeight) + StatusHeight());
 
     auto place = [this](QWidget* w, int left, int top, int width, int height) {
         w->setGeometry(Px(left), Px(top), Px(width), Px(height));
@@ -207,6 +216,38 @@ void frmKordan::BuildControls() {
     msgDetail_->verticalHeader()->setDefaultSectionSize(rowHeight);
     msgDetail_->horizontalHeader()->setMinimumHeight(rowHeight);
     place(msgDetail_, 240, 3600, form::kGridWidth, 7095);
+    BuildStatusLine();
+}
+
+// The status line is a strip of its own under the window's described area: the window
+// is that much taller than its Height says, so nothing described moves or shrinks.
+int frmKordan::StatusHeight() const {
+    constexpr int kStatusTwips = 660;
+    return Px(kStatusTwips);
+}
+
+void frmKordan::BuildStatusLine() {
+    statusLine_ = new QWidget(this);
+    statusLine_->setObjectName(QStringLiteral("statusLine"));
+    auto* layout = new QHBoxLayout(statusLine_);
+    layout->setContentsMargins(Px(90), 0, Px(90), 0);
+    statusText_ = new QLabel(QStringLiteral("ยังไม่ได้ปรับราคาตั้งแต่เปิดโปรแกรม"), statusLine_);
+    statusText_->setObjectName(QStringLiteral("statusText"));
+    statusText_->setFont(ThaiFont(9));
+    statusText_->setTextFormat(Qt::RichText);
+    statusText_->setOpenExternalLinks(true);
+    statusText_->setWordWrap(true);
+    cmdTestRun_ = new QPushButton(QStringLiteral("ทดลองก่อน (ไม่บันทึก)"), statusLine_);
+    cmdTestRun_->setObjectName(QStringLiteral("cmdTestRun"));
+    cmdTestRun_->setFont(ThaiFont(9));
+    connect(cmdTestRun_, &QPushButton::clicked, this, [this] { PressTestRun(); });
+    layout->addWidget(statusText_, 1);
+    layout->addWidget(cmdTestRun_);
+}
+
+void frmKordan::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    statusLine_->setGeometry(0, height() - StatusHeight(), width(), StatusHeight());
 }
 
 // Tab order of the table of controls; labels take no focus.
@@ -248,7 +289,133 @@ void frmKordan::SetupGrid() {
     }
 }
 
+namespace {
+
+const QString kFinishedMessage = QStringLiteral("เสร็จแล้วจ้า");
+
+QString Link(const QString& path, const QString& label) {
+    return QStringLiteral("<a href=\"%1\">%2</a>")
+        .arg(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toHtmlEscaped(), label);
+}
+
+QString Count(int n) {
+    return QLocale(QLocale::English).toString(n);
+}
+
+} // namespace
+
 void frmKordan::PressUpdate() {
+    if (!running_)
+        KeepRun(false, Fields());
+}
+
+void frmKordan::PressTestRun() {
+    if (running_)
+        return;
+    const FormFields real = Fields();
+    const QString shop = TrimBlanks(real.txtDataVelmora), list = TrimBlanks(real.txtPriceList);
+    if (!real.optAccess || KindOfDatabaseFile(shop) != DatabaseFile::SQLite ||
+        KindOfDatabaseFile(list) != DatabaseFile::SQLite) {
+        statusText_->setText(QStringLiteral("ทดลองได้เฉพาะเมื่อข้อมูลร้านและรายการราคาเป็นไฟล์ "
+                                            "ที่มีอยู่และโปรแกรมเปิดเองได้"));
+        return;
+    }
+    QTemporaryDir copies;
+    try {
+        testCopies_.emplace(copies.filePath(QFileInfo(shop).fileName()),
+                            copies.filePath(QFileInfo(list).fileName()));
+        keep::CopyDatabaseFile(shop, testCopies_->first);
+        keep::CopyDatabaseFile(list, testCopies_->second);
+    } catch (const Error& e) {
+        testCopies_.reset();
+        statusText_->setText(QStringLiteral("ทำสำเนาเพื่อทดลองไม่ได้: ") + e.advice().toHtmlEscaped());
+        return;
+    }
+    KeepRun(true, real);
+    testCopies_.reset();
+}
+
+// The run as the button runs it, with the backup before its first write, then the
+// report and CSV of it and the status line.
+void frmKordan::KeepRun(bool testRun, const FormFields& real) {
+    kept_ = std::make_unique<keep::KeptRun>(keep_, real, testRun);
+    lastMessage_.clear();
+    lastDetail_.clear();
+    lastAdvice_.clear();
+    notices_.clear();
+    thaiNotices_.clear();
+    if (!settingsProblem_.isEmpty())
+        Notice(QStringLiteral("settings: ") + settingsProblem_ +
+                   QStringLiteral(" holds a value that is not taken; its default is used"),
+               ThaiSentence(NoticeKind::SettingsDefault, {settingsProblem_}));
+    state_.observer = &kept_->collector();
+    RunCommand();
+    state_.observer = nullptr;
+    if (closedDuringRun_)
+        return;
+    report::RunFacts facts;
+    facts.ended = QDateTime::currentDateTime();
+    facts.message = lastMessage_;
+    if (lastMessage_ != kFinishedMessage) {
+        facts.errorDetail = lastDetail_;
+        facts.errorAdvice = lastAdvice_;
+    }
+    facts.notices = notices_;
+    facts.thaiNotices = thaiNotices_;
+    std::vector<std::array<QString, 8>> grid(static_cast<std::size_t>(GridRows()));
+    for (int row = 0; row < GridRows(); ++row) {
+        for (int col = 0; col < form::kGridCols; ++col)
+            grid[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] = GridText(row, col);
+    }
+    kept_->Finish(grid, std::move(facts));
+    ShowStatus(testRun);
+}
+
+void frmKordan::ShowStatus(bool testRun) {
+    const keep::KeptRun& k = *kept_;
+    const bool finished = lastMessage_ == kFinishedMessage;
+    QString text = testRun ? QStringLiteral("ทดลอง (ไม่ได้แก้ข้อมูลร้าน) ") : QString();
+    text += QStringLiteral("ครั้งล่าสุด ") + QTime::currentTime().toString(QStringLiteral("HH:mm")) +
+            QStringLiteral(" น.: ");
+    if (!finished && k.WroteNothing()) {
+        text += QStringLiteral("ไม่ได้ปรับราคา ตารางและข้อความบนจอเป็นของการทำงานครั้งก่อน");
+    } else {
+        const keep::RunCounts& c = k.counts();
+        text += QStringLiteral("ใช้รายการ %1 แถว · สร้างใหม่ %2 · ราคาเปลี่ยน %3 · ยังต่างกัน %4")
+                    .arg(Count(c.rowsApplied), Count(c.partsCreated), Count(c.pricesChanged),
+                         Count(c.stillDiffering));
+        if (!finished)
+            text += QStringLiteral(" · หยุดกลางคัน ตารางบนจออาจเป็นของการทำงานครั้งก่อน");
+    }
+    QStringList links;
+    if (!k.report().isEmpty())
+        links << Link(k.report(), QStringLiteral("รายงาน"))
+              << Link(k.changes(), QStringLiteral("CSV"));
+    if (!k.backup().isEmpty())
+        links << Link(QFileInfo(k.backup()).absolutePath(), QStringLiteral("โฟลเดอร์สำรอง"));
+    if (!links.isEmpty())
+        text += QStringLiteral(" · ") + links.join(QStringLiteral(" · "));
+    if (!k.problem().isEmpty())
+        text += QStringLiteral(" · เขียนรายงานไม่ได้: ") + k.problem().toHtmlEscaped();
+    for (const QString& notice : thaiNotices_) {
+        if (!notice.isEmpty()) {
+            text += QStringLiteral("<br>") + notice.toHtmlEscaped();
+            break;
+        }
+    }
+    statusText_->setText(text);
+}
+
+QString frmKordan::StatusText() const {
+    return QTextDocumentFragment::fromHtml(statusText_->text()).toPlainText();
+}
+
+void frmKordan::Notice(const QString& text, const QString& thai) {
+    notices_ << text;
+    thaiNotices_ << thai;
+}
+
+void frmKordan::RunCommand() {
     running_ = true;
     try {
         cmdUpDate_Click(state_);
@@ -303,6 +470,11 @@ FormFields frmKordan::Fields() const {
     f.txtpwd = txtpwd_->text();
     f.chkComType = chkComType_->isChecked();
     f.chkLikelAt = chkLikelAt_->isChecked();
+    // A test run works on copies of the two files.
+    if (testCopies_) {
+        f.txtDataVelmora = testCopies_->first;
+        f.txtPriceList = testCopies_->second;
+    }
     return f;
 }
 
@@ -310,6 +482,9 @@ FormFields frmKordan::Fields() const {
 // dearest part of showing it, while no screen shows more than one picture per
 // refresh: within a frame only the latest texts are kept, and the next frame shows them.
 void frmKordan::SetTxtQTY(const QString& text) {
+    // The report counts the list rows applied from the texts the run shows.
+    if (kept_ && state_.observer)
+        kept_->collector().Progress(text, state_.strBrand);
     if (WithinFrame()) {
         pendingQTY_ = text;
         return;
@@ -373,8 +548,9 @@ int frmKordan::GridColWidth(int col) const {
     return Twips(msgDetail_->columnWidth(col));
 }
 
+// The described height: the status line under it does not count.
 int frmKordan::Height() const {
-    return Twips(frameGeometry().height());
+    return Twips(frameGeometry().height() - StatusHeight());
 }
 int frmKordan::Width() const {
     return Twips(frameGeometry().width());
@@ -404,7 +580,7 @@ int frmKordan::ScreenHeight() const {
 void frmKordan::SetHeight(int twips) {
     resizedByRun_ = true;
     const int frame = frameGeometry().height() - height();
-    resize(width(), std::max(1, Px(twips) - frame));
+    resize(width(), std::max(1, Px(twips) - frame) + StatusHeight());
 }
 
 void frmKordan::SetLeft(int twips) {
@@ -436,6 +612,9 @@ void frmKordan::moveEvent(QMoveEvent* event) {
 
 void frmKordan::ShowMessage(const QString& text, MessageStyle style, const QString& detail,
                             const QString& advice) {
+    lastMessage_ = text;
+    lastDetail_ = detail;
+    lastAdvice_ = advice;
     // The message stands in front of the window as the run left it.
     ShowPendingTexts();
     sinceFrame_.invalidate();
@@ -444,6 +623,12 @@ void frmKordan::ShowMessage(const QString& text, MessageStyle style, const QStri
         return;
     }
     QMessageBox box(this);
+    FillMessageBox(box, text, style, detail, advice);
+    box.exec();
+}
+
+void frmKordan::FillMessageBox(QMessageBox& box, const QString& text, MessageStyle style,
+                               const QString& detail, const QString& advice) const {
     box.setWindowTitle(QString());
     box.setFont(ThaiFont(10));
     box.setText(text);
@@ -455,7 +640,6 @@ void frmKordan::ShowMessage(const QString& text, MessageStyle style, const QStri
     box.setStandardButtons(QMessageBox::Ok);
     if (!detail.isEmpty())
         box.setDetailedText(detail);
-    box.exec();
 }
 
 void frmKordan::SetMousePointer(int pointer) {
@@ -470,6 +654,7 @@ void frmKordan::SetMousePointer(int pointer) {
 
 void frmKordan::SetUpdateEnabled(bool enabled) {
     cmdUpDate_->setEnabled(enabled);
+    cmdTestRun_->setEnabled(enabled);
 }
 
 // Every row comes here: the message loop runs once, so the window reacts to the

@@ -2,16 +2,20 @@
 
 #include "data/run_state.h"
 #include "data/window.h"
+#include "keep/keep_settings.h"
+#include "keep/kept_run.h"
 
 #include <QElapsedTimer>
 #include <QPoint>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QMessageBox;
 class QPushButton;
 class QRadioButton;
 class QTableWidget;
@@ -34,9 +38,22 @@ public:
     using MessageRecorder = std::function<void(const QString& text, MessageStyle style,
                                                const QString& detail, const QString& advice)>;
     void SetMessageRecorder(MessageRecorder recorder) { recorder_ = std::move(recorder); }
+    // Sets `box` up as the window shows a message: the described text, the Thai
+    // sentence under it, the detail behind "Show Details...".
+    void FillMessageBox(QMessageBox& box, const QString& text, MessageStyle style,
+                        const QString& detail, const QString& advice) const;
 
     // What the operator's press of cmdUpDate does.
     void PressUpdate();
+    // The same run on copies of the shop and list files: the report of what would
+    // change, nothing of the shop changed.
+    void PressTestRun();
+    // What the window keeps of each run (read from the settings file at start).
+    void SetKeepSettings(const keep::KeepSettings& settings) { keep_ = settings; }
+    // The last run's kept files and counts; null before the first run.
+    const keep::KeptRun* LastRun() const { return kept_.get(); }
+    // The status line under the window, as plain text.
+    QString StatusText() const;
     bool Running() const { return running_; }
     // True once the window was closed while a run was under way.
     bool ClosedDuringRun() const { return closedDuringRun_; }
@@ -69,11 +86,13 @@ public:
     void SetMousePointer(int pointer) override;
     void SetUpdateEnabled(bool enabled) override;
     void Yield() override;
+    void Notice(const QString& text, const QString& thai = QString()) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildControls();
@@ -84,6 +103,12 @@ private:
     // Moves the outer frame; Left and Top set one after the other both count even
     // before the platform has confirmed the first move.
     void MoveFrame(std::optional<int> x, std::optional<int> y);
+    void BuildStatusLine();
+    // The run with what the window keeps of it, and the status line after it.
+    void KeepRun(bool testRun, const FormFields& real);
+    void ShowStatus(bool testRun);
+    void RunCommand();
+    int StatusHeight() const;
 
     // True until one screen frame has passed since the message loop last ran.
     bool WithinFrame() const;
@@ -105,6 +130,16 @@ private:
     QElapsedTimer sinceFrame_;          // since the message loop last ran
     std::optional<QString> pendingQTY_; // progress texts to show at the next frame
     std::optional<QString> pendingPartNO_;
+
+    keep::KeepSettings keep_;
+    QString settingsProblem_; // the settings file, when a value of it was not taken
+    std::unique_ptr<keep::KeptRun> kept_;
+    std::optional<std::pair<QString, QString>> testCopies_; // shop and list of a test run
+    QString lastMessage_, lastDetail_, lastAdvice_;
+    QStringList notices_, thaiNotices_;
+    QWidget* statusLine_ = nullptr; // under the described window
+    QLabel* statusText_ = nullptr;
+    QPushButton* cmdTestRun_ = nullptr;
 
     QCheckBox* chkLikelAt_ = nullptr;
     QRadioButton* optAccess_ = nullptr;

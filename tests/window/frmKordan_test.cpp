@@ -4,12 +4,16 @@
 
 #include "support/shop_fixture.h"
 #include "text/error.h"
+#include "text/failure.h"
 #include "window/frmKordan.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -327,6 +331,97 @@ TEST(WindowUpdate, ClosingDuringARunEndsItWithoutAMessage) {
     EXPECT_EQ(run.w.Height(), 4080);
     EXPECT_TRUE(run.BothClosed());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// The window, as progress boxes and grid go: what the runner's progress trace records.
+struct TracedForm : frmKordan {
+    QStringList trace;
+    void SetTxtQTY(const QString& t) override { trace << "txtQTY\t" + t, frmKordan::SetTxtQTY(t); }
+    void SetTxtPartNO(const QString& t) override {
+        trace << "txtPartNO\t" + t, frmKordan::SetTxtPartNO(t);
+    }
+    void SetHeight(int twips) override {
+        trace << "Height\t" + QString::number(twips), frmKordan::SetHeight(twips);
+    }
+};
+
+// A refused run, then completed ones, as the clerk sees them: the Thai sentence in the
+// box and the screen said to be older; then the runner's counts, progress and grid for
+// the same files, with the report, CSV and backup where the status line says, and the
+// backups beyond the kept number let go.
+TEST(WindowKeeps, ARefusedRunThenACompletedRunAsTheRunnerDoesIt) {
+    QTemporaryDir dir, other;
+    const auto [shop, list] = SampleFiles(dir.path(), 300, 240, 80);
+    const auto [shop2, list2] = SampleFiles(other.path(), 300, 240, 80);
+    const QString report = other.filePath("r.html"), grid = other.filePath("g.txt"),
+                  progress = other.filePath("p.txt");
+    ASSERT_EQ(Runner({"--data", shop2, "--price-list", list2, "--report", report, "--grid", grid,
+                      "--trace-progress", progress})
+                  .status,
+              0);
+    TracedForm w;
+    QStringList advice;
+    w.SetMessageRecorder(
+        [&](const QString&, MessageStyle, const QString&, const QString& a) { advice << a; });
+    w.findChild<QLineEdit*>("txtPriceList")->setText(list);
+    w.findChild<QLineEdit*>("txtDataVelmora")->setText(list); // the list in the shop's field
+    w.PressUpdate();
+    ASSERT_EQ(advice.size(), 1);
+    EXPECT_EQ(advice[0], ThaiSentence(Failure::NotAShop, {FileInThai(list)}));
+    EXPECT_TRUE(w.LastRun()->WroteNothing() && QFile::exists(w.LastRun()->report()));
+    EXPECT_TRUE(w.StatusText().contains("ตารางและข้อความบนจอเป็นของการทำงานครั้งก่อน"));
+
+    w.findChild<QLineEdit*>("txtDataVelmora")->setText(shop);
+    w.trace.clear();
+    w.PressUpdate();
+    const keep::RunCounts& c = w.LastRun()->counts();
+    const QString page = QString::fromUtf8(ReadFile(report));
+    for (const auto& [key, count] : {std::pair{"list-rows", c.rowsApplied},
+                                     {"created", c.partsCreated},
+                                     {"changes", c.pricesChanged},
+                                     {"differences", c.stillDiffering}}) {
+        EXPECT_TRUE(page.contains(QString("data-count=\"%1\">%2<").arg(key).arg(count))) << key;
+        EXPECT_TRUE(w.StatusText().contains(QLocale(QLocale::English).toString(count))) << key;
+    }
+    QStringList cells;
+    for (int row = 0; row < w.GridRows(); ++row) {
+        QStringList line;
+        for (int col = 0; col < 8; ++col)
+            line << w.GridText(row, col);
+        cells << line.join('\t');
+    }
+    EXPECT_EQ(cells, Lines(grid));
+    QStringList runnerTrace;
+    for (const QString& line : Lines(progress))
+        if (!line.startsWith("Left") && !line.startsWith("Top"))
+            runnerTrace << line;
+    EXPECT_EQ(w.trace, runnerTrace);
+    const QString backups = dir.filePath("TolvaneBackups"),
+                  reports = dir.filePath("TolvaneReports");
+    EXPECT_EQ(QFileInfo(w.LastRun()->backup()).absolutePath(), backups);
+    EXPECT_EQ(QFileInfo(w.LastRun()->report()).absolutePath(), reports);
+    EXPECT_TRUE(QFile::exists(w.LastRun()->changes()));
+    EXPECT_TRUE(w.StatusText().contains("รายงาน") && w.StatusText().contains("โฟลเดอร์สำรอง"));
+
+    keep::KeepSettings two;
+    two.keepBackups = 2;
+    w.SetKeepSettings(two);
+    const QString first = w.LastRun()->backup();
+    w.PressUpdate();
+    w.PressUpdate();
+    const QStringList kept = QDir(backups).entryList(QDir::Files);
+    EXPECT_EQ(kept.size(), 2);
+    EXPECT_FALSE(kept.contains(QFileInfo(first).fileName()));
+    EXPECT_EQ(QDir(reports).entryList(QDir::Files).size(), 8); // a page and a table a run
+
+    // The test run writes its report beside the shop and changes nothing of it.
+    const QStringList before = AllRows(shop);
+    w.PressTestRun();
+    EXPECT_TRUE(w.LastRun()->report().endsWith("-test.html") &&
+                QFile::exists(w.LastRun()->report()));
+    EXPECT_TRUE(w.StatusText().startsWith("ทดลอง"));
+    EXPECT_EQ(AllRows(shop), before);
+    EXPECT_EQ(QDir(backups).entryList(QDir::Files).size(), 2);
 }
 
 } // namespace

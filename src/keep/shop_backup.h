@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
-namespace tolvane::batch {
+namespace tolvane::keep {
 
 // Backs the SQLite shop file `shop` up into the folder `dir` and returns the backup's
 // path: "<name>-<yyyyMMdd-HHmmss>.<extension>" after `at`, or with "-2", "-3", ...
@@ -15,4 +15,4 @@ namespace tolvane::batch {
 // copy not whole) after removing its temporary file.
 QString BackUpDatabaseFile(const QString& shop, const QString& dir, const QDateTime& at);
 
-} // namespace tolvane::batch
+} // namespace tolvane::keep

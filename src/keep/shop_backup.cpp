@@ -1,13 +1,13 @@
-#include "runner/shop_backup.h"
+#include "keep/shop_backup.h"
 
-#include "runner/shop_copy.h"
+#include "keep/shop_copy.h"
 #include "text/error.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
 
-namespace tolvane::batch {
+namespace tolvane::keep {
 
 namespace {
 
@@ -49,4 +49,4 @@ QString BackUpDatabaseFile(const QString& shop, const QString& dir, const QDateT
                     .arg(part.fileName(), dir, part.errorString()));
 }
 
-} // namespace tolvane::batch
+} // namespace tolvane::keep

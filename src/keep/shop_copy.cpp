@@ -1,4 +1,4 @@
-#include "runner/shop_copy.h"
+#include "keep/shop_copy.h"
 
 #include "data/database_file.h"
 #include "text/error.h"
@@ -6,7 +6,7 @@
 #include <QFile>
 #include <sqlite3.h>
 
-namespace tolvane::batch {
+namespace tolvane::keep {
 
 namespace {
 
@@ -87,4 +87,4 @@ void CopyDatabaseFile(const QString& from, const QString& to) {
         fail(QStringLiteral("its journal mode cannot be set to %1").arg(mode));
 }
 
-} // namespace tolvane::batch
+} // namespace tolvane::keep
