@@ -124,15 +124,19 @@ void KeptRun::Finish(const std::vector<std::array<QString, 8>>& grid, report::Ru
                              ? QFileInfo(TrimBlanks(fields_.txtDataVelmora)).completeBaseName()
                              : TrimBlanks(fields_.txtdbq);
     report_ = StampedPath(folder, name, started_, testRun_, QStringLiteral(".html"));
-    Write(report_, report::ReportHtml(data).toUtf8());
+    if (!Write(report_, report::ReportHtml(data).toUtf8()))
+        report_.clear();
     changes_ = StampedPath(folder, name, started_, testRun_, QStringLiteral(".csv"));
-    Write(changes_, report::ChangesCsv(data));
+    if (!Write(changes_, report::ChangesCsv(data)))
+        changes_.clear();
 }
 
-void KeptRun::Write(const QString& path, const QByteArray& bytes) {
+bool KeptRun::Write(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        problem_ = path + QStringLiteral(": ") + file.errorString();
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    problem_ = path + QStringLiteral(": ") + file.errorString();
+    return false;
 }
 
 } // namespace tolvane::keep

@@ -48,10 +48,11 @@ public:
     const QString& changes() const { return changes_; }
     const QString& backup() const { return backup_; }
     const QString& problem() const { return problem_; }
+    const QDateTime& started() const { return started_; }
 
 private:
     void BackUp();
-    void Write(const QString& path, const QByteArray& bytes);
+    bool Write(const QString& path, const QByteArray& bytes);
 
     KeepSettings settings_;
     FormFields fields_;

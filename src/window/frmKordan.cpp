@@ -385,7 +385,10 @@ void frmKordan::ShowStatus(bool testRun) {
                     .arg(Count(c.rowsApplied), Count(c.partsCreated), Count(c.pricesChanged),
                          Count(c.stillDiffering));
         if (!finished)
-            text += QStringLiteral(" · หยุดกลางคัน ตารางบนจออาจเป็นของการทำงานครั้งก่อน");
+            text += QStringLiteral(" · ตารางบนจออาจเป็นของการทำงานครั้งก่อน<br>") +
+                    ThaiSentence(Failure::CutShort,
+                                 {kept_->started().toString(QStringLiteral("dd/MM/yyyy HH:mm"))})
+                        .toHtmlEscaped();
     }
     QStringList links;
     if (!k.report().isEmpty())
@@ -397,12 +400,14 @@ void frmKordan::ShowStatus(bool testRun) {
         text += QStringLiteral(" · ") + links.join(QStringLiteral(" · "));
     if (!k.problem().isEmpty())
         text += QStringLiteral(" · เขียนรายงานไม่ได้: ") + k.problem().toHtmlEscaped();
-    for (const QString& notice : thaiNotices_) {
-        if (!notice.isEmpty()) {
-            text += QStringLiteral("<br>") + notice.toHtmlEscaped();
-            break;
-        }
+    // One notice fits: an earlier run cut short and what this run did about it first.
+    qsizetype shown = -1;
+    for (qsizetype i = 0; i < thaiNotices_.size(); ++i) {
+        if (!thaiNotices_[i].isEmpty() && (shown < 0 || notices_[i].startsWith(u"cut short")))
+            shown = i;
     }
+    if (shown >= 0)
+        text += QStringLiteral("<br>") + thaiNotices_[shown].toHtmlEscaped();
     statusText_->setText(text);
 }
 

@@ -293,6 +293,7 @@ TEST(WindowUpdate, FailureMidRunEndsInOneMessageAndASecondPressSucceeds) {
     EXPECT_TRUE(run.messages[0].detail.startsWith("Injected failure.\n"))
         << run.messages[0].detail.toStdString();
     EXPECT_GE(run.trace.Of("execute").size(), 2); // it failed mid-way, not at the start
+    EXPECT_TRUE(run.w.StatusText().contains("หยุดไปกลางคัน ให้กด UpDate กับรายการราคาเดิมอีกครั้ง"));
 
     // The brand is found under TATA_U too; the run lists the one difference left and
     // enlarges the window, busy and with the button off until the message.
