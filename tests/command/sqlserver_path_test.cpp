@@ -1,10 +1,7 @@
 // The SQL Server path on a real server: the test run's private PostgreSQL server stands in
 // for the shop's SQL Server, reached through the ODBC driver registered as "SQL Server".
 #include "command/update_command.h"
-#include "data/connection.h"
-#include "data/recordset.h"
 #include "shop/pg_server.h"
-#include "support/error_of.h"
 #include "support/shop_fixture.h"
 #include "support/sqlserver_odbc.h"
 #include "text/amount.h"
@@ -35,9 +32,8 @@ using shop::PriceRow;
 const QStringList kShopTables = {"Pta7", "Alt7",  "AltG7", "FacD7",  "PriceList", "MovementStock",
                                  "SPG",  "Price", "Sale",  "LastID", "OldID", "AltGX"};
 
-// A new shop database holding existing parts (one of them already linked to another, with a
-// factory; one keeping its own texts), freed IDs waiting in the pool (a Null one and one in
-// use too), a pool of another brand that must stay untouched, and a counter left Null.
+// A shop with parts (one linked, with a factory; one keeping its texts), freed IDs (a Null
+// one, one in use), another brand's pool that must stay untouched, and a Null counter.
 void SeedShop(QSqlDatabase& db, const QString& version, Flavour flavour = Flavour::PostgreSQL) {
     shop::CreateTargetOn(db, version, kBrand, "TATA", flavour);
     shop::Part kept = ShopPart(6, "", "600", "3", "3", "OWN TEXT");
@@ -57,12 +53,9 @@ void SeedShop(QSqlDatabase& db, const QString& version, Flavour flavour = Flavou
         shop::ExecOn(db, QString::fromLatin1(sql));
 }
 
-// Alternate groups for the rebuild, each ending the same whatever part heads it: a
-// complete group whose factories are one once Fac's join and duplicates are left out, a
-// part listing one that lists nobody, a pair with a link to no part and a placeholder, a
-// lone part with doubled rows, links of part 0. With `chain`, groups whose outcome the
-// order of the queue decides: 31 lists 32, which lists 33; 34 and 35 list each other
-// with other factories.
+// Alternate groups ending the same whatever part heads them (a complete group, a one-way
+// link, dead links and placeholders, doubled rows, links of part 0); with `chain`, groups
+// whose outcome the queue's order decides (31>32>33; 34, 35 with other factories).
 void SeedGroups(QSqlDatabase& db, const QString& version, bool chain = false) {
     for (const int id : {11, 12, 13, 21, 22, 23, 24, 25, 31, 32, 33, 34, 35})
         shop::SeedPartOn(db, version, kBrand, ShopPart(id, "", "G-" + QString::number(id), "1", "1"));
@@ -79,10 +72,8 @@ void SeedGroups(QSqlDatabase& db, const QString& version, bool chain = false) {
         shop::ExecOn(db, "Insert Into " + row);
 }
 
-// Chunk 1 reprices parts (one that keeps its texts), makes a part with a new linked and a
-// new alternate part, one linked to existing parts and one whose linked and alternate number
-// are the same; chunk 2 lists A-100 at another price (left in the grid) and links parts to
-// ones the same chunk creates before and after them.
+// Chunk 1 reprices parts and makes new ones with new, existing and equal related numbers;
+// chunk 2 lists A-100 at another price and links to parts it creates before and after.
 void WriteList(const QString& path) {
     shop::CreateSource(path);
     PriceRow joined = ListRow("C", "NEW-2", "12.5", "11.25");
@@ -105,8 +96,7 @@ void WriteList(const QString& path) {
          ListRow("D", "NEW-8", "9", "9")});
 }
 
-// A value in a form both engines agree on: amounts and numbers as amount text,
-// yes/no as 0/1, Null as Null.
+// A value as both engines agree on it: numbers as amount text, yes/no as 0/1.
 QString Normalised(const QVariant& value) {
     if (!value.isValid() || value.isNull())
         return QStringLiteral("Null");
@@ -177,12 +167,6 @@ struct RunCase {
     const char* password = "{Qx7}Qx7\"Qx7=Qx7";
 };
 
-void PrintTo(const RunCase& c, std::ostream* os) {
-    *os << c.version << (c.serverMachine ? ", server machine" : ", other machine")
-        << (c.rebuildAlternates ? ", rebuild" : "")
-        << (c.sqlServerDriver ? ", SQL Server's driver" : "");
-}
-
 class SqlServerRun : public SqlServerPath, public ::testing::WithParamInterface<RunCase> {};
 
 TEST_P(SqlServerRun, LeavesTheRowsTheShopFileRunLeavesAndHidesThePassword) {
@@ -237,10 +221,9 @@ TEST_P(SqlServerRun, LeavesTheRowsTheShopFileRunLeavesAndHidesThePassword) {
     EXPECT_EQ(server.Scalar("Select PartID From Pta7 Where PartNO = 'ALT-1'").toInt(), 40);
     EXPECT_EQ(server.Scalar("Select LastID From LastID Where NameID = 'Pta7'").toInt(), 61);
 
-    // The traced target connection text hides the password whole at every re-open, and
-    // no piece of it shows anywhere else either.
+    // Every traced re-open hides the whole password, nothing shows a piece of it; no
+    // checked call was undone.
     const QStringList lines = Lines(trace);
-    // The shop in order undoes no checked call: every row the set worked out stood.
     EXPECT_EQ(lines.filter(QRegularExpression("^target\trollback")).size(), 0);
     const QString masked =
         QString(c.serverMachine ? "driver={SQL Server};server=%1;uid=%2;pwd=***;database=%3;"
@@ -372,10 +355,8 @@ TEST_F(SqlServerPath, AStatementBlockedByALockEndsTheRunAfterTheTimeOut) {
     EXPECT_EQ(Normalised(server.Scalar("Select Price From Pta7 Where PartID = 5")), "2");
 }
 
-// A driver that does not take the statement time-out on the connection: the SQLite ODBC
-// driver ("option value changed", and it keeps none), registered here as "SQL Server"
-// so the program's own text reaches it with a shop file as database. The run goes on
-// and says so once, though it opens the shop database again and again.
+// A driver that refuses the statement time-out (SQLite's, registered as "SQL Server"):
+// the run goes on and says so once, though it opens the shop again and again.
 TEST_F(SqlServerPath, ADriverThatRefusesTheTimeOutIsNamedOnce) {
     const QSettings ini(qEnvironmentVariable("ODBCSYSINI") + "/odbcinst.ini", QSettings::IniFormat);
     WriteFile(File("odbcinst.ini"),
@@ -399,8 +380,7 @@ TEST_F(SqlServerPath, ADriverThatRefusesTheTimeOutIsNamedOnce) {
     EXPECT_GE(Lines(File("sql.txt")).filter(QRegularExpression("^target\tconnect\t")).size(), 3);
 }
 
-// A log-in that fails shows no piece of the password either, in the trace, on standard
-// error or in the report: a wrong password, and one that Qt would take for a file DSN.
+// A failed log-in (a wrong password, one Qt would take for a file DSN) shows no piece of it.
 TEST_F(SqlServerPath, AFailedLogInShowsNoPieceOfThePassword) {
     const shop::PgRole role(server_, "{Qx7}Qx7right");
     const QString list = File("PriceList_TATA.mdb");
@@ -424,8 +404,7 @@ TEST_F(SqlServerPath, AFailedLogInShowsNoPieceOfThePassword) {
     }
 }
 
-// A server that drops the run's sessions mid-run: the clerk is told the connection was
-// lost, not that something unknown went wrong.
+// Sessions dropped mid-run: the clerk is told the connection was lost.
 TEST_F(SqlServerPath, ASessionDroppedMidRunIsALostConnection) {
     PgDatabase database(server_);
     Db server(OdbcText{database.ConnectionText()});
@@ -450,56 +429,7 @@ TEST_F(SqlServerPath, ASessionDroppedMidRunIsALostConnection) {
         << window.messages[0].detail;
 }
 
-// A call of held-back statements whose third fails: the two before it stand, the
-// ones after it never run, the error names it, and a call that goes through costs one
-// round trip for them all.
-TEST_F(SqlServerPath, ABatchThatFailsAtItsThirdStatementEndsAsOneByOneWould) {
-    PgDatabase database(server_);
-    Db server(OdbcText{database.ConnectionText()});
-    server.Exec("Create Table T (N INTEGER)");
-    TraceLog counter;
-    Connection cn(Role::Target, {&counter, nullptr});
-    cn.Open(database.ConnectionText());
-    const QStringList statements = {"Insert Into T Values( 1 )", "Insert Into T Values( 2 )",
-                                    "Insert Into Missing Values( 3 )", "Insert Into T Values( 4 )"};
-    for (const bool inTransaction : {false, true}) {
-        SCOPED_TRACE(inTransaction ? "in a transaction" : "alone");
-        server.Exec("Delete From T");
-        if (inTransaction)
-            cn.BeginTrans();
-        counter.roundTrips = 0;
-        for (const QString& statement : statements.mid(0, 2))
-            cn.Send(statement);
-        EXPECT_EQ(counter.roundTrips, 0);
-        Recordset rs;
-        rs.Open("Select Count(*) As N From T", cn);
-        EXPECT_EQ(rs.Long("N"), 2); // the read sees the writes it went out with
-        rs.Close();
-        EXPECT_EQ(counter.roundTrips, 1);
-        for (const QString& statement : statements)
-            cn.Send(statement);
-        const Error e = ErrorOf([&] { cn.Flush(); });
-        EXPECT_EQ(e.statement(), statements[2]);
-        EXPECT_TRUE(e.message().contains("missing")) << e.message();
-        if (inTransaction)
-            cn.RollbackTrans();
-        EXPECT_EQ(TableRows(server, "T"),
-                  inTransaction ? QStringList() : (QStringList{"1", "1", "2", "2"}));
-    }
-    // What is held goes before the commit and is forgotten with a rollback.
-    cn.BeginTrans();
-    cn.Send("Insert Into T Values( 7 )");
-    cn.CommitTrans();
-    EXPECT_EQ(TableRows(server, "T"), QStringList{"7"});
-    cn.BeginTrans();
-    cn.Send("Insert Into T Values( 8 )");
-    cn.RollbackTrans();
-    cn.Flush();
-    EXPECT_EQ(TableRows(server, "T"), QStringList{"7"});
-}
-
-// The shop as the run finds it (statements after SeedShop), and what its server does
-// besides the run: a trigger of the test's on Pta7.
+// The shop as the run finds it (after SeedShop) and a trigger on Pta7 acting besides the run.
 struct ServerSide {
     const char* name;
     QStringList setup;
@@ -580,9 +510,8 @@ std::pair<int, int> BothWays(const PgServer& server, const QTemporaryDir& dir,
     return {trips[0], trips[1]};
 }
 
-// By the set or statement by statement, a run leaves the same shop and ends the same
-// way, whatever the server does besides; by the set it waits for the server a few times
-// per chunk and once per new part.
+// By the set or one by one, a run leaves the same shop and ends alike whatever the server
+// does besides; by the set it waits far fewer times.
 TEST_F(SqlServerPath, ARunByTheSetEndsAsARunStatementByStatement) {
     for (const ServerSide& side : kServerSides) {
         SCOPED_TRACE(side.name);
@@ -604,10 +533,8 @@ TEST_F(SqlServerPath, ARunByTheSetEndsAsARunStatementByStatement) {
     }
 }
 
-// The rebuild by the set takes its heads in the database's order as the rebuild statement by
-// statement does, so even groups whose outcome that order decides end the same; a link the
-// server refuses mid-rebuild ends both alike, the groups before it rebuilt. By the set it waits
-// for the server a few times in all, not for every group.
+// The rebuild by the set takes heads in the database's order as one by one does, so even
+// order-dependent groups end the same, and a link refused mid-rebuild ends both alike.
 TEST_F(SqlServerPath, TheRebuildByTheSetEndsAsTheRebuildStatementByStatement) {
     for (const char* refused : {"", "NEW.AltID = 32"}) {
         SCOPED_TRACE(refused);
@@ -631,9 +558,8 @@ TEST_F(SqlServerPath, TheRebuildByTheSetEndsAsTheRebuildStatementByStatement) {
     }
 }
 
-// Where the list leaves a choice to the database's order (a new part named twice in a
-// chunk, a number the shop holds under two kinds looked up without a kind), the run by
-// the set takes one of the choices, and the list check names the doubly named number.
+// Where the list leaves the database's order a choice (a new part named twice, a number
+// under two kinds looked up without a kind), the set takes one, and the check names it.
 TEST_F(SqlServerPath, ARunByTheSetTakesOneOfTheChoicesTiedRowsAllow) {
     PgDatabase database(server_);
     Db shop(OdbcText{database.ConnectionText()});
@@ -665,9 +591,8 @@ TEST_F(SqlServerPath, ARunByTheSetTakesOneOfTheChoicesTiedRowsAllow) {
     EXPECT_TRUE(linked == QStringList{"1"} || linked == QStringList{"7"}) << linked.join(' ');
 }
 
-// Text columns that cannot hold Thai or a text of the list, an application lock the server
-// failed to take (not another run): refused before the first write. A Thai collation's
-// varchar holds Thai.
+// Columns that cannot hold Thai or a list text, an application lock the server failed to
+// take: refused before the first write. A Thai collation's varchar holds Thai.
 TEST_F(SqlServerPath, TheServerIsAskedBeforeTheFirstWrite) {
     const std::tuple<SqlServerOdbc::Database, QString, QString> cases[] = {
         {{"SQL_Latin1_General_CP1_CI_AS", 1252, false},
@@ -714,9 +639,8 @@ TEST_F(SqlServerPath, TheServerIsAskedBeforeTheFirstWrite) {
     }
 }
 
-// Part numbers under a case-insensitive collation (nondeterministic ICU ones stand for SQL
-// Server's) that counts as equal digits of two scripts, kana, a letter with a stroke, case:
-// a number one row creates by the set is found by later rows where the server finds it.
+// Under a case-insensitive collation (ICU's stand for SQL Server's) equating digits of two
+// scripts, kana, stroked letters, case: a number the set creates is found as the server does.
 TEST_F(SqlServerPath, UnderACaseInsensitiveCollationTheSetEndsAsStatementByStatement) {
     const auto writeList = [](const QString& list) {
         shop::CreateSource(list);

@@ -10,17 +10,15 @@ namespace {
 TEST(ConnectionTexts, AccessTextsFollowTheTargetsExtensionAndPassword) {
     const QString newer = "driver={Microsoft Access Driver (*.mdb, *.accdb)};dbq=";
     const QString older = "driver={Microsoft Access Driver (*.mdb)};dbq=";
-    EXPECT_EQ(AccessTargetText("  G:\\D\\Velmora.accdb ", false),
-              newer + "G:\\D\\Velmora.accdb;UID=admin;PWD=QEX418256");
-    EXPECT_EQ(AccessTargetText("G:\\D\\Velmora.accdb", true),
-              newer + "G:\\D\\Velmora.accdb;UID=admin;PWD=ZOR735180");
-    EXPECT_EQ(AccessTargetText("D:\\shop\\V.mdb", false),
-              older + "D:\\shop\\V.mdb;UID=admin;PWD=QEX418256");
     // The extension test is exact: upper case takes the older driver.
-    EXPECT_EQ(AccessTargetText("D:\\V.ACCDB", false),
-              older + "D:\\V.ACCDB;UID=admin;PWD=QEX418256");
-    EXPECT_EQ(AccessTargetText("C:\\a;b\\V.accdb", false),
-              newer + "{C:\\a;b\\V.accdb};UID=admin;PWD=QEX418256");
+    for (const auto& [file, second, text] :
+         {std::tuple{"  G:\\D\\Velmora.accdb ", false,
+                     newer + "G:\\D\\Velmora.accdb;UID=admin;PWD=QEX418256"},
+          {"G:\\D\\Velmora.accdb", true, newer + "G:\\D\\Velmora.accdb;UID=admin;PWD=ZOR735180"},
+          {"D:\\shop\\V.mdb", false, older + "D:\\shop\\V.mdb;UID=admin;PWD=QEX418256"},
+          {"D:\\V.ACCDB", false, older + "D:\\V.ACCDB;UID=admin;PWD=QEX418256"},
+          {"C:\\a;b\\V.accdb", false, newer + "{C:\\a;b\\V.accdb};UID=admin;PWD=QEX418256"}})
+        EXPECT_EQ(AccessTargetText(file, second), text);
     EXPECT_EQ(SourceText("G:\\V.accdb", " G:\\P.mdb "), newer + "G:\\P.mdb;UID=admin;PWD=KIV392");
     EXPECT_EQ(SourceText("", "P.mdb"), older + "P.mdb;UID=admin;PWD=KIV392");
     EXPECT_EQ(MaskPasswords(AccessTargetText("V.accdb", true)),

@@ -33,8 +33,6 @@ protected:
     RecordingWindow window;
 };
 
-// The first password, the second silently when the first is refused, and the second
-// attempt's error when both are.
 TEST_F(Target, TheAccessFileOpensWithTheFirstPasswordThenTheSecond) {
     for (const QString refused : {"", "PWD=QEX418256", "UID=admin"}) {
         SCOPED_TRACE(refused);

@@ -8,8 +8,7 @@
 namespace tolvane::testing {
 namespace {
 
-// Each case starts from parts 1 to 5 and 9 of Pta7 (unless it says otherwise) and the
-// counters it names.
+// Each case starts from parts 1 to 5 and 9 (unless `parts` is false) and its counters.
 struct Case {
     const char* name;
     const char* oldIds; // OldID rows, "" for none

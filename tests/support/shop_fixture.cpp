@@ -230,13 +230,8 @@ QString Dump(const QString& path, QStringList tables) {
 }
 
 std::pair<QString, QString> SampleFiles(const QString& dir, int parts, int rows, int chunk) {
-    sample::Options o;
-    o.outDir = dir;
-    o.parts = parts;
-    o.rows = rows;
-    o.chunk = chunk;
-    o.movement = parts * 2;
-    const sample::Summary s = sample::Generate(o);
+    const sample::Summary s = sample::Generate(
+        {.outDir = dir, .parts = parts, .rows = rows, .chunk = chunk, .movement = parts * 2});
     return {s.shopPath, s.listPath};
 }
 

@@ -50,11 +50,9 @@ QStringList Lines(const QString& path);
 QByteArray ReadFile(const QString& path);
 void WriteFile(const QString& path, const QByteArray& bytes);
 
-// A run on real files, the one set-up of every test that needs databases: a temporary
-// folder with the supplier's file (PriceList_TATA.mdb, no chunks yet) and the shop
-// database of `version` (Velmora.accdb, brand TATA = 7, part counter at 1000), both
-// SQLite files; a recording window whose fields name them (Access target); and a run
-// state whose connections report to `trace` and to `faults`.
+// A run on real SQLite files in a temporary folder: the price list (no chunks yet) and the
+// shop of `version` (brand TATA = 7, part counter at 1000), a window naming them, and a run
+// state reporting to `trace` and `faults`.
 class ShopFixture {
 public:
     explicit ShopFixture(const QString& version = QStringLiteral("V.31"),
@@ -74,9 +72,8 @@ public:
     void Chunk(int n, const std::vector<shop::PriceRow>& rows) {
         shop::AddChunk(listPath, n, rows);
     }
-    // The small run: chunk 1 reprices part A-100 and names a new part, chunk 2 lists
-    // A-100 again at another price, so the run collects a list, enlarges the window and
-    // leaves one line in the grid.
+    // Chunk 1 reprices A-100 and names a new part, chunk 2 lists A-100 at another price:
+    // one line collected and left in the grid.
     void SmallRun();
     void Seed(const shop::Part& part, bool withCopies = true) {
         shop::SeedPart(shopPath, version, kBrand, part, withCopies);
@@ -85,11 +82,9 @@ public:
     void SetCounter(const QString& name, qint64 last);
     void Exec(const QString& sql) { shop::Db(shopPath).Exec(sql); } // on the shop file
 
-    // A new run state with the target open, brand 7 and the version set, the date fixed
-    // at 5 December 2026: what the insertion and the part update take for granted.
+    // A new run state: target open, brand 7, the version, the date 5 December 2026.
     RunState& OpenTarget();
-    // And the price list open, version and brand read from the shop as the Update
-    // command reads them; progress, yields and trace emptied: what a stage takes for granted.
+    // And the price list open, version and brand read from the shop; progress and trace empty.
     RunState& OpenBoth();
 
     // Every row of a query as "a|b|c"; ListLines on the price list.
@@ -101,10 +96,9 @@ public:
     QString Counter(const QString& name = QStringLiteral("Pta7")) {
         return Scalar("Select LastID From LastID Where NameID = '" + name + "'");
     }
-    // The rows of AltG7 or FacD7 as "PartID>AltID" (or FacID), in that order, blank-separated.
+    // The rows of AltG7 or FacD7 as "PartID>AltID" (or FacID), blank-separated.
     QString Links(const QString& table = QStringLiteral("AltG7"));
-    // "<price>/<sale>" of the part rows with each number, in PartID order ("" for none), from
-    // the version's price columns; the numbers blank-separated.
+    // "<price>/<sale>" of the rows with each number (the version's price columns).
     QString Prices(const QStringList& partNOs);
     // The statements (execute and open) sent to the shop, in order.
     QStringList Statements() const;
@@ -126,17 +120,13 @@ shop::PriceRow Linked(shop::PriceRow row, const QString& lAtNO, const QString& a
 shop::Part ShopPart(int id, const QString& kind, const QString& partNO, const QString& price,
                     const QString& sale, const QString& name = "OLD");
 
-// Every row of every table of a SQLite file, as "<table>\t<cells>", sorted: two
-// shops compare equal when they hold the same data, whatever their pages look like.
+// Every row of every table of a SQLite file as "<table>\t<cells>", sorted.
 QStringList AllRows(const QString& path);
 
-// The rows of the named tables (of every table, by name, when none is named) of a SQLite
-// file in stored order, each value with its type or as Null: equal for files that hold the
-// same values of the same types in the same order.
+// The rows of the named tables (else all) in stored order, each value with its type.
 QString Dump(const QString& path, QStringList tables = {});
 
-// A sample shop and price list from the sample generator in `dir` (parts, list rows,
-// chunk size); returns {shop file, list file}.
+// {shop file, list file} from the sample generator in `dir`.
 std::pair<QString, QString> SampleFiles(const QString& dir, int parts, int rows, int chunk);
 
 } // namespace tolvane::testing

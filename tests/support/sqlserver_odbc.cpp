@@ -180,8 +180,7 @@ bool HasRows(SQLHSTMT stmt) {
     return SQL_SUCCEEDED(REAL(SQLNumResultCols)(stmt, &columns)) && columns > 0;
 }
 
-// Runs a statement of the session's own on a handle of its own; the first column of its
-// first row where it gives rows, else 0.
+// Runs a statement of the session's own on its own handle: the first value it gives, or 0.
 SQLLEN ExecInternal(SQLHDBC dbc, const QString& text) {
     SQLHSTMT stmt = nullptr;
     SQLLEN number = 0;
@@ -193,8 +192,7 @@ SQLLEN ExecInternal(SQLHDBC dbc, const QString& text) {
     return number;
 }
 
-// An error of SQL Server's own, raised on the client's handle so that it carries
-// the message as the server's errors do.
+// An error of SQL Server's own, raised on the client's handle as the server's errors are.
 SQLRETURN Raise(SQLHSTMT stmt, QString message) {
     message.replace(u'\'', QStringLiteral("''"));
     return ExecOn(stmt, "DO $shim$BEGIN RAISE EXCEPTION '%', '" + message + "'; END$shim$");
@@ -235,6 +233,7 @@ Step RunFrameStatement(SQLHSTMT stmt, Session& session, Statement& statement, QS
                        SQLRETURN& rc) {
     QRegularExpressionMatch m;
     const SQLHDBC dbc = statement.dbc;
+    const auto fail = [&](const QString& why) { return rc = Raise(stmt, why), Step::Failed; };
     const QString noBegin = QStringLiteral("The %1 TRANSACTION request has no corresponding BEGIN "
                                            "TRANSACTION.");
     if (Matches(text, "^SET\\s+(XACT_ABORT|NOCOUNT)\\s+(ON|OFF)$", &m)) {
@@ -245,18 +244,14 @@ Step RunFrameStatement(SQLHSTMT stmt, Session& session, Statement& statement, QS
         if (session.tranCount++ == 0 && !session.odbcTransaction)
             ExecInternal(dbc, QStringLiteral("BEGIN"));
     } else if (Matches(text, "^COMMIT(\\s+TRAN(SACTION)?)?$")) {
-        if (session.tranCount == 0) {
-            rc = Raise(stmt, noBegin.arg("COMMIT"));
-            return Step::Failed;
-        }
+        if (session.tranCount == 0)
+            return fail(noBegin.arg("COMMIT"));
         if (--session.tranCount == 0 && !session.odbcTransaction)
             ExecInternal(dbc, QStringLiteral("COMMIT"));
     } else if (Matches(text, "^(IF\\s+@@TRANCOUNT\\s*>\\s*0\\s+)?ROLLBACK(\\s+TRAN(SACTION)?)?$",
                        &m)) {
-        if (session.tranCount == 0 && m.captured(1).isEmpty()) {
-            rc = Raise(stmt, noBegin.arg("ROLLBACK"));
-            return Step::Failed;
-        }
+        if (session.tranCount == 0 && m.captured(1).isEmpty())
+            return fail(noBegin.arg("ROLLBACK"));
         RollBack(dbc, session);
     } else if (Matches(text, "^IF\\s+@@ROWCOUNT\\s*=\\s*0\\s+(.*)$", &m)) {
         if (session.rowCount != 0)
@@ -270,9 +265,8 @@ Step RunFrameStatement(SQLHSTMT stmt, Session& session, Statement& statement, QS
         text = m.captured(2);
         return RunFrameStatement(stmt, session, statement, text, rc);
     } else if (Matches(text, "^SELECT\\s+CONVERT\\(\\s*int\\s*,\\s*'(.*)'\\s*\\)$", &m)) {
-        rc = Raise(stmt, "Conversion failed when converting the varchar value '" + m.captured(1) +
-                             "' to data type int.");
-        return Step::Failed;
+        return fail("Conversion failed when converting the varchar value '" + m.captured(1) +
+                    "' to data type int.");
     } else if (Matches(text,
                        "^EXEC\\s+@(\\w+)\\s*=\\s*sp_getapplock\\s+@Resource\\s*=\\s*'([^']*)'",
                        &m)) {
@@ -339,8 +333,7 @@ void Cancel(SQLHSTMT stmt) {
         RollBack(it->second.dbc, session);
 }
 
-// The shim's answer (`own`, the state locked) for a statement of a modelled session where
-// it gives one; else the driver manager's (`real`).
+// The shim's answer (`own`, state locked) for a modelled statement, else the manager's.
 template <typename Own, typename Real> SQLRETURN Answer(SQLHANDLE stmt, Own&& own, Real&& real) {
     std::optional<SQLRETURN> rc;
     {
@@ -381,8 +374,7 @@ int SqlServerOdbc::Cancelled() {
 
 using namespace tolvane::testing;
 
-// The driver manager's functions the Qt ODBC plugin calls, taken over where SQL
-// Server behaves otherwise; all else goes on to the driver manager.
+// The driver manager's functions, taken over where SQL Server behaves otherwise.
 extern "C" {
 
 SQLRETURN SQL_API SQLDriverConnectW(SQLHDBC dbc, SQLHWND window, SQLWCHAR* in, SQLSMALLINT inLength,

@@ -20,9 +20,8 @@ TEST(EditString, RemovesBlanksSlashesAndHyphens) {
         EXPECT_EQ(EditString(Text(c.in)), Text(c.out));
 }
 
-// Search-key versions (trimmed, compared exactly: lower case is another version, and the
-// brand table decides) remove blanks, slashes and hyphens; elsewhere the brand's rule
-// applies, and an unknown version is no search-key version either.
+// Search-key versions (trimmed, compared exactly) remove blanks, slashes and hyphens;
+// elsewhere, and for an unknown version, the brand's rule applies.
 TEST(MakeFPartNO, GivesTheSearchNumber) {
     // clang-format off
     const struct { const char *ver, *brand, *partNO, *key; } cases[] = {

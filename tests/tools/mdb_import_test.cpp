@@ -1,6 +1,4 @@
-// tools/mdb-to-sqlite on real Access files of three formats (the script itself checks
-// every table's row count): texts keep their quotes and letters (JET3 read in the Thai
-// code page unless told otherwise), and the program reads the amounts back exactly.
+// tools/mdb-to-sqlite on real Access files of three formats (the script checks row counts).
 
 #include "data/connection.h"
 #include "data/recordset.h"
@@ -65,8 +63,7 @@ Currency ProgramAmount(const QString& path, const QString& query, const QString&
     return amount;
 }
 
-// Quotes, letters and amounts arrive; an Access 97 file is read in the Thai code page
-// unless told otherwise (0xE4 is ไ in CP874, ä in CP1252); later formats are Unicode.
+// An Access 97 file is read in the Thai code page unless told otherwise (0xE4: ไ / ä).
 TEST_F(MdbToSqlite, TextsKeepQuotesAndLettersAndAmountsReadBackExactly) {
     const QString western = Convert("nwind.mdb", "CP1252");
     EXPECT_TRUE(last.out.contains("JET3, CP1252")) << last.out;

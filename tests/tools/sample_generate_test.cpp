@@ -13,21 +13,10 @@ using tolvane::sample::Options;
 using tolvane::shop::Db;
 using tolvane::testing::Dump;
 
-Options Sized(const QString& dir, int parts, int rows, int chunk, const QString& version = "V.31") {
-    Options o;
-    o.outDir = dir;
-    o.version = version;
-    o.parts = parts;
-    o.rows = rows;
-    o.chunk = chunk;
-    o.movement = 2 * parts;
-    return o;
-}
-
 TEST(SampleGenerator, SameOptionsGiveTheSameFilesAndTheSeedMatters) {
     QTemporaryDir a, b, c;
-    Options o = Sized(a.path(), 300, 200, 45, "P.49 (Bar)");
-    o.seed = 4711;
+    Options o{.outDir = a.path(), .version = "P.49 (Bar)", .parts = 300, .rows = 200,
+              .chunk = 45, .movement = 600, .seed = 4711};
     const auto summary = Generate(o);
     o.outDir = b.path();
     Generate(o);

@@ -8,11 +8,8 @@
 namespace tolvane::testing {
 namespace {
 
-// Chunk 1 changes part A-100, makes a new part with a linked and an alternate
-// part, and gives part 300 no sale price; chunk 2 lists A-100 again at another
-// price, so the first check collects chunk 1's A-100 (and part 300, whose list
-// sale price is 0), the collected list puts those back, and the second check
-// shows chunk 2's A-100 as the one difference left.
+// Chunk 1 changes A-100, makes a part with linked and alternate parts, gives 300 no sale
+// price; chunk 2 lists A-100 at another price: collected, put back, one grid line left.
 void BuildRun(ShopFixture& f) {
     f.Chunk(1, {ListRow("A", "100", "150", "140"), ListRow("", "300", "60", "0"),
                 Linked(ListRow("", "NEW-1", "80", "70", "ใหม่", "NM"), "LNK-1", "ALT-1")});

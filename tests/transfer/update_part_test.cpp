@@ -9,8 +9,7 @@ namespace {
 // An entry for kind/number with every other text empty and price 0 / sale 0.
 PartEntry Entry(const QString& kind, const QString& number) {
     PartEntry e;
-    e.Kind = kind;
-    e.PartNO = number;
+    e.Kind = kind, e.PartNO = number;
     return e;
 }
 
@@ -40,16 +39,10 @@ QStringList PartAndCopies(ShopFixture& f, int id, int brand = 7) {
     return out;
 }
 
+// Quotes are stored as they are.
 PartEntry FullEntry() {
-    PartEntry e = Entry("A", "12-345");
-    e.lAtNO = "B-1";
-    e.EName = "O'RING"; // quotes are stored as they are
-    e.TName = "เบรก";
-    e.Model = "1/2\" NPR";
-    e.Import = "JP";
-    e.Price = Currency::FromUnits(125000); // 12.5
-    e.Sale = Currency::FromWhole(10);
-    return e;
+    return {"A", "12-345", "", "B-1", "", "", "O'RING", "เบรก", "1/2\" NPR", "JP",
+            Currency::FromUnits(125000), Currency::FromWhole(10)};
 }
 
 TEST(UpdatePart, UpdatesThePartAndEveryCopyInOrderAndNothingElse) {
@@ -127,13 +120,8 @@ TEST(UpdatePart, AMissingPartIsStagedWithNumbersBeforeKinds) {
     ShopFixture f;
     f.Seed(SeedOf(101, "A", "777"));
     f.OpenTarget();
-    PartEntry e = FullEntry();
-    e.lKind = "B";
-    e.lAtNO = "L-1";
-    e.AKind = "C";
-    e.AltNO = "A-1";
-    e.Price = Currency::FromWhole(125);
-    e.Sale = Currency::FromUnits(1250); // 0.125
+    const PartEntry e{"A", "12-345", "B", "L-1", "C", "A-1", "O'RING", "เบรก", "1/2\" NPR", "JP",
+                      Currency::FromWhole(125), Currency::FromUnits(1250)};
     UpdatePart(f.st(), e);
     UpdatePart(f.st(), e); // each entry gets a row of its own
     UpdatePart(f.st(), Entry("", "99"));

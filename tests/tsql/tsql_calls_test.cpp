@@ -1,5 +1,4 @@
-// Every call the suite's server runs sent to the driver stand-in (noted by the programs
-// that ran before, a ctest fixture) and the shapes no run reaches, through tsql-check.
+// Every call the suite's runs sent to the SQL Server stand-in (noted earlier), through tsql-check.
 #include "data/run_lock.h"
 
 #include <QDir>
@@ -62,7 +61,8 @@ TEST(TsqlCalls, SqlServerWouldTakeEveryCallTheRunsSent) {
     EXPECT_EQ(out.filter(QRegularExpression("^(OK|FAIL|SEM) ")).size(), calls.size())
         << java.readAllStandardError().toStdString();
     for (qsizetype i = 0; i < out.size(); ++i) {
-        const QRegularExpressionMatch refused = QRegularExpression("^(FAIL|SEM) (.*)$").match(out[i]);
+        const QRegularExpressionMatch refused =
+            QRegularExpression("^(FAIL|SEM) (.*)$").match(out[i]);
         if (!refused.hasMatch())
             continue;
         QString why;
