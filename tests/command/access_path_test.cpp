@@ -1,6 +1,8 @@
 // The Access path through the stand-in for Microsoft's Access driver: every row layout ends
 // as on the shop file; what Jet would cut or refuse is refused before the first write.
+#include "data/connection.h"
 #include "support/access_odbc.h"
+#include "support/error_of.h"
 #include "support/shop_fixture.h"
 
 namespace tolvane::testing {
@@ -111,6 +113,21 @@ TEST(AccessPath, NumbersNamedInAnotherCaseAreNamedTwice) {
         EXPECT_EQ(r.err.contains("ab-1 is named twice in chunk 1 with different values"), onAccess)
             << r.err;
     }
+}
+
+// The driver takes only single-quoted strings and Jet's own SQL; a quote inside a string is text.
+TEST(AccessPath, TheDriverRefusesWhatJetDoesNotTake) {
+    ShopFixture f;
+    ToAccess(f);
+    const AccessOdbc jet;
+    Connection cn(Role::Target, {});
+    cn.Open(AccessTextFor(f.shopPath));
+    for (const char* refused : {"Update Pta7 Set Model = \"M\" Where PartID = 0",
+                                "Update Pta7 Set Model = Coalesce(Model, 'M') Where PartID = 0",
+                                "Update Pta7 Set Model = 'M' Where PartID != 0"})
+        EXPECT_TRUE(ErrorOf([&] { cn.Execute(refused); }).message().contains("Access Driver"))
+            << refused;
+    EXPECT_NO_THROW(cn.Execute("Update Pta7 Set Model = '1/2\" M' Where PartID = 0"));
 }
 
 } // namespace

@@ -40,7 +40,7 @@ const std::pair<const char*, const char*> kLacking[] = {
      "Undefined function '%1' in expression."},
     {R"(\bCase\s+When\b|\|\||\bLimit\s+\d|\bOffset\s+\d|\bOver\s*\(|\bIf\s+(Not\s+)?Exists\b|)"
      R"(\bInsert\s+Or\b|\bOn\s+Conflict\b|\bReturning\b|\bRowID\b|\bValues\s*\(.*\)\s*,\s*\(|!=|)"
-     R"(\bJoin\b[^()]*\bJoin\b)",
+     R"(\bJoin\b[^()]*\bJoin\b|")",
      "Syntax error (missing operator) in query expression '%1'."},
     {R"(;\s*\S)", "Characters found after end of SQL statement."},
     {R"(^\s*(Pragma|With|Begin|Commit|Rollback|Savepoint|Release|Vacuum|Attach)\b|)"

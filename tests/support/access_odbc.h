@@ -2,8 +2,8 @@
 // Microsoft's Access driver as the program meets it: while an AccessOdbc lives, a text naming
 // the Access driver opens Underneath(dbq) through the SQLite ODBC driver, and the connection
 // behaves as Jet does where a run depends on it. It calls itself "ACCESS"; refuses a literal
-// holding '|', SQL Jet lacks (Coalesce, Case When, Cast, Limit, ||, !=, rows after rows in
-// Values, Pragma, sqlite_master, window functions, If Exists, a second join outside
+// holding '|', "..." strings, SQL Jet lacks (Coalesce, Case When, Cast, Limit, ||, !=, many rows
+// in Values, Pragma, sqlite_master, window functions, If Exists, a second join outside
 // parentheses, a second statement, ...) and statements over 65,000 characters. Convert gives
 // text columns Jet's Text(n): compared without regard to case, cut to n characters without a
 // word, sized in SQLColumns. Writes under a static cursor are counted. It rides on the shim of
