@@ -151,6 +151,18 @@ Error SqlServerHolder(Connection& cn) {
 }
 
 // What an answer of sp_getapplock below -1 means.
+// One folder for the whole machine, whoever runs the program: a temporary folder of the
+// user's own (TMPDIR, %TEMP%) would give two users, or two sessions with different
+// settings, two identity locks for one file.
+QString MachineLockFolder() {
+#ifdef Q_OS_WIN
+    const QString shared = qEnvironmentVariable("ProgramData");
+    return shared.isEmpty() ? QDir::tempPath() : shared;
+#else
+    return QStringLiteral("/tmp");
+#endif
+}
+
 QString AppLockFailure(int result) {
     switch (result) {
     case -2:
@@ -213,7 +225,7 @@ void RunLock::TakeFile(RunState& st, const QString& path, bool shop) {
     const QString real = RealFilePath(path), identity = FileIdentity(real);
     // One file, one lock by whichever name a run gives it: a lock beside the file,
     // seen from every machine that reaches the file by its path, and one named by the
-    // file's identity in this machine's temporary folder, which catches its other names
+    // file's identity in one folder of this machine, which catches its other names
     // (hard links) too. A file the run locked already (the same file in both fields)
     // is left to the checks that refuse it.
     if (!identity.isEmpty() && identities_.contains(identity))
@@ -222,7 +234,7 @@ void RunLock::TakeFile(RunState& st, const QString& path, bool shop) {
                            : Guarded{QStringLiteral("price list"), Failure::ListBusy, path};
     QStringList lockPaths = {real + QStringLiteral(".tolvane.lock")};
     if (!identity.isEmpty())
-        lockPaths << QDir::temp().filePath(QStringLiteral("tolvane-%1.lock").arg(identity));
+        lockPaths << QDir(MachineLockFolder()).filePath(QStringLiteral("tolvane-%1.lock").arg(identity));
     for (const QString& lockPath : lockPaths) {
         auto step = [&st, lockPath](LockFile::Step s) {
             if (st.observer)

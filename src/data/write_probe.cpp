@@ -14,8 +14,11 @@ void CheckWritable(Connection& cn) {
     QSqlDatabase db = cn.Database();
     QSqlQuery query(db);
     // Setting the file's user version to the value it holds writes its first page: it
-    // takes the file's write lock (waiting as long as any statement) and a journal
-    // beside it, as every write of the run does. The rollback leaves the file untouched.
+    // takes a journal beside the file, as every write of the run does. The transaction
+    // is exclusive so that it also waits for (and is refused by) another program that
+    // only reads the file: such a reader lets a deferred write start and stops its
+    // commit, which would come after the shop was written. The rollback leaves the file
+    // untouched.
     QString statement = QStringLiteral("PRAGMA user_version");
     cn.Report(TraceKind::Open, statement);
     if (query.exec(statement) && query.next())
@@ -24,13 +27,14 @@ void CheckWritable(Connection& cn) {
     cn.Report(TraceKind::Begin, QString());
     cn.Report(TraceKind::Execute, statement);
     cn.CountRoundTrip();
-    const bool began = db.transaction();
+    QSqlQuery frame(db);
+    const bool began = frame.exec(QStringLiteral("BEGIN EXCLUSIVE"));
     const bool written = began && query.exec(statement);
-    const QSqlError error = began ? query.lastError() : db.lastError();
+    const QSqlError error = began ? query.lastError() : frame.lastError();
     query.finish();
     cn.Report(TraceKind::Rollback, QString());
     if (began)
-        db.rollback();
+        frame.exec(QStringLiteral("ROLLBACK"));
     if (written)
         return;
     const Error failure = DriverFailure(error, db, statement);

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QThread>
@@ -292,7 +293,11 @@ TEST(RunLock, OneFileOneRunByWhateverNameTheListToo) {
         const QStringList before = AllRows(g.shopPath);
         Hold hold;
         Result second{};
+        QTemporaryDir ownTemp; // the second run's own temporary folder, as another user's
         hold.second = [&] {
+            const QByteArray temp = qgetenv("TMPDIR");
+            qputenv("TMPDIR", QFile::encodeName(ownTemp.path()));
+            const auto restore = qScopeGuard([&] { qputenv("TMPDIR", temp); });
             second = Child({"--price-list",
                             named == 1   ? g.listPath
                             : named == 0 ? f.listPath
@@ -441,8 +446,12 @@ TEST(OddFiles, TheClerkIsToldWhichFieldNamesTheWrongFileOrThatItIsHeld) {
     listHolder.Exec("Begin Immediate");
     cmdUpDate_Click(st);
     listHolder.Exec("Rollback");
-    ASSERT_EQ(f.window.messages.size(), 2u);
-    for (int i : {0, 1})
+    listHolder.Exec("Begin"); // a reader whose transaction stays open
+    listHolder.Scalar("Select Count(*) From sqlite_master");
+    cmdUpDate_Click(st);
+    listHolder.Exec("Rollback");
+    ASSERT_EQ(f.window.messages.size(), 3u);
+    for (int i : {0, 1, 2})
         EXPECT_EQ(f.window.messages[i].advice,
                   ThaiSentence(Failure::FileHeld, {FileInThai(i ? f.listPath : f.shopPath)}));
     EXPECT_EQ(AllRows(f.shopPath), before);
