@@ -33,6 +33,7 @@ struct StepText {
     const char* where;
 };
 const StepText kSteps[] = {
+    {Step::Start, "start", "before its first write"},
     {Step::ChunkPrices, "prices", "in the prices of chunk %1"},
     {Step::ChunkNewParts, "new parts", "in the new parts of chunk %1"},
     {Step::Check, "check", "in the check of the list"},
@@ -153,6 +154,7 @@ void RunRecord::Start(bool rebuild) {
     current_.list = list_;
     current_.rebuild = rebuild;
     current_.started = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    Mark({Step::Start});
 }
 
 void RunRecord::Mark(const RunPoint& point) {

@@ -6,13 +6,16 @@
 
 namespace tolvane {
 
-// The steps of a run, in their order. A run cut short within a step leaves what the next
+// The steps of a run, in their order. The run is recorded at its start, before it reads
+// the list: one cut short before its first write of the work is then cut short as well, and
+// the next run does it whole before its own. A run cut short within a step leaves what the next
 // run of the same list can take up by doing the step again from its start: a chunk's prices
 // and texts are written as values and its staged rows are emptied first (no part is created
 // before its new parts), the check and the differences only read the shop, and the new
 // parts and the rebuild's groups keep their own place in the shop, in the transaction of
 // each row or group: the staged rows left in PriceList, the part IDs left in AltGX.
 enum class Step {
+    Start,             // nothing written yet: the whole run is ahead
     ChunkPrices,       // the chunk's staged rows emptied, its rows applied or staged
     ChunkNewParts,     // the parts the chunk staged, created
     Check,             // the entries still different, collected in PriceListAll
