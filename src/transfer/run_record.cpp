@@ -155,6 +155,9 @@ void RunRecord::Start(bool rebuild) {
     current_.rebuild = rebuild;
     current_.started = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     Mark({Step::Start});
+    // Sent now: a server holds a statement back until the run waits for an answer, and
+    // the run's first waits are on the list; a run cut before then would leave no record.
+    st_.Data().Flush();
 }
 
 void RunRecord::Mark(const RunPoint& point) {
