@@ -88,6 +88,14 @@ void Connection::Open(const QString& text) {
     const DatabaseFile file =
         accessText ? KindOfDatabaseFile(dbq, &unreadable) : DatabaseFile::Missing;
     if (file == DatabaseFile::SQLite) {
+        if (const QString log = StaleLogBeside(dbq); !log.isEmpty())
+            throw Error(Failure::StaleLog, {FileInThai(dbq), log},
+                        QStringLiteral("Beside %1 lies the write-ahead log %2, which no run of "
+                                       "this file left (the file keeps a rollback journal), so "
+                                       "it would be read into the file: when no program has "
+                                       "the file open, delete %2 and start again.")
+                            .arg(dbq, log),
+                        MaskPasswords(connectionString_));
         OpenEmbedded(dbq);
     } else if (file == DatabaseFile::Unreadable) {
         throw Error(Failure::FileUnreadable, {dbq},
@@ -136,14 +144,11 @@ void Connection::PrepareToWrite(const QString& statement) {
     QSqlDatabase db = Database();
     // WAL lets the shop's own program read while the run writes. A file on a network
     // file system keeps (or gets back) its own mode: WAL does not work there. The price
-    // list takes few writes and never goes into WAL, where a run killed would leave a
-    // WAL file beside it that SQLite reads into whatever file later takes the list's
-    // name (a fresh list copied over it); a list in WAL of its own leaves it.
-    const bool wal = role_ == Role::Target && NetworkFileSystem(file_).isEmpty();
-    const QString own = role_ == Role::Source && journalMode_ == QLatin1String("wal")
-                            ? QStringLiteral("delete")
-                            : journalMode_;
-    const QString wanted = wal ? QStringLiteral("wal") : own;
+    // list goes into WAL too (it takes a transaction a row in the check); a log a killed
+    // run left beside it is read back only while the file's header still says WAL, and
+    // one beside a file copied over it is refused when the file is opened.
+    const bool wal = NetworkFileSystem(file_).isEmpty();
+    const QString wanted = wal ? QStringLiteral("wal") : journalMode_;
     if (JournalMode(db) != wanted) {
         // No switch without the note: a run killed in WAL would leave the file there.
         if (wal && !NoteJournalMode(file_, journalMode_))

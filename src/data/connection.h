@@ -25,8 +25,8 @@ class Recordset;
 // goes back to its own journal mode when the connection closes. The mode it had is
 // noted beside it meanwhile (see NoteJournalMode), so that after a run that was killed
 // the next connection puts it back. A file on a network file system keeps its own
-// journal mode, and so does the price list (one in WAL leaves it). A file that is
-// neither a SQLite nor an Access file is refused as no database, one that cannot be
+// journal mode. A SQLite file in a rollback journal with a write-ahead log beside it is
+// refused (the log is another file's). A file that is neither a SQLite nor an Access file is refused as no database, one that cannot be
 // read says why. A "Provider=sqloledb;..." text opens the equivalent ODBC text for the
 // driver "SQL Server". Anything else goes to the ODBC driver manager as it is, with
 // CommandTimeout as the query time-out of every statement where the driver takes it

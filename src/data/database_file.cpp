@@ -37,6 +37,17 @@ DatabaseFile KindOfDatabaseFile(const QString& path, QString* reason) {
     return DatabaseFile::Other;
 }
 
+QString StaleLogBeside(const QString& path) {
+    const QString log = path + QStringLiteral("-wal");
+    if (QFileInfo(log).size() <= 0)
+        return QString();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    // Bytes 18 and 19: the file's write and read versions, 1 for a rollback journal.
+    return file.read(20).mid(18, 2) == QByteArray("\1\1", 2) ? log : QString();
+}
+
 QString RealFilePath(const QString& path) {
     const QString real = QFileInfo(path).canonicalFilePath();
     return real.isEmpty() ? path : real;

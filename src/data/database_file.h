@@ -17,6 +17,12 @@ enum class DatabaseFile {
 // `reason`, when given, receives why an Unreadable file cannot be opened.
 DatabaseFile KindOfDatabaseFile(const QString& path, QString* reason = nullptr);
 
+// The write-ahead log beside a SQLite file whose header says it keeps a rollback journal,
+// when that log holds anything: no run of this file left it (a file in WAL says so in its
+// header), so it belongs to another file once under this name, and SQLite would read it
+// into this one. Empty when there is none.
+QString StaleLogBeside(const QString& path);
+
 // The file a path names with every symbolic link resolved (the path itself when it
 // names no file): two paths to one file give one name.
 QString RealFilePath(const QString& path);

@@ -8,7 +8,7 @@ namespace {
 
 // Every sentence the clerk reads about a failure, in the order of Failure. %1, %2, ...
 // are the facts.
-constexpr std::array<const char16_t*, 18> kFailures = {
+constexpr std::array<const char16_t*, 19> kFailures = {
     // Unexpected
     u"เกิดข้อผิดพลาดที่โปรแกรมแก้เองไม่ได้ ให้แจ้งผู้ดูแลระบบพร้อมรายละเอียดของข้อผิดพลาดนี้",
     // PathBlank
@@ -60,9 +60,12 @@ constexpr std::array<const char16_t*, 18> kFailures = {
     // ListBusy
     u"มีการปรับราคาจากเครื่อง %1 ที่ใช้ไฟล์รายการราคา %3 อยู่ตั้งแต่ %2 ให้รอจนเสร็จ "
     u"แล้วกด UpDate อีกครั้ง",
+    // StaleLog
+    u"ข้างไฟล์ %1 มีไฟล์ %2 ค้างอยู่ ซึ่งไม่ใช่ของไฟล์นี้ (อาจค้างจากไฟล์เดิมที่ถูกคัดลอกทับ) "
+    u"ให้ปิดโปรแกรมที่เปิดไฟล์นี้อยู่ ลบไฟล์ %2 แล้วกด UpDate อีกครั้ง",
 };
 
-static_assert(kFailures.size() == static_cast<std::size_t>(Failure::ListBusy) + 1);
+static_assert(kFailures.size() == static_cast<std::size_t>(Failure::StaleLog) + 1);
 
 // The sentences of the notices, in the order of NoticeKind.
 constexpr std::array<const char16_t*, 9> kNotices = {

@@ -28,6 +28,7 @@ enum class Failure {
     BrandMissing,    // facts: the brand
     CutShort,        // facts: since when the earlier run stood still
     ListBusy,        // facts: the machine, since when, the list's file
+    StaleLog,        // facts: the file, the log beside it no run of this file left
 };
 
 // The things a run tells on the side that the clerk may read in the report.
