@@ -6,15 +6,7 @@
 #include <QSaveFile>
 #include <QStorageInfo>
 
-#ifdef Q_OS_WIN
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#endif
+#include "data/windows_api.h"
 
 namespace tolvane {
 

@@ -7,15 +7,9 @@
 #include <QRandomGenerator>
 #include <QSysInfo>
 
-#ifdef Q_OS_WIN
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#else
+#include "data/windows_api.h"
+
+#ifndef Q_OS_WIN
 #include <cerrno>
 #include <csignal>
 #include <cstring>
